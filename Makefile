@@ -1,0 +1,28 @@
+# The README's commands. `make run` and `make test` install whatever Debian packages are missing first.
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_FLAGS ?=
+ifeq ($(SANITIZE),1)
+BUILD_DIR := build-sanitize
+CMAKE_FLAGS += -DQUILLMARK_SANITIZE=ON
+endif
+
+.PHONY: run test build deps configure clean
+
+run: deps build
+	$(BUILD_DIR)/bin/quillmark
+
+test: deps build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+build: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+configure:
+	@test -f $(BUILD_DIR)/build.ninja || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+deps:
+	tools/install-deps
+
+clean:
+	rm -rf build build-sanitize

@@ -1,0 +1,126 @@
+#include "app/Unit1.h"
+
+#include "app/Forms.h"
+#include "params/AppDir.h"
+#include "params/LaunchScript.h"
+#include "params/UtilityLocation.h"
+#include "platform/Application.h"
+#include "platform/Dialogs.h"
+#include "platform/Failure.h"
+#include "platform/Services.h"
+#include "source/Unit4.h"
+#include "ui_Unit1.h"
+
+#include <QCloseEvent>
+#include <QLayout>
+#include <QScreen>
+
+namespace {
+
+const char *const MoreOptionsCaption = "More Options >>>";
+const char *const LessOptionsCaption = "<<< Less Options";
+constexpr int CollapsedHeight = 186;
+constexpr int ExpandedHeight = 489;
+
+const char *const QualityHint =
+    "Target video quality.\n\nIn CBR modes 0 is the smoothest motion and 100 represent the crispest images.\n"
+    "In VBR mode 2 this setting represent the target quality for the entire sequence.";
+
+const char *const UtilityMissingText =
+    "Unable to locate the Microsoft Windows Media 8 Encoder Utility (WM8EUTIL.EXE).\r\r"
+    "Make sure you have installed the Microsoft Windows Media 8 Encoder Utility available from:\r"
+    "Quillmark's own build: make build puts WM8EUTIL.EXE beside the program.";
+
+} // namespace
+
+TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>())
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate()
+{
+    SetAppDirFromProgram(services().programPath);
+    try {
+        WriteLaunchScriptIfMissing(ui->Memo2->toPlainText().split(u'\n'));
+    } catch (const Failure &failure) {
+        TApplication::ShowException(failure);
+    }
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (shown_ || event->spontaneous())
+        return;
+    shown_ = true;
+    CenterOnScreen();
+    FormShow();
+}
+
+void TForm1::FormShow()
+{
+    Form4->ManualDock(ui->Panel2);
+    for (TComboBox *list : {ui->ComboBoxPresets, ui->ComboBoxPreproc, ui->ComboBoxMode, ui->ComboBoxFramerate,
+                            ui->ComboBoxAudioBR})
+        list->SetItemIndex(0);
+    ui->TrackBarQuality->setToolTip(QString::fromLatin1(QualityHint));
+
+    if (!UtilityPresent()) {
+        services().dialogs->Message(QStringLiteral("Essential files not found!"),
+                                    QString::fromLatin1(UtilityMissingText), MessageIcon::Error);
+        Application()->Terminate();
+    }
+}
+
+bool TForm1::UtilityPresent() const
+{
+    return !FindUtilityFile(QStringLiteral("WM8EUTIL.EXE")).isEmpty();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+void TForm1::FormClose()
+{
+    Form4->ReleasePlayer();
+}
+
+void TForm1::CenterOnScreen()
+{
+    const QRect desktop = screen()->availableGeometry();
+    const QSize frame = frameGeometry().size();
+    move(desktop.center() - QPoint(frame.width() / 2, frame.height() / 2));
+}
+
+void TForm1::SetClientHeight(int height)
+{
+    ui->ClientArea->setFixedHeight(height);
+}
+
+void TForm1::ButtonMoreClick()
+{
+    if (ui->ButtonMore->text() == QLatin1String(MoreOptionsCaption)) {
+        ui->ButtonMore->setText(QString::fromLatin1(LessOptionsCaption));
+        SetClientHeight(ExpandedHeight);
+        ui->PanelMore->show();
+    } else {
+        ui->ButtonMore->setText(QString::fromLatin1(MoreOptionsCaption));
+        ui->PanelMore->hide();
+        SetClientHeight(CollapsedHeight);
+    }
+}
+
+void TForm1::Exit1Click()
+{
+    Application()->Terminate();
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+
+namespace Ui {
+class TForm1;
+}
+
+// The main window. Its handlers belong to many parts of the program: each is defined in the folder of
+// the part that owns it (the frame's own events in app/, ENCODE in params/, the settings in settings/,
+// source, preview and selection in source/).
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget *parent = nullptr);
+    ~TForm1() override;
+
+public slots:
+    // The frame (app/).
+    void ButtonMoreClick();
+    void Exit1Click();
+
+    // The launch (params/).
+    void EncodeButtonClick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+
+    void CenterOnScreen();
+    void SetClientHeight(int height);
+    bool UtilityPresent() const;
+
+    std::unique_ptr<Ui::TForm1> ui;
+    bool shown_ = false;
+};

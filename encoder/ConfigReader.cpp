@@ -1,0 +1,60 @@
+#include "encoder/ConfigReader.h"
+
+#include "params/ParamNames.h"
+#include "platform/Failure.h"
+
+#include <QFile>
+
+namespace {
+
+QString knownSwitches()
+{
+    QStringList names;
+    for (int row = 1; row <= ParamCount; ++row)
+        names.append(ParamName(row));
+    return names.join(QStringLiteral(", "));
+}
+
+Switch parseLine(const QString &line, const QString &origin)
+{
+    const qsizetype blank = line.indexOf(u' ');
+    const QString name = blank < 0 ? line : line.left(blank);
+    if (ParamRow(name) == 0)
+        throw Failure(QStringLiteral("%1: unknown switch \"%2\"; the switches are %3.").arg(origin, name, knownSwitches()));
+    if (blank < 0 || blank + 1 == line.size())
+        throw Failure(QStringLiteral("%1: the switch %2 has no value; a line holds the switch name, one blank and "
+                                     "the value.").arg(origin, name));
+    return {name, Unquoted(line.mid(blank + 1)), origin};
+}
+
+} // namespace
+
+QString Unquoted(const QString &value)
+{
+    if (value.size() >= 2 && value.front() == u'"' && value.back() == u'"')
+        return value.mid(1, value.size() - 2);
+    return value;
+}
+
+std::vector<Switch> ParseConfigText(const QByteArray &text, const QString &fileName)
+{
+    std::vector<Switch> switches;
+    const QList<QByteArray> lines = text.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QByteArray line = lines[i];
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.trimmed().isEmpty())
+            continue;
+        switches.push_back(parseLine(QString::fromLocal8Bit(line), QStringLiteral("%1, line %2").arg(fileName).arg(i + 1)));
+    }
+    return switches;
+}
+
+std::vector<Switch> ReadConfigFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(QStringLiteral("Cannot read the configuration file %1: %2").arg(path, file.errorString()));
+    return ParseConfigText(file.readAll(), path);
+}

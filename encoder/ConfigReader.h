@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+// One switch as the utility was given it: its name, its value with one pair of outer double quotes
+// removed, and where it came from, for messages ("tmpconfig.weu, line 3").
+struct Switch {
+    QString name;
+    QString value;
+    QString origin;
+};
+
+// Parses the text of a configuration file: one switch per line, the switch name, one blank and the
+// value; CR LF and LF line ends alike, blank lines ignored. Throws Failure naming the file and the
+// line for an unknown switch or a line of another form.
+std::vector<Switch> ParseConfigText(const QByteArray &text, const QString &fileName);
+
+// Reads and parses a configuration file; throws Failure when it cannot be read.
+std::vector<Switch> ReadConfigFile(const QString &path);
+
+// The value without one pair of outer double quotes.
+QString Unquoted(const QString &value);

@@ -1,0 +1,35 @@
+#include "params/Encode.h"
+
+#include "app/Forms.h"
+#include "app/Unit1.h"
+#include "params/AppDir.h"
+#include "params/ConfigFile.h"
+#include "params/LaunchScript.h"
+#include "params/Unit3.h"
+#include "platform/Dialogs.h"
+#include "platform/PathHelpers.h"
+#include "platform/Services.h"
+#include "platform/Shell.h"
+#include "ui_Unit1.h"
+
+void LaunchEncoder(const QString &configPath)
+{
+    RunProgram(LaunchScriptPath(), u'"' + configPath + u'"', AppDir, 1);
+}
+
+void ShowSourceNotFound()
+{
+    services().dialogs->Message(QStringLiteral("File not found"),
+                                QStringLiteral("The source file you specified does not exist."), MessageIcon::Warning);
+}
+
+// A source folder is accepted too: the utility then encodes every media file in it.
+void TForm1::EncodeButtonClick()
+{
+    const QString source = ui->EditInput->text();
+    if (!FileExists(source) && !DirectoryExists(source)) {
+        ShowSourceNotFound();
+        return;
+    }
+    LaunchEncoder(WriteConfigFile(Form3->Table()));
+}

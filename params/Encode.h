@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+// Starts launch.bat on the configuration file at configPath, in AppDir.
+void LaunchEncoder(const QString &configPath);
+
+// The "File not found" box for a source that does not exist.
+void ShowSourceNotFound();

@@ -1,0 +1,70 @@
+#include "params/ParamTable.h"
+
+#include "params/ParamNames.h"
+
+namespace {
+constexpr int NameColumn = 0;
+constexpr int ValueColumn = 1;
+} // namespace
+
+ParamTable::ParamTable(QObject *parent) : QAbstractTableModel(parent)
+{
+    for (int row = 0; row < ParamCount; ++row)
+        values_.append(QString());
+}
+
+QString ParamTable::Value(int row) const
+{
+    Q_ASSERT(row >= 1 && row <= ParamCount);
+    return row >= 1 && row <= ParamCount ? values_[row - 1] : QString();
+}
+
+void ParamTable::SetValue(int row, const QString &value)
+{
+    Q_ASSERT(row >= 1 && row <= ParamCount);
+    if (row < 1 || row > ParamCount || values_[row - 1] == value)
+        return;
+    values_[row - 1] = value;
+    const QModelIndex cell = index(row - 1, ValueColumn);
+    emit dataChanged(cell, cell);
+}
+
+int ParamTable::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ParamCount;
+}
+
+int ParamTable::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : 2;
+}
+
+QVariant ParamTable::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    return index.column() == NameColumn ? ParamName(index.row() + 1) : values_[index.row()];
+}
+
+bool ParamTable::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || index.column() != ValueColumn || role != Qt::EditRole)
+        return false;
+    SetValue(index.row() + 1, value.toString());
+    return true;
+}
+
+QVariant ParamTable::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    return section == NameColumn ? QStringLiteral(" Parameter") : QStringLiteral(" Value");
+}
+
+Qt::ItemFlags ParamTable::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    const Qt::ItemFlags cell = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return index.column() == ValueColumn ? cell | Qt::ItemIsEditable : cell;
+}

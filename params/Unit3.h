@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+class ParamTable;
+
+namespace Ui {
+class TForm3;
+}
+
+// The Parameter Builder: a dialog around the grid SGP, which shows the parameter table and edits its
+// values in place. The table lives here for the whole run, whether or not the dialog is shown.
+class TForm3 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm3(QWidget *parent = nullptr);
+    ~TForm3() override;
+
+    ParamTable &Table() const { return *table_; }
+
+private:
+    std::unique_ptr<Ui::TForm3> ui;
+    ParamTable *table_;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QApplication>
+
+class Failure;
+
+// The application object: its title, the default error report for failures raised while an event is
+// handled, the end of the program, and how long hints stay up.
+class TApplication : public QApplication {
+    Q_OBJECT
+public:
+    TApplication(int &argc, char **argv);
+
+    static QString Title();
+
+    // Dispatches an event; a Failure raised while handling it is shown by ShowException and ends
+    // only the handling of that event.
+    bool notify(QObject *receiver, QEvent *event) override;
+
+    // The default error report: the failure's message in a box titled with the application title,
+    // with an error icon, a full stop added when the text does not end in one (or a lower character).
+    static void ShowException(const Failure &failure);
+
+    // Ends the program as soon as control returns to the message loop.
+    void Terminate();
+
+    // How long a hint stays up, in milliseconds.
+    void SetHintHidePause(int milliseconds);
+
+signals:
+    void Terminating();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    int hintHidePause_ = -1;
+};
+
+TApplication *Application();

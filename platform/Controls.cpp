@@ -1,0 +1,285 @@
+#include "platform/Controls.h"
+
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionSlider>
+#include <QStyledItemDelegate>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// Focus that comes and goes with the window's activation or a popup menu is not a move of the focus
+// inside the program.
+bool isFocusMove(const QFocusEvent &event)
+{
+    return event.reason() != Qt::ActiveWindowFocusReason && event.reason() != Qt::PopupFocusReason;
+}
+
+} // namespace
+
+// --- TEdit ---------------------------------------------------------------------------------------
+
+void TEdit::focusInEvent(QFocusEvent *event)
+{
+    QLineEdit::focusInEvent(event);
+    if (isFocusMove(*event))
+        emit entered();
+}
+
+void TEdit::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    if (isFocusMove(*event))
+        emit exited();
+}
+
+void TEdit::mouseReleaseEvent(QMouseEvent *event)
+{
+    QLineEdit::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
+void TEdit::keyPressEvent(QKeyEvent *event)
+{
+    QChar key = TypedCharacter(*event);
+    if (key.isNull()) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    emit keyPressed(key);
+    if (key.isNull())
+        event->accept();
+    else
+        QLineEdit::keyPressEvent(event);
+}
+
+QChar TypedCharacter(const QKeyEvent &event)
+{
+    switch (event.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return QChar(13);
+    case Qt::Key_Backspace: return QChar(8);
+    case Qt::Key_Tab: return QChar(9);
+    case Qt::Key_Escape: return QChar(27);
+    default: break;
+    }
+    const bool control = event.modifiers() & Qt::ControlModifier;
+    if (control && event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z)
+        return QChar(event.key() - Qt::Key_A + 1);
+    const QString text = event.text();
+    if (control || text.isEmpty() || event.key() == Qt::Key_Delete)
+        return QChar();
+    return text.front();
+}
+
+// --- TComboBox -----------------------------------------------------------------------------------
+
+TComboBox::TComboBox(QWidget *parent) : QComboBox(parent)
+{
+    connect(this, &QComboBox::activated, this, [this] {
+        typed_ = false;
+        emit changed();
+    });
+}
+
+int TComboBox::ItemIndex() const
+{
+    return typed_ ? -1 : currentIndex();
+}
+
+void TComboBox::SetItemIndex(int index)
+{
+    typed_ = false;
+    setCurrentIndex(index);
+}
+
+bool TComboBox::event(QEvent *event)
+{
+    if (event->type() == QEvent::Polish)
+        watchTyping();
+    return QComboBox::event(event);
+}
+
+// An editable box takes the text as typed: no completion, and Enter adds no row.
+void TComboBox::watchTyping()
+{
+    if (watchingTyping_ || !lineEdit())
+        return;
+    watchingTyping_ = true;
+    setCompleter(nullptr);
+    setInsertPolicy(QComboBox::NoInsert);
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] {
+        typed_ = true;
+        emit changed();
+    });
+}
+
+// --- TTrackBar -----------------------------------------------------------------------------------
+
+TTrackBar::TTrackBar(QWidget *parent) : QSlider(Qt::Horizontal, parent) {}
+
+void TTrackBar::setSelStart(int position)
+{
+    selStart_ = position;
+    update();
+}
+
+void TTrackBar::setSelEnd(int position)
+{
+    selEnd_ = position;
+    update();
+}
+
+void TTrackBar::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+
+    option.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderTickmarks;
+    style()->drawComplexControl(QStyle::CC_Slider, &option, &painter, this);
+
+    if (selEnd_ > selStart_ && maximum() > minimum()) {
+        const QRect groove = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+        const QRect handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+        const int span = groove.width() - handle.width();
+        const int from = groove.left() + handle.width() / 2 +
+                         QStyle::sliderPositionFromValue(minimum(), maximum(), selStart_, span);
+        const int to = groove.left() + handle.width() / 2 +
+                       QStyle::sliderPositionFromValue(minimum(), maximum(), selEnd_, span);
+        const QRect range(QPoint(from, groove.center().y() - 2), QPoint(to, groove.center().y() + 2));
+        painter.fillRect(range, palette().color(isEnabled() ? QPalette::Highlight : QPalette::Mid));
+    }
+
+    option.subControls = QStyle::SC_SliderHandle;
+    style()->drawComplexControl(QStyle::CC_Slider, &option, &painter, this);
+}
+
+// --- TUpDown -------------------------------------------------------------------------------------
+
+TUpDown::TUpDown(QWidget *parent) : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (QToolButton *button : {up_, down_}) {
+        button->setArrowType(button == up_ ? Qt::UpArrow : Qt::DownArrow);
+        button->setAutoRepeat(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        button->setIconSize(QSize(6, 6));
+        layout->addWidget(button);
+    }
+    connect(up_, &QToolButton::clicked, this, [this] { Step(+1); });
+    connect(down_, &QToolButton::clicked, this, [this] { Step(-1); });
+}
+
+QLineEdit *TUpDown::AssociatedEdit() const
+{
+    return window()->findChild<QLineEdit *>(associate_);
+}
+
+void TUpDown::Step(int direction)
+{
+    QLineEdit *edit = AssociatedEdit();
+    bool ok = false;
+    const int typed = edit ? edit->text().toInt(&ok) : 0;
+    setPosition((ok ? qBound(min_, typed, max_) : position_) + direction * increment_);
+    if (edit)
+        edit->setText(QString::number(position_));
+}
+
+void TUpDown::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (QLineEdit *edit = AssociatedEdit(); edit && !watchingKeys_) {
+        edit->installEventFilter(this);
+        watchingKeys_ = true;
+    }
+}
+
+bool TUpDown::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && isEnabled()) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            Step(key == Qt::Key_Up ? +1 : -1);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// --- TStringGrid ---------------------------------------------------------------------------------
+
+namespace {
+
+// Paints the first column as fixed cells, in the colour of buttons.
+class FixedColumnDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        if (index.column() == 0) {
+            painter->fillRect(option.rect, option.palette.button());
+            QStyleOptionViewItem fixed = option;
+            fixed.state &= ~QStyle::State_Selected;
+            QStyledItemDelegate::paint(painter, fixed, index);
+            return;
+        }
+        QStyledItemDelegate::paint(painter, option, index);
+    }
+};
+
+} // namespace
+
+TStringGrid::TStringGrid(QWidget *parent) : QTableView(parent)
+{
+    setItemDelegate(new FixedColumnDelegate(this));
+    setShowGrid(false);
+    setTabKeyNavigation(true);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(18);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setHighlightSections(false);
+}
+
+QString TStringGrid::ColWidths() const
+{
+    QStringList widths;
+    for (int width : colWidths_)
+        widths.append(QString::number(width));
+    return widths.join(u',');
+}
+
+void TStringGrid::setColWidths(const QString &widths)
+{
+    colWidths_.clear();
+    for (const QString &width : widths.split(u',', Qt::SkipEmptyParts))
+        colWidths_.append(width.trimmed().toInt());
+    applyColWidths();
+}
+
+void TStringGrid::setModel(QAbstractItemModel *model)
+{
+    QTableView::setModel(model);
+    applyColWidths();
+}
+
+void TStringGrid::applyColWidths()
+{
+    for (int column = 0; column < colWidths_.size(); ++column)
+        setColumnWidth(column, colWidths_[column]);
+}

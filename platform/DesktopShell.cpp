@@ -1,0 +1,75 @@
+#include "platform/DesktopShell.h"
+
+#include "platform/CommandLine.h"
+#include "platform/Dialogs.h"
+#include "platform/Environment.h"
+#include "platform/PathHelpers.h"
+#include "platform/Services.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace {
+
+bool isBatchFile(const QString &file)
+{
+    const QString ext = ExtractFileExt(file).toUpper();
+    return ext == QLatin1String(".BAT") || ext == QLatin1String(".CMD");
+}
+
+// Starts the first word of command (a program name or path) with the rest of its words and the
+// arguments, detached, in folder.
+bool startDetached(const QString &command, const QStringList &arguments, const QString &folder)
+{
+    QStringList words = QProcess::splitCommand(command);
+    if (words.isEmpty())
+        return false;
+    const QString program = QStandardPaths::findExecutable(words.takeFirst());
+    return !program.isEmpty() && QProcess::startDetached(program, words + arguments, folder);
+}
+
+void reportNothingStarted(const QString &file, const QStringList &tried)
+{
+    services().dialogs->Message(QStringLiteral("Shell"),
+                                QStringLiteral("Cannot open %1.\r\rNothing could be started; tried: %2.")
+                                    .arg(file, tried.join(QStringLiteral(", "))),
+                                MessageIcon::Error);
+}
+
+} // namespace
+
+DesktopShell::DesktopShell(QString interpreterPath) : interpreterPath_(std::move(interpreterPath)) {}
+
+QStringList DesktopShell::TerminalCandidates()
+{
+    QStringList candidates;
+    const QString chosen = GetEnvVar(QStringLiteral("TERMINAL"));
+    if (!chosen.trimmed().isEmpty())
+        candidates.append(chosen);
+    candidates << QStringLiteral("x-terminal-emulator") << QStringLiteral("xterm");
+    return candidates;
+}
+
+void DesktopShell::Open(const QString &file, const QString &parameters, const QString &folder, int)
+{
+    if (isBatchFile(file))
+        OpenBatchFile(file, parameters, folder);
+    else
+        OpenDocument(file, folder);
+}
+
+void DesktopShell::OpenBatchFile(const QString &file, const QString &parameters, const QString &folder)
+{
+    const QStringList command = QStringList{QStringLiteral("-e"), interpreterPath_, file} + SplitBatchArguments(parameters);
+    const QStringList terminals = TerminalCandidates();
+    for (const QString &terminal : terminals)
+        if (startDetached(terminal, command, folder))
+            return;
+    reportNothingStarted(file, terminals);
+}
+
+void DesktopShell::OpenDocument(const QString &file, const QString &folder)
+{
+    if (!startDetached(QStringLiteral("xdg-open"), {file}, folder))
+        reportNothingStarted(file, {QStringLiteral("xdg-open")});
+}

@@ -1,0 +1,118 @@
+#include "platform/PathHelpers.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+bool isDelimiter(QChar c, PathStyle style)
+{
+    if (style == PathStyle::Windows)
+        return c == u'\\' || c == u':';
+    return c == u'/';
+}
+
+// Index of the last separator or drive colon, -1 when there is none.
+qsizetype lastDelimiter(const QString &path, PathStyle style)
+{
+    for (qsizetype i = path.size() - 1; i >= 0; --i)
+        if (isDelimiter(path[i], style))
+            return i;
+    return -1;
+}
+
+qsizetype extensionStart(const QString &path, PathStyle style)
+{
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return dot > lastDelimiter(path, style) ? dot : -1;
+}
+
+QString collapseDoubledSeparators(QString text, PathStyle style)
+{
+    const QString single(PathSeparator(style));
+    const QString doubled = single + single;
+    for (int pass = 0; pass < 2; ++pass)
+        text.replace(doubled, single);
+    return text;
+}
+
+} // namespace
+
+QChar PathSeparator(PathStyle style)
+{
+    return style == PathStyle::Windows ? u'\\' : u'/';
+}
+
+QString ExtractFileName(const QString &path, PathStyle style)
+{
+    return path.mid(lastDelimiter(path, style) + 1);
+}
+
+QString ExtractFilePath(const QString &path, PathStyle style)
+{
+    return path.left(lastDelimiter(path, style) + 1);
+}
+
+QString ExtractFileDir(const QString &path, PathStyle style)
+{
+    qsizetype end = lastDelimiter(path, style);
+    if (end > 0 && path[end] == PathSeparator(style) && !isDelimiter(path[end - 1], style))
+        --end;
+    return path.left(end + 1);
+}
+
+QString ExtractFileExt(const QString &path, PathStyle style)
+{
+    const qsizetype start = extensionStart(path, style);
+    return start < 0 ? QString() : path.mid(start);
+}
+
+QString ChangeFileExt(const QString &path, const QString &ext, PathStyle style)
+{
+    const qsizetype start = extensionStart(path, style);
+    return (start < 0 ? path : path.left(start)) + ext;
+}
+
+QString StripTrailingBackslashes(const QString &path, PathStyle style)
+{
+    qsizetype end = path.size();
+    while (end > 0 && path[end - 1] == PathSeparator(style))
+        --end;
+    return path.left(end);
+}
+
+QString JoinPath(const QString &folder, const QString &name, PathStyle style)
+{
+    return folder + PathSeparator(style) + name;
+}
+
+QString BuildOutputName(const QString &source, const QString &middle, PathStyle style)
+{
+    return collapseDoubledSeparators(ExtractFileDir(source, style) + middle + ExtractFileName(source, style), style);
+}
+
+bool FileExists(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+
+bool DirectoryExists(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+QString FindFileNoCase(const QString &folder, const QString &name)
+{
+    const QString exact = JoinPath(folder, name);
+    if (FileExists(exact))
+        return exact;
+    const QDir dir(folder.isEmpty() ? QStringLiteral("/") : folder);
+    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &entry : entries)
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return JoinPath(folder, entry);
+    return {};
+}

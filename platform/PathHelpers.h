@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+// Path text helpers, written once for both styles: Windows paths separate folders with "\" and end a
+// drive with ":"; POSIX paths separate folders with "/" and treat ":" as an ordinary character.
+enum class PathStyle { Windows, Posix };
+
+constexpr PathStyle NativePathStyle = PathStyle::Posix;
+
+// The folder separator of the style: "\" or "/".
+QChar PathSeparator(PathStyle style = NativePathStyle);
+
+// Everything after the last separator (or drive colon); empty when the path ends in one.
+QString ExtractFileName(const QString &path, PathStyle style = NativePathStyle);
+
+// Everything up to and including the last separator (or drive colon).
+QString ExtractFilePath(const QString &path, PathStyle style = NativePathStyle);
+
+// The folder part without its final separator, except that a separator right after a drive colon
+// or after another separator stays: C:\Videos\Clips gives C:\Videos, C:\Videos gives C:\.
+QString ExtractFileDir(const QString &path, PathStyle style = NativePathStyle);
+
+// From the last "." of the last path component, the dot included; empty when there is none.
+QString ExtractFileExt(const QString &path, PathStyle style = NativePathStyle);
+
+// The path with its extension (as ExtractFileExt finds it) replaced by ext.
+QString ChangeFileExt(const QString &path, const QString &ext, PathStyle style = NativePathStyle);
+
+// The path with every trailing separator removed.
+QString StripTrailingBackslashes(const QString &path, PathStyle style = NativePathStyle);
+
+// folder + name joined with one separator.
+QString JoinPath(const QString &folder, const QString &name, PathStyle style = NativePathStyle);
+
+// The folder part of source, then middle, then the name part, with doubled separators collapsed
+// (twice, left to right): C:\Media\Clips with \encoded\ gives C:\Media\encoded\Clips.
+QString BuildOutputName(const QString &source, const QString &middle, PathStyle style = NativePathStyle);
+
+// Existence tests. FileExists is false for a folder; wildcard characters are ordinary characters.
+bool FileExists(const QString &path);
+bool DirectoryExists(const QString &path);
+
+// The full path of the file in folder whose name equals name without regard to letter case, as
+// Windows matches names; empty when there is none. An exact match is preferred.
+QString FindFileNoCase(const QString &folder, const QString &name);

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+
+// The real dialogs: Qt's message boxes, file dialogs and folder browser, owned by the active window.
+class QtDialogs : public Dialogs {
+public:
+    void Message(const QString &title, const QString &text, MessageIcon icon) override;
+    std::optional<QString> OpenFile(const FileDialogSpec &spec) override;
+    std::optional<QString> SaveFile(const FileDialogSpec &spec) override;
+    std::optional<QString> BrowseFolder(const QString &prompt) override;
+    int Execute(QDialog &dialog) override;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+// The facts the program reads of an opened file.
+struct MediaFacts {
+    double duration = 0;   // seconds
+    int width = 0;         // picture size in pixels; 0 without a picture
+    int height = 0;
+    qint64 bitRate = 0;    // bits per second; 0 when unknown
+};
+
+// The media engine under the preview player: it reads the facts of a file and plays it. The program
+// uses a libavformat probe with Qt Multimedia; tests use a recording fake.
+class MediaBackend : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // Reads the facts of path and loads it for playback; throws Failure when it cannot be opened.
+    virtual MediaFacts Load(const QString &path) = 0;
+    // Drops the loaded media.
+    virtual void Unload() = 0;
+
+    virtual void Play() = 0;
+    virtual void Pause() = 0;
+    virtual void Stop() = 0;
+    virtual bool Playing() const = 0;
+    virtual double Position() const = 0;   // seconds
+    virtual void setPosition(double seconds) = 0;
+
+    // The surface the picture is drawn on; the player puts it in its window.
+    virtual QWidget *VideoView() = 0;
+
+signals:
+    void PositionChanged(double seconds);
+    void PlayingChanged(bool playing);
+};

@@ -1,0 +1,60 @@
+#include "FakeMediaBackend.h"
+
+#include "platform/Failure.h"
+
+#include <QWidget>
+
+FakeMediaBackend::FakeMediaBackend(std::shared_ptr<FakeMedia> media) : media_(std::move(media)), view_(new QWidget) {}
+
+MediaFacts FakeMediaBackend::Load(const QString &path)
+{
+    media_->calls.append(QStringLiteral("Load ") + path);
+    if (!media_->files.contains(path))
+        throw Failure(QStringLiteral("Cannot open media file %1").arg(path));
+    return media_->files.value(path);
+}
+
+void FakeMediaBackend::Unload()
+{
+    media_->calls.append(QStringLiteral("Unload"));
+}
+
+void FakeMediaBackend::Play()
+{
+    media_->calls.append(QStringLiteral("Play"));
+    media_->playing = true;
+    emit PlayingChanged(true);
+}
+
+void FakeMediaBackend::Pause()
+{
+    media_->calls.append(QStringLiteral("Pause"));
+    media_->playing = false;
+    emit PlayingChanged(false);
+}
+
+void FakeMediaBackend::Stop()
+{
+    media_->calls.append(QStringLiteral("Stop"));
+    media_->playing = false;
+    media_->position = 0;
+    emit PlayingChanged(false);
+}
+
+void FakeMediaBackend::setPosition(double seconds)
+{
+    media_->calls.append(QStringLiteral("setPosition %1").arg(seconds));
+    media_->position = seconds;
+    emit PositionChanged(seconds);
+}
+
+void FakeMediaBackend::Advance(double seconds)
+{
+    media_->position = seconds;
+    emit PositionChanged(seconds);
+}
+
+QWidget *FakeMediaBackend::VideoView()
+{
+    return view_;
+}

@@ -1,0 +1,102 @@
+// The utility's configuration reader and what WM8EUTIL.EXE makes of a configuration file.
+#include "TestMain.h"
+
+#include "encoder/ConfigReader.h"
+#include "platform/Failure.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+class EncoderConfigTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readsSwitchesAndValues();
+    void refusesMalformedLines_data();
+    void refusesMalformedLines();
+    void utilityListsWhatItRead();
+    void utilityRefusesAnUnknownSwitch();
+};
+
+void EncoderConfigTest::readsSwitchesAndValues()
+{
+    const std::vector<Switch> switches = ParseConfigText(
+        "-input \"/a b/clip.avi\"\r\n-v_clip 8 0 304 240\r\n\r\n-title \"say \"hi\"\"\n-v_buffer   ", "tmpconfig.weu");
+    QCOMPARE(switches.size(), size_t(4));
+    QCOMPARE(switches[0].name, QStringLiteral("-input"));
+    QCOMPARE(switches[0].value, QStringLiteral("/a b/clip.avi"));
+    QCOMPARE(switches[1].value, QStringLiteral("8 0 304 240"));
+    QCOMPARE(switches[2].value, QStringLiteral("say \"hi\""));
+    QCOMPARE(switches[2].origin, QStringLiteral("tmpconfig.weu, line 4"));
+    QCOMPARE(switches[3].value, QStringLiteral("  "));
+}
+
+void EncoderConfigTest::refusesMalformedLines_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("unknown switch") << QByteArray("-input x\r\n-speed 3\r\n")
+                                    << "conf.weu, line 2: unknown switch \"-speed\"; the switches are -input, -output,";
+    QTest::newRow("no value") << QByteArray("-input\r\n") << "conf.weu, line 1: the switch -input has no value";
+    QTest::newRow("no blank") << QByteArray("-title\t\"x\"\r\n") << "conf.weu, line 1: unknown switch \"-title\t\"x\"\"";
+    QTest::newRow("letter case") << QByteArray("-Input x\r\n") << "conf.weu, line 1: unknown switch \"-Input\"";
+}
+
+void EncoderConfigTest::refusesMalformedLines()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, message);
+    try {
+        ParseConfigText(text, QStringLiteral("conf.weu"));
+        QFAIL("the line was accepted");
+    } catch (const Failure &failure) {
+        QVERIFY2(failure.message().startsWith(message), qPrintable(failure.message()));
+    }
+}
+
+namespace {
+
+QString utility()
+{
+    return qEnvironmentVariable("QUILLMARK_BIN_DIR") + QStringLiteral("/WM8EUTIL.EXE");
+}
+
+} // namespace
+
+void EncoderConfigTest::utilityListsWhatItRead()
+{
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("tmpconfig.weu"));
+    QFile file(config);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("-profile av100\r\n-title \"Holiday\"\r\n");
+    file.close();
+
+    QProcess process;
+    process.start(utility(), {QStringLiteral("-config"), config});
+    QVERIFY(process.waitForFinished());
+    const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY2(out.contains(QStringLiteral("-profile = av100")) && out.contains(QStringLiteral("-title = Holiday")),
+             qPrintable(out));
+}
+
+void EncoderConfigTest::utilityRefusesAnUnknownSwitch()
+{
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("bad.weu"));
+    QFile file(config);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("-profile av100\r\n-fast yes\r\n");
+    file.close();
+
+    QProcess process;
+    process.start(utility(), {QStringLiteral("-config"), config});
+    QVERIFY(process.waitForFinished());
+    QVERIFY(process.exitCode() != 0);
+    const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+    QVERIFY2(err.contains(config + QStringLiteral(", line 2: unknown switch \"-fast\"")), qPrintable(err));
+}
+
+QUILLMARK_TEST_MAIN(EncoderConfigTest)
+#include "test_encoder_config.moc"
