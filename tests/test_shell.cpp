@@ -1,0 +1,138 @@
+// The real shell: which terminal runs a batch file, with which arguments and folder, and what the
+// user is told when nothing can be started.
+#include "TestMain.h"
+
+#include "FakeDialogs.h"
+#include "platform/DesktopShell.h"
+#include "platform/Services.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+// A stand-in program that records its folder and its arguments, one per line, into record.
+void writeRecorder(const QString &path, const QString &record)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("#!/bin/sh\n{ pwd; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > '%1'\n")
+                   .arg(record)
+                   .toUtf8());
+    file.close();
+    QVERIFY(file.setPermissions(file.permissions() | QFile::ExeOwner));
+}
+
+QStringList waitForRecord(const QString &record)
+{
+    QFile file(record);
+    if (!QTest::qWaitFor([&] { return file.exists() && file.size() > 0; }, 5000))
+        return {};
+    QTest::qWait(50);
+    file.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class ShellTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void batchFileRunsInTheChosenTerminal();
+    void terminalFallsBackToTheDebianDefault();
+    void nothingToStartIsReported();
+    void otherFilesGoToTheDesktopOpener();
+
+private:
+    QTemporaryDir bin;
+    QTemporaryDir work;
+    FakeDialogs dialogs;
+    QByteArray savedPath;
+    QByteArray savedTerminal;
+};
+
+void ShellTest::init()
+{
+    dialogs = FakeDialogs();
+    services().dialogs = &dialogs;
+    savedPath = qgetenv("PATH");
+    savedTerminal = qgetenv("TERMINAL");
+    qputenv("PATH", bin.path().toLocal8Bit());
+    qunsetenv("TERMINAL");
+}
+
+void ShellTest::cleanup()
+{
+    qputenv("PATH", savedPath);
+    if (savedTerminal.isNull())
+        qunsetenv("TERMINAL");
+    else
+        qputenv("TERMINAL", savedTerminal);
+    for (const QString &name : QDir(bin.path()).entryList(QDir::Files))
+        QFile::remove(bin.filePath(name));
+    services() = Services();
+}
+
+void ShellTest::batchFileRunsInTheChosenTerminal()
+{
+    const QString record = work.filePath(QStringLiteral("chosen.txt"));
+    writeRecorder(bin.filePath(QStringLiteral("my-term")), record);
+    writeRecorder(bin.filePath(QStringLiteral("xterm")), work.filePath(QStringLiteral("xterm.txt")));
+    qputenv("TERMINAL", "my-term --hold");
+    const QString folder = work.filePath(QStringLiteral("app (x) & y"));
+    QVERIFY(QDir().mkpath(folder));
+
+    DesktopShell shell(QStringLiteral("/opt/q/batchrun"));
+    shell.Open(folder + QStringLiteral("/launch.bat"), QStringLiteral("\"%1/tmp config.weu\" second,third").arg(folder),
+               folder, 1);
+
+    QCOMPARE(waitForRecord(record),
+             (QStringList{folder, "--hold", "-e", "/opt/q/batchrun", folder + "/launch.bat",
+                          "\"" + folder + "/tmp config.weu\"", "second", "third"}));
+    QVERIFY(!QFile::exists(work.filePath(QStringLiteral("xterm.txt"))));
+    QVERIFY(dialogs.messages.isEmpty());
+}
+
+void ShellTest::terminalFallsBackToTheDebianDefault()
+{
+    const QString record = work.filePath(QStringLiteral("default.txt"));
+    writeRecorder(bin.filePath(QStringLiteral("x-terminal-emulator")), record);
+    qputenv("TERMINAL", "no-such-terminal");
+
+    DesktopShell shell(QStringLiteral("/opt/q/batchrun"));
+    shell.Open(work.filePath(QStringLiteral("LAUNCH.BAT")), QString(), work.path(), 1);
+
+    QCOMPARE(waitForRecord(record), (QStringList{work.path(), "-e", "/opt/q/batchrun", work.filePath("LAUNCH.BAT")}));
+}
+
+void ShellTest::nothingToStartIsReported()
+{
+    DesktopShell shell(QStringLiteral("/opt/q/batchrun"));
+    shell.Open(QStringLiteral("/app/launch.bat"), QStringLiteral("\"/app/tmpconfig.weu\""), QStringLiteral("/app"), 1);
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.messages[0].title, QStringLiteral("Shell"));
+    QCOMPARE(dialogs.messages[0].text,
+             QStringLiteral("Cannot open /app/launch.bat.\r\rNothing could be started; tried: x-terminal-emulator, xterm."));
+    QCOMPARE(dialogs.messages[0].icon, MessageIcon::Error);
+}
+
+void ShellTest::otherFilesGoToTheDesktopOpener()
+{
+    const QString record = work.filePath(QStringLiteral("opener.txt"));
+    writeRecorder(bin.filePath(QStringLiteral("xdg-open")), record);
+    writeRecorder(bin.filePath(QStringLiteral("xterm")), work.filePath(QStringLiteral("xterm.txt")));
+
+    DesktopShell shell(QStringLiteral("/opt/q/batchrun"));
+    shell.Open(QStringLiteral("https://quillmark.org"), QString(), QString(), 1);
+
+    QCOMPARE(waitForRecord(record), (QStringList{QDir::currentPath(), "https://quillmark.org"}));
+    QVERIFY(!QFile::exists(work.filePath(QStringLiteral("xterm.txt"))));
+}
+
+QUILLMARK_TEST_MAIN(ShellTest)
+#include "test_shell.moc"
