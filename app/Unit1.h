@@ -24,6 +24,18 @@ public slots:
     // The launch (params/).
     void EncodeButtonClick();
 
+    // Source and output paths (source/).
+    void EditInputChange();
+    void EditOutputChange();
+    void EditInputEnter();
+    void EditInputExit();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+    void Open1Click();
+    void SelectOutput1Click();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -36,6 +48,10 @@ private:
     void CenterOnScreen();
     void SetClientHeight(int height);
     bool UtilityPresent() const;
+
+    void UseSourceFile(const QString &source);
+    void UseSourceFolder(const QString &source);
+    void EnableBrowseButtons(bool outputFile, bool outputFolder);
 
     std::unique_ptr<Ui::TForm1> ui;
     bool shown_ = false;

@@ -1,0 +1,131 @@
+// The path helpers in both path styles: Windows paths with "\" and drive colons, POSIX paths with "/".
+#include "TestMain.h"
+
+#include "platform/PathHelpers.h"
+#include "source/Paths.h"
+
+Q_DECLARE_METATYPE(PathStyle)
+
+class PathsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void parts_data();
+    void parts();
+    void outputName_data();
+    void outputName();
+    void trailingSeparators_data();
+    void trailingSeparators();
+    void proposedOutputFile_data();
+    void proposedOutputFile();
+};
+
+void PathsTest::parts_data()
+{
+    QTest::addColumn<PathStyle>("style");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("dir");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("ext");
+
+    const auto win = PathStyle::Windows;
+    const auto posix = PathStyle::Posix;
+    QTest::newRow("win file") << win << "C:\\Media\\clip.avi" << "C:\\Media" << "clip.avi" << ".avi";
+    QTest::newRow("win folder") << win << "C:\\Videos\\Clips" << "C:\\Videos" << "Clips" << "";
+    QTest::newRow("win top folder") << win << "C:\\Videos" << "C:\\" << "Videos" << "";
+    QTest::newRow("win trailing backslash") << win << "C:\\Videos\\" << "C:\\Videos" << "" << "";
+    QTest::newRow("win drive relative") << win << "C:clip.wav" << "C:" << "clip.wav" << ".wav";
+    QTest::newRow("win double backslash") << win << "C:\\a\\\\b" << "C:\\a\\\\" << "b" << "";
+    QTest::newRow("win dot in folder only") << win << "C:\\v.1\\clip" << "C:\\v.1" << "clip" << "";
+    QTest::newRow("win last extension counts") << win << "D:\\song.WAV.AVI" << "D:" "\\" << "song.WAV.AVI" << ".AVI";
+    QTest::newRow("posix file") << posix << "/media/clip.avi" << "/media" << "clip.avi" << ".avi";
+    QTest::newRow("posix top folder") << posix << "/media" << "/" << "media" << "";
+    QTest::newRow("posix trailing slash") << posix << "/media/" << "/media" << "" << "";
+    QTest::newRow("posix colon is a letter") << posix << "/a:b/c:d.wav" << "/a:b" << "c:d.wav" << ".wav";
+    QTest::newRow("posix backslash is a letter") << posix << "/a\\b.x\\c" << "/" << "a\\b.x\\c" << ".x\\c";
+    QTest::newRow("posix relative") << posix << "clip.avi" << "" << "clip.avi" << ".avi";
+}
+
+void PathsTest::parts()
+{
+    QFETCH(PathStyle, style);
+    QFETCH(QString, path);
+    QFETCH(QString, dir);
+    QFETCH(QString, name);
+    QFETCH(QString, ext);
+    QCOMPARE(ExtractFileDir(path, style), dir);
+    QCOMPARE(ExtractFileName(path, style), name);
+    QCOMPARE(ExtractFileExt(path, style), ext);
+}
+
+void PathsTest::outputName_data()
+{
+    QTest::addColumn<PathStyle>("style");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("output");
+
+    const auto win = PathStyle::Windows;
+    const auto posix = PathStyle::Posix;
+    QTest::newRow("win folder") << win << "C:\\Media\\Clips" << "C:\\Media\\encoded\\Clips";
+    QTest::newRow("win top folder") << win << "C:\\Media" << "C:\\encoded\\Media";
+    QTest::newRow("win trailing backslash") << win << "C:\\Media\\" << "C:\\Media\\encoded\\";
+    QTest::newRow("win root") << win << "C:\\" << "C:\\encoded\\";
+    QTest::newRow("win network share collapses") << win << "\\\\server\\share" << "\\server\\encoded\\share";
+    QTest::newRow("posix folder") << posix << "/media/Clips" << "/media/encoded/Clips";
+    QTest::newRow("posix top folder") << posix << "/media" << "/encoded/media";
+    QTest::newRow("posix trailing slash") << posix << "/media/" << "/media/encoded/";
+    QTest::newRow("posix root") << posix << "/" << "/encoded/";
+    QTest::newRow("posix doubled slashes") << posix << "/a////b" << "/a//encoded/b";
+}
+
+void PathsTest::outputName()
+{
+    QFETCH(PathStyle, style);
+    QFETCH(QString, source);
+    QFETCH(QString, output);
+    const QString middle = PathSeparator(style) + QStringLiteral("encoded") + PathSeparator(style);
+    QCOMPARE(BuildOutputName(source, middle, style), output);
+}
+
+void PathsTest::trailingSeparators_data()
+{
+    QTest::addColumn<PathStyle>("style");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("stripped");
+    QTest::newRow("win several") << PathStyle::Windows << "C:\\Program\\\\\\" << "C:\\Program";
+    QTest::newRow("win drive root") << PathStyle::Windows << "C:\\" << "C:";
+    QTest::newRow("win slash kept") << PathStyle::Windows << "C:/x/" << "C:/x/";
+    QTest::newRow("empty") << PathStyle::Windows << "" << "";
+    QTest::newRow("posix several") << PathStyle::Posix << "/opt/q//" << "/opt/q";
+    QTest::newRow("posix root") << PathStyle::Posix << "/" << "";
+}
+
+void PathsTest::trailingSeparators()
+{
+    QFETCH(PathStyle, style);
+    QFETCH(QString, path);
+    QFETCH(QString, stripped);
+    QCOMPARE(StripTrailingBackslashes(path, style), stripped);
+}
+
+void PathsTest::proposedOutputFile_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("avi") << "/m/clip.avi" << "/m/clip.wmv";
+    QTest::newRow("mixed case avi") << "/m/clip.aVi" << "/m/clip.wmv";
+    QTest::newRow("wav") << "/m/song.Wav" << "/m/song.wma";
+    QTest::newRow("mp3") << "/m/song.mp3" << "";
+    QTest::newRow("wav then avi") << "/m/song.WAV.AVI" << "/m/song.WAV.wmv";
+    QTest::newRow("no extension") << "/m.d/song" << "";
+}
+
+void PathsTest::proposedOutputFile()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, output);
+    QCOMPARE(ProposedOutputFile(source), output);
+}
+
+QUILLMARK_TEST_MAIN(PathsTest)
+#include "test_paths.moc"

@@ -1,0 +1,367 @@
+// The source and output boxes: what each kind of source proposes, colours, browse buttons, the
+// Video tab, the player, the rows, and the browse commands.
+#include "TestApp.h"
+#include "TestMain.h"
+#include "Typing.h"
+
+#include "app/Forms.h"
+#include "app/Unit1.h"
+#include "platform/Controls.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace {
+
+const QColor Red(255, 0, 0);
+
+void touch(const QString &path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+// The state of the four browse buttons, in the order 1 (source folder), 2 (output folder),
+// 3 (source file), 4 (output file).
+QString buttons(const TestApp &app)
+{
+    QString state;
+    for (const char *name : {"SpeedButton1", "SpeedButton2", "SpeedButton3", "SpeedButton4"})
+        state += app.control<QToolButton>(QString::fromLatin1(name))->isEnabled() ? u'1' : u'0';
+    return state;
+}
+
+QColor textColour(QLineEdit *box)
+{
+    return box->palette().color(QPalette::Text);
+}
+
+} // namespace
+
+class SourceTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void sourceFileProposesItsOutput_data();
+    void sourceFileProposesItsOutput();
+    void unsupportedSourceIsWarnedAbout();
+    void sourceFolderProposesAnOutputFolder_data();
+    void sourceFolderProposesAnOutputFolder();
+    void shortFolderTextChangesOnlyColourAndRow();
+    void missingSourceAndEmptiedBox();
+    void placeholderComesAndGoesWithTheFocus();
+    void outputThatExistsIsRed();
+    void oddPathsAreStoredExactly_data();
+    void oddPathsAreStoredExactly();
+    void playerFailureStillStoresTheSource();
+    void checkedSectionEnablesTrackBarsForAFile();
+
+    void browseCommands();
+    void saveDialogPreselectsTheFilterOfTheSource_data();
+    void saveDialogPreselectsTheFilterOfTheSource();
+    void menuCommandsActWhileButtonsAreDisabled();
+    void encodeWritesTheChosenPaths();
+
+private:
+    std::unique_ptr<TestApp> app;
+    TEdit *input = nullptr;
+    TEdit *output = nullptr;
+    QString media;   // a folder for the test's media files
+};
+
+void SourceTest::init()
+{
+    app = std::make_unique<TestApp>();
+    input = app->control<TEdit>(QStringLiteral("EditInput"));
+    output = app->control<TEdit>(QStringLiteral("EditOutput"));
+    media = app->appPath(QStringLiteral("Media"));
+    QVERIFY(QDir().mkpath(media));
+}
+
+void SourceTest::cleanup()
+{
+    app.reset();
+}
+
+void SourceTest::sourceFileProposesItsOutput_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("proposed");
+    QTest::addColumn<bool>("videoTab");
+    QTest::newRow("avi") << "clip.avi" << "clip.wmv" << true;
+    QTest::newRow("wav in mixed case") << "song.Wav" << "song.wma" << false;
+    QTest::newRow("avi in mixed case") << "clip.aVi" << "clip.wmv" << true;
+}
+
+void SourceTest::sourceFileProposesItsOutput()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, proposed);
+    QFETCH(bool, videoTab);
+    const QString source = media + u'/' + name;
+    touch(source);
+    app->media->files.insert(source, MediaFacts{12.5, 0, 0, 1411200});
+
+    input->setText(source);
+
+    QCOMPARE(output->text(), media + u'/' + proposed);
+    QCOMPARE(buttons(*app), QStringLiteral("1011"));
+    auto *pages = app->control<QTabWidget>(QStringLiteral("PageControl1"));
+    QCOMPARE(pages->isTabVisible(pages->indexOf(app->control<QWidget>(QStringLiteral("TabSheet1")))), videoTab);
+    QCOMPARE(app->row(1), u'"' + source + u'"');
+    QCOMPARE(app->row(2), u'"' + media + u'/' + proposed + u'"');
+    QCOMPARE(textColour(input), QApplication::palette().color(QPalette::Text));
+    QCOMPARE(textColour(output), QApplication::palette().color(QPalette::Text));
+    QCOMPARE(app->media->calls, QStringList{QStringLiteral("Load ") + source});
+    QVERIFY(app->dialogs.messages.isEmpty());
+}
+
+void SourceTest::unsupportedSourceIsWarnedAbout()
+{
+    const QString song = media + QStringLiteral("/song.mp3");
+    touch(song);
+    app->media->files.insert(song, MediaFacts{3, 0, 0, 128000});
+    output->setText(QStringLiteral("/keep/this.wmv"));
+
+    input->setText(song);
+
+    QCOMPARE(app->dialogs.messages.size(), 1);
+    QCOMPARE(app->dialogs.messages[0].title, QStringLiteral("Invalid source"));
+    QCOMPARE(app->dialogs.messages[0].text,
+             QStringLiteral("The source file you specified may not be supported.\r\rThe Microsoft Windows Media 8 "
+                            "Encoder Utility only supports the following media types:\r  .avi\r  .wav (16-bit only)\r"
+                            "  .asf (only version 1, uncompressed)\r  .wma (only uncompressed)\r  .wmv (only "
+                            "uncompressed)\r\rSpecifically, MP3 files are NOT supported."));
+    QCOMPARE(app->dialogs.messages[0].icon, MessageIcon::Error);
+    QCOMPARE(output->text(), QStringLiteral("/keep/this.wmv"));
+    QCOMPARE(app->row(1), u'"' + song + u'"');
+    QCOMPARE(app->media->calls, QStringList{QStringLiteral("Load ") + song});
+}
+
+void SourceTest::sourceFolderProposesAnOutputFolder_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("proposed");
+    QTest::newRow("folder") << "/Clips" << "/encoded/Clips";
+    QTest::newRow("trailing slash") << "/Clips/" << "/Clips/encoded/";
+}
+
+void SourceTest::sourceFolderProposesAnOutputFolder()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, proposed);
+    QVERIFY(QDir().mkpath(media + QStringLiteral("/Clips")));
+
+    input->setText(media + folder);
+
+    QCOMPARE(output->text(), media + proposed);
+    QCOMPARE(buttons(*app), QStringLiteral("1110"));
+    QCOMPARE(app->row(1), u'"' + media + folder + u'"');
+    QCOMPARE(app->row(2), u'"' + media + proposed + u'"');
+    QVERIFY(app->media->calls.isEmpty());
+    QCOMPARE(textColour(input), QApplication::palette().color(QPalette::Text));
+}
+
+void SourceTest::shortFolderTextChangesOnlyColourAndRow()
+{
+    const QString clip = media + QStringLiteral("/clip.avi");
+    touch(clip);
+    app->media->files.insert(clip, MediaFacts{});
+    input->setText(clip);
+    input->setText(QStringLiteral("/x"));
+    QCOMPARE(textColour(input), Red);
+    input->setText(QStringLiteral("/"));
+
+    QCOMPARE(textColour(input), QApplication::palette().color(QPalette::Text));
+    QCOMPARE(output->text(), media + QStringLiteral("/clip.wmv"));
+    QCOMPARE(buttons(*app), QStringLiteral("1111"));
+    QCOMPARE(app->row(1), QStringLiteral("\"/\""));
+}
+
+void SourceTest::missingSourceAndEmptiedBox()
+{
+    const QString missing = media + QStringLiteral("/gone.avi");
+    input->setText(missing);
+    QCOMPARE(textColour(input), Red);
+    QCOMPARE(app->row(1), u'"' + missing + u'"');
+    QCOMPARE(buttons(*app), QStringLiteral("1111"));
+    QCOMPARE(app->media->calls, QStringList{QStringLiteral("Unload")});
+
+    input->setFocus();
+    input->selectAll();
+    QTest::keyClick(input, Qt::Key_Delete);
+    QCOMPARE(app->row(1), QString());
+    output->setFocus();
+    QCOMPARE(input->text(), QStringLiteral("(No file selected)"));
+    QCOMPARE(app->row(1), QString());
+}
+
+void SourceTest::placeholderComesAndGoesWithTheFocus()
+{
+    output->setFocus();
+    QCOMPARE(output->text(), QString());
+    QCOMPARE(app->row(2), QString());
+    input->setFocus();
+    QCOMPARE(output->text(), QStringLiteral("(No file selected)"));
+
+    TypeText(input, QStringLiteral("/some/path"));
+    output->setFocus();
+    input->setFocus(Qt::OtherFocusReason);
+    QCOMPARE(input->selectedText(), QStringLiteral("/some/path"));
+}
+
+void SourceTest::outputThatExistsIsRed()
+{
+    const QString existing = media + QStringLiteral("/old.wmv");
+    touch(existing);
+    output->setText(existing);
+    QCOMPARE(textColour(output), Red);
+    QCOMPARE(app->row(2), u'"' + existing + u'"');
+    output->setText(media);
+    QCOMPARE(textColour(output), QApplication::palette().color(QPalette::Text));
+}
+
+void SourceTest::oddPathsAreStoredExactly_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("blanks and quotes") << "a \"quoted\" clip.avi";
+    QTest::newRow("non-ASCII letters") << QString::fromUtf8("Überspielung ñ 日本.wav");
+    QTest::newRow("placeholder inside") << "(default) take.avi";
+    QTest::newRow("wildcards") << "*?[x].wav";
+    QTest::newRow("very long") << QString(4100, u'x');
+}
+
+void SourceTest::oddPathsAreStoredExactly()
+{
+    QFETCH(QString, name);
+    const QString path = media + u'/' + name;
+    input->setText(path);
+    QCOMPARE(app->row(1), u'"' + path + u'"');
+    QCOMPARE(textColour(input), Red);
+}
+
+void SourceTest::playerFailureStillStoresTheSource()
+{
+    const QString unreadable = media + QStringLiteral("/broken.avi");
+    touch(unreadable);
+    app->control<QCheckBox>(QStringLiteral("CheckBox2"))->setChecked(true);
+
+    input->setFocus();
+    input->selectAll();
+    TypeText(input, unreadable);
+
+    QCOMPARE(app->dialogs.messages.size(), 1);
+    QCOMPARE(app->dialogs.messages[0].title, QStringLiteral("Quillmark"));
+    QCOMPARE(app->dialogs.messages[0].text, QStringLiteral("Cannot open media file %1.").arg(unreadable));
+    QCOMPARE(app->row(1), u'"' + unreadable + u'"');
+    QCOMPARE(output->text(), media + QStringLiteral("/broken.wmv"));
+    QVERIFY(!app->control<QWidget>(QStringLiteral("TrackBarSelStart"))->isEnabled());
+}
+
+void SourceTest::checkedSectionEnablesTrackBarsForAFile()
+{
+    const QString clip = media + QStringLiteral("/clip.avi");
+    touch(clip);
+    app->media->files.insert(clip, MediaFacts{30, 320, 240, 800000});
+    app->control<QCheckBox>(QStringLiteral("CheckBox2"))->setChecked(true);
+    input->setText(clip);
+    QVERIFY(app->control<QWidget>(QStringLiteral("TrackBarSelStart"))->isEnabled());
+    QVERIFY(app->control<QWidget>(QStringLiteral("TrackBarSelEnd"))->isEnabled());
+}
+
+void SourceTest::browseCommands()
+{
+    const QString clip = media + QStringLiteral("/clip.avi");
+    touch(clip);
+    app->media->files.insert(clip, MediaFacts{});
+    app->dialogs.fileAnswers = {clip, QString(), media + QStringLiteral("/out.wmv")};
+    app->dialogs.folderAnswers = {media, QString(), QStringLiteral("/target")};
+
+    QTest::mouseClick(app->control<QToolButton>(QStringLiteral("SpeedButton3")), Qt::LeftButton);
+    QCOMPARE(input->text(), clip);
+    QCOMPARE(app->dialogs.fileDialogs[0].title, QStringLiteral("Open input file"));
+    QCOMPARE(app->dialogs.fileDialogs[0].filters,
+             (QStringList{"Supported media (*.AVI;*.WAV)|*.AVI;*.WAV", "Audio (*.WAV)|*.WAV", "Video (*.AVI)|*.AVI",
+                          "All files|*.*"}));
+    QCOMPARE(app->dialogs.fileDialogs[0].filterIndex, 1);
+    QVERIFY(app->dialogs.fileDialogs[0].mustExist);
+
+    QTest::mouseClick(app->control<QToolButton>(QStringLiteral("SpeedButton1")), Qt::LeftButton);
+    QCOMPARE(input->text(), media);
+    QCOMPARE(app->dialogs.folderPrompts.last(), QStringLiteral("Browse for source folder..."));
+
+    Form1->SpeedButton3Click();   // cancelled
+    Form1->SpeedButton1Click();   // cancelled
+    QCOMPARE(input->text(), media);
+
+    Form1->SpeedButton4Click();
+    QCOMPARE(output->text(), media + QStringLiteral("/out.wmv"));
+    const FileDialogSpec save = app->dialogs.fileDialogs.last();
+    QCOMPARE(save.title, QStringLiteral("Output filename"));
+    QCOMPARE(save.filters, (QStringList{"Windows Media Audio (*.WMA)|*.wma", "Windows Media Video (*.WMV)|*.wmv",
+                                        "All files|*.*"}));
+    QVERIFY(save.confirmOverwrite);
+
+    QTest::mouseClick(app->control<QToolButton>(QStringLiteral("SpeedButton2")), Qt::LeftButton);
+    QCOMPARE(output->text(), QStringLiteral("/target"));
+    QCOMPARE(app->dialogs.folderPrompts.last(), QStringLiteral("Browse for output folder..."));
+    QCOMPARE(app->row(2), QStringLiteral("\"/target\""));
+}
+
+void SourceTest::saveDialogPreselectsTheFilterOfTheSource_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<int>("filter");
+    QTest::newRow("wav") << "/m/a.wav" << 1;
+    QTest::newRow("WAV") << "/m/a.WAV" << 1;
+    QTest::newRow("avi") << "/m/a.avi" << 2;
+    QTest::newRow("empty") << "" << 2;
+    QTest::newRow("placeholder") << "(No file selected)" << 2;
+}
+
+void SourceTest::saveDialogPreselectsTheFilterOfTheSource()
+{
+    QFETCH(QString, source);
+    QFETCH(int, filter);
+    input->setText(source);
+    Form1->SpeedButton4Click();
+    QCOMPARE(app->dialogs.fileDialogs.last().filterIndex, filter);
+}
+
+void SourceTest::menuCommandsActWhileButtonsAreDisabled()
+{
+    input->setText(media);
+    QVERIFY(!app->control<QToolButton>(QStringLiteral("SpeedButton4"))->isEnabled());
+    app->dialogs.fileAnswers = {media + QStringLiteral("/chosen.wmv")};
+    Form1->SelectOutput1Click();
+    QCOMPARE(output->text(), media + QStringLiteral("/chosen.wmv"));
+
+    app->control<QToolButton>(QStringLiteral("SpeedButton3"))->setEnabled(false);
+    Form1->Open1Click();
+    QCOMPARE(app->dialogs.fileDialogs.size(), 2);
+}
+
+void SourceTest::encodeWritesTheChosenPaths()
+{
+    const QString clip = media + QStringLiteral("/my clip.avi");
+    touch(clip);
+    app->media->files.insert(clip, MediaFacts{});
+    input->setText(clip);
+    Form1->EncodeButtonClick();
+    QCOMPARE(app->appFile(QStringLiteral("tmpconfig.weu")),
+             ("-input \"" + clip + "\"\r\n-output \"" + media + "/my clip.wmv\"\r\n").toUtf8());
+
+    QFile::remove(clip);
+    Form1->EncodeButtonClick();
+    QCOMPARE(app->dialogs.messages.last().title, QStringLiteral("File not found"));
+    QCOMPARE(app->shell.calls.size(), 1);
+}
+
+QUILLMARK_TEST_MAIN(SourceTest)
+#include "test_source.moc"
