@@ -16,6 +16,10 @@ public:
     explicit TForm1(QWidget *parent = nullptr);
     ~TForm1() override;
 
+    // The -profile value of the selected preset and the -a_setting code of the selected audio row.
+    QString PresetProfileName() const;
+    QString AudioSettingName() const;
+
 public slots:
     // The frame (app/).
     void ButtonMoreClick();
@@ -35,6 +39,10 @@ public slots:
     void SpeedButton4Click();
     void Open1Click();
     void SelectOutput1Click();
+
+    // Presets and the audio setting (settings/).
+    void ComboBoxPresetsChange();
+    void ComboBoxAudioBRChange();
 
 protected:
     void showEvent(QShowEvent *event) override;

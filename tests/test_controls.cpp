@@ -3,7 +3,7 @@
 #include "TestMain.h"
 
 #include "FakeDialogs.h"
-#include "Typing.h"
+#include "UserActions.h"
 #include "platform/Controls.h"
 #include "platform/Failure.h"
 #include "platform/Services.h"

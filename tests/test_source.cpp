@@ -2,7 +2,7 @@
 // Video tab, the player, the rows, and the browse commands.
 #include "TestApp.h"
 #include "TestMain.h"
-#include "Typing.h"
+#include "UserActions.h"
 
 #include "app/Forms.h"
 #include "app/Unit1.h"

@@ -64,6 +64,14 @@ void TestApp::setRow(int row, const QString &value) const
     Form3->Table().SetValue(row, value);
 }
 
+QString TestApp::addMedia(const QString &name, MediaFacts facts)
+{
+    QFile file(appPath(name));
+    file.open(QIODevice::WriteOnly);
+    media->files.insert(file.fileName(), facts);
+    return file.fileName();
+}
+
 QString TestApp::appPath(const QString &name) const
 {
     return appDir + u'/' + name;

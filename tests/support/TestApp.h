@@ -34,6 +34,9 @@ public:
     QString row(int row) const;
     void setRow(int row, const QString &value) const;
 
+    // Creates a media file in the program folder that the fake player knows with facts; its path.
+    QString addMedia(const QString &name, MediaFacts facts = {});
+
     // The bytes of a file in the program folder ("" when it does not exist).
     QByteArray appFile(const QString &name) const;
     QString appPath(const QString &name) const;
