@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
 #include <memory>
+
+class QLineEdit;
 
 namespace Ui {
 class TForm1;
@@ -19,6 +22,8 @@ public:
     // The -profile value of the selected preset and the -a_setting code of the selected audio row.
     QString PresetProfileName() const;
     QString AudioSettingName() const;
+    // The -v_framerate value of the frame-rate box: a row's value, or the text typed into it.
+    QString FramerateValue() const;
 
 public slots:
     // The frame (app/).
@@ -44,6 +49,18 @@ public slots:
     void ComboBoxPresetsChange();
     void ComboBoxAudioBRChange();
 
+    // Video output, deinterlacing and clipping (settings/).
+    void ComboBoxModeChange();
+    void TrackBarQualityChange();
+    void ComboBoxFramerateChange();
+    void EditChange();
+    void EditClick();
+    void EditExit();
+    void EditKeyPress(QChar &Key);
+    void CheckBox1Click();
+    void ComboBoxPreprocChange();
+    void EditClipBottomChange();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -60,6 +77,9 @@ private:
     void UseSourceFile(const QString &source);
     void UseSourceFolder(const QString &source);
     void EnableBrowseButtons(bool outputFile, bool outputFolder);
+
+    QList<QLineEdit *> NumericBoxes() const;
+    void StoreNumericBox(QLineEdit *box);
 
     std::unique_ptr<Ui::TForm1> ui;
     bool shown_ = false;

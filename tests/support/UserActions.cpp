@@ -19,6 +19,7 @@ void TypeText(QWidget *widget, const QString &text)
 
 void ChooseRow(QComboBox *list, int row)
 {
+    QVERIFY2(list->isEnabled(), "a disabled list cannot be chosen from");
     list->showPopup();
     QAbstractItemView *view = list->view();
     QVERIFY(QTest::qWaitForWindowExposed(view->window()));
