@@ -7,13 +7,16 @@ BUILD_DIR := build-sanitize
 CMAKE_FLAGS += -DQUILLMARK_SANITIZE=ON
 endif
 
-.PHONY: run test build deps configure clean
+.PHONY: run test build bench deps configure clean
 
 run: deps build
 	$(BUILD_DIR)/bin/quillmark
 
 test: deps build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+bench: deps build
+	@for b in $(BUILD_DIR)/bin/bench_*; do echo "== $$b"; $$b || exit 1; done
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)

@@ -5,6 +5,7 @@
 #include <memory>
 
 class QLineEdit;
+class TMediaPlayer2;
 
 namespace Ui {
 class TForm1;
@@ -24,6 +25,10 @@ public:
     QString AudioSettingName() const;
     // The -v_framerate value of the frame-rate box: a row's value, or the text typed into it.
     QString FramerateValue() const;
+
+    // What the player learnt of a newly opened file: the media information, the section reset to the
+    // whole length, and the picture size in the size boxes.
+    void ShowNewStream(const TMediaPlayer2 &player);
 
 public slots:
     // The frame (app/).
@@ -60,6 +65,10 @@ public slots:
     void CheckBox1Click();
     void ComboBoxPreprocChange();
     void EditClipBottomChange();
+
+    // The preview (source/).
+    void FloatablePreviewWindow1Click();
+    void Viewsourceinfo1Click();
 
 protected:
     void showEvent(QShowEvent *event) override;

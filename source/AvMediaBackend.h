@@ -4,9 +4,12 @@
 
 class QAudioOutput;
 class QMediaPlayer;
-class QVideoWidget;
+class QVideoSink;
+class FrameView;
 
-// The real media engine: facts from a libavformat probe, playback with Qt Multimedia.
+// The real media engine: facts from a libavformat probe, playback with Qt Multimedia. The picture is
+// drawn by a plain widget from the frames of a video sink, so that it keeps working when the player
+// moves from one window to another.
 class AvMediaBackend : public MediaBackend {
     Q_OBJECT
 public:
@@ -20,11 +23,12 @@ public:
     void Stop() override;
     bool Playing() const override;
     double Position() const override;
-    void setPosition(double seconds) override;
+    void SetPosition(double seconds) override;
     QWidget *VideoView() override;
 
 private:
     QMediaPlayer *player_;
     QAudioOutput *audio_;
-    QVideoWidget *view_;
+    QVideoSink *sink_;
+    FrameView *view_;
 };

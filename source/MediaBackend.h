@@ -1,17 +1,11 @@
 #pragma once
 
+#include "source/MediaFacts.h"
+
 #include <QObject>
 #include <QString>
 
 class QWidget;
-
-// The facts the program reads of an opened file.
-struct MediaFacts {
-    double duration = 0;   // seconds
-    int width = 0;         // picture size in pixels; 0 without a picture
-    int height = 0;
-    qint64 bitRate = 0;    // bits per second; 0 when unknown
-};
 
 // The media engine under the preview player: it reads the facts of a file and plays it. The program
 // uses a libavformat probe with Qt Multimedia; tests use a recording fake.
@@ -30,7 +24,7 @@ public:
     virtual void Stop() = 0;
     virtual bool Playing() const = 0;
     virtual double Position() const = 0;   // seconds
-    virtual void setPosition(double seconds) = 0;
+    virtual void SetPosition(double seconds) = 0;
 
     // The surface the picture is drawn on; the player puts it in its window.
     virtual QWidget *VideoView() = 0;

@@ -2,14 +2,66 @@
 
 #include "platform/Services.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStyle>
+#include <QToolButton>
 #include <QVBoxLayout>
 
-TMediaPlayer2::TMediaPlayer2(QWidget *parent) : QWidget(parent), backend_(services().makeMediaBackend())
+namespace {
+
+QString clockText(double seconds)
+{
+    const int whole = qMax(0, int(seconds));
+    return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
+}
+
+QToolButton *barButton(QWidget *bar, QStyle::StandardPixmap picture, const QString &hint)
+{
+    auto *button = new QToolButton(bar);
+    button->setIcon(bar->style()->standardIcon(picture));
+    button->setToolTip(hint);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+} // namespace
+
+TMediaPlayer2::TMediaPlayer2(QWidget *parent)
+    : QWidget(parent), backend_(services().makeMediaBackend()), controlBar_(new QWidget(this)),
+      playButton_(barButton(controlBar_, QStyle::SP_MediaPlay, tr("Play"))),
+      pauseButton_(barButton(controlBar_, QStyle::SP_MediaPause, tr("Pause"))),
+      stopButton_(barButton(controlBar_, QStyle::SP_MediaStop, tr("Stop"))),
+      positionBar_(new QSlider(Qt::Horizontal, controlBar_)), timeLabel_(new QLabel(controlBar_))
 {
     setFocusPolicy(Qt::NoFocus);
+    positionBar_->setFocusPolicy(Qt::NoFocus);
+    positionBar_->setEnabled(false);
+
+    auto *bar = new QHBoxLayout(controlBar_);
+    bar->setContentsMargins(1, 1, 1, 1);
+    bar->setSpacing(1);
+    for (QWidget *control : {static_cast<QWidget *>(playButton_), static_cast<QWidget *>(pauseButton_),
+                             static_cast<QWidget *>(stopButton_)})
+        bar->addWidget(control);
+    bar->addWidget(positionBar_, 1);
+    bar->addWidget(timeLabel_);
+
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(backend_->VideoView());
+    layout->setSpacing(0);
+    layout->addWidget(backend_->VideoView(), 1);
+    layout->addWidget(controlBar_);
+
+    connect(playButton_, &QToolButton::clicked, this, &TMediaPlayer2::Play);
+    connect(pauseButton_, &QToolButton::clicked, this, &TMediaPlayer2::Pause);
+    connect(stopButton_, &QToolButton::clicked, this, &TMediaPlayer2::Stop);
+    connect(positionBar_, &QSlider::sliderMoved, this, [this](int milliseconds) { backend_->SetPosition(milliseconds / 1000.0); });
+    connect(backend_.get(), &MediaBackend::PositionChanged, this, &TMediaPlayer2::followPosition);
+    showTime(0);
 }
 
 TMediaPlayer2::~TMediaPlayer2() = default;
@@ -18,6 +70,9 @@ void TMediaPlayer2::Open(const QString &path)
 {
     facts_ = backend_->Load(path);
     fileName_ = path;
+    positionBar_->setRange(0, int(qMin(facts_.duration * 1000, 2e9)));
+    positionBar_->setEnabled(true);
+    showTime(0);
     const quint64 opening = ++openings_;
     QMetaObject::invokeMethod(this, [this, opening] { announceNewStream(opening); }, Qt::QueuedConnection);
 }
@@ -38,19 +93,70 @@ void TMediaPlayer2::SetFileName(const QString &path)
     backend_->Unload();
     fileName_.clear();
     facts_ = MediaFacts();
+    positionBar_->setEnabled(false);
+    showTime(0);
+}
+
+bool TMediaPlayer2::hasPlayRange() const
+{
+    return selectionEnd_ > selectionStart_;
 }
 
 void TMediaPlayer2::SetSelectionStart(double seconds)
 {
     selectionStart_ = seconds;
+    if (backend_->Playing() && hasPlayRange() && backend_->Position() < selectionStart_)
+        backend_->SetPosition(selectionStart_);
 }
 
 void TMediaPlayer2::SetSelectionEnd(double seconds)
 {
     selectionEnd_ = seconds;
+    followPosition(backend_->Position());
 }
 
 void TMediaPlayer2::SetShowControls(bool show)
 {
     showControls_ = show;
+    controlBar_->setVisible(show);
+}
+
+void TMediaPlayer2::Play()
+{
+    if (fileName_.isEmpty())
+        return;
+    const double position = backend_->Position();
+    if (hasPlayRange() && (position < selectionStart_ || position >= selectionEnd_))
+        backend_->SetPosition(selectionStart_);
+    backend_->Play();
+}
+
+void TMediaPlayer2::Pause()
+{
+    backend_->Pause();
+}
+
+void TMediaPlayer2::Stop()
+{
+    backend_->Stop();
+    if (hasPlayRange())
+        backend_->SetPosition(selectionStart_);
+}
+
+// Playback that reaches the end of the play range pauses there.
+void TMediaPlayer2::followPosition(double seconds)
+{
+    if (backend_->Playing() && hasPlayRange() && seconds >= selectionEnd_) {
+        backend_->Pause();
+        backend_->SetPosition(selectionEnd_);
+        return;
+    }
+    const QSignalBlocker quiet(positionBar_);
+    positionBar_->setValue(int(qMin(seconds * 1000, 2e9)));
+    showTime(seconds);
+}
+
+void TMediaPlayer2::showTime(double seconds)
+{
+    timeLabel_->setText(clockText(seconds) + QStringLiteral(" / ") + clockText(facts_.duration));
 }

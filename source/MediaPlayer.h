@@ -5,8 +5,14 @@
 #include <QWidget>
 #include <memory>
 
+class QLabel;
+class QSlider;
+class QToolButton;
+
 // The preview player: opens a file by path, reports its duration, picture size and bit rate, plays it
-// within a play range, and raises NewStream once per opened file, after the open call has returned.
+// with its own control bar (play, pause, stop, position, time), keeps playback inside the play range
+// SelectionStart..SelectionEnd, and raises NewStream once per opened file, after the open call has
+// returned. It keeps its media and position when it moves to another window.
 class TMediaPlayer2 : public QWidget {
     Q_OBJECT
 public:
@@ -25,6 +31,7 @@ public:
     int ImageSourceHeight() const { return facts_.height; }
     qint64 Bandwidth() const { return facts_.bitRate; }
 
+    // The play range in seconds; a range whose end is not after its start is the whole media.
     double SelectionStart() const { return selectionStart_; }
     double SelectionEnd() const { return selectionEnd_; }
     void SetSelectionStart(double seconds);
@@ -33,15 +40,27 @@ public:
     bool ShowControls() const { return showControls_; }
     void SetShowControls(bool show);
 
-    MediaBackend &Backend() const { return *backend_; }
+    void Play();
+    void Pause();
+    void Stop();
 
 signals:
     void NewStream();
 
 private:
     void announceNewStream(quint64 opening);
+    bool hasPlayRange() const;
+    void followPosition(double seconds);
+    void showTime(double seconds);
 
     std::unique_ptr<MediaBackend> backend_;
+    QWidget *controlBar_;
+    QToolButton *playButton_;
+    QToolButton *pauseButton_;
+    QToolButton *stopButton_;
+    QSlider *positionBar_;
+    QLabel *timeLabel_;
+
     QString fileName_;
     MediaFacts facts_;
     double selectionStart_ = 0;

@@ -41,23 +41,27 @@ MediaFacts ProbeMedia(const QString &path)
 
     MediaFacts facts;
     bool playable = false;
+    qint64 streamBitRates = 0;
+    bool everyRateKnown = true;
     for (unsigned i = 0; i < context->nb_streams; ++i) {
         const AVStream *stream = context->streams[i];
         const AVCodecParameters *codec = stream->codecpar;
-        if (codec->codec_type == AVMEDIA_TYPE_AUDIO)
-            playable = true;
-        if (codec->codec_type == AVMEDIA_TYPE_VIDEO && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
-            playable = true;
-            if (facts.width == 0 && codec->width > 0 && codec->height > 0) {
-                facts.width = codec->width;
-                facts.height = codec->height;
-            }
+        const bool picture = codec->codec_type == AVMEDIA_TYPE_VIDEO && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC);
+        if (!picture && codec->codec_type != AVMEDIA_TYPE_AUDIO)
+            continue;
+        playable = true;
+        streamBitRates += codec->bit_rate;
+        everyRateKnown = everyRateKnown && codec->bit_rate > 0;
+        if (picture && facts.width == 0 && codec->width > 0 && codec->height > 0) {
+            facts.width = codec->width;
+            facts.height = codec->height;
         }
     }
     if (!playable)
         throw cannotOpen(path, QStringLiteral("it holds no sound and no picture"));
     if (context->duration != AV_NOPTS_VALUE && context->duration > 0)
         facts.duration = double(context->duration) / AV_TIME_BASE;
-    facts.bitRate = context->bit_rate > 0 ? context->bit_rate : 0;
+    // The streams' own rates leave out the container's overhead, which the file's rate includes.
+    facts.bitRate = everyRateKnown ? streamBitRates : qMax<qint64>(context->bit_rate, 0);
     return facts;
 }

@@ -1,14 +1,20 @@
 #include "FakeMediaBackend.h"
 
 #include "platform/Failure.h"
+#include "source/MediaProbe.h"
 
 #include <QWidget>
 
-FakeMediaBackend::FakeMediaBackend(std::shared_ptr<FakeMedia> media) : media_(std::move(media)), view_(new QWidget) {}
+FakeMediaBackend::FakeMediaBackend(std::shared_ptr<FakeMedia> media) : media_(std::move(media)), view_(new QWidget)
+{
+    media_->backend = this;
+}
 
 MediaFacts FakeMediaBackend::Load(const QString &path)
 {
     media_->calls.append(QStringLiteral("Load ") + path);
+    if (!media_->files.contains(path) && media_->probeOtherFiles)
+        return ProbeMedia(path);
     if (!media_->files.contains(path))
         throw Failure(QStringLiteral("Cannot open media file %1").arg(path));
     return media_->files.value(path);
@@ -41,9 +47,9 @@ void FakeMediaBackend::Stop()
     emit PlayingChanged(false);
 }
 
-void FakeMediaBackend::setPosition(double seconds)
+void FakeMediaBackend::SetPosition(double seconds)
 {
-    media_->calls.append(QStringLiteral("setPosition %1").arg(seconds));
+    media_->calls.append(QStringLiteral("SetPosition %1").arg(seconds));
     media_->position = seconds;
     emit PositionChanged(seconds);
 }

@@ -8,10 +8,12 @@
 
 // What the fake media engine knows and what it was asked, shared by every fake the program makes.
 struct FakeMedia {
-    QHash<QString, MediaFacts> files;   // facts per path; a path not listed cannot be opened
-    QStringList calls;                  // "Load <path>", "Unload", "Play", "Pause", "Stop", "setPosition <s>"
+    QHash<QString, MediaFacts> files;   // facts per path; a path not listed cannot be opened,
+    bool probeOtherFiles = false;       // unless this asks for the real probe of the files not listed
+    QStringList calls;                  // "Load <path>", "Unload", "Play", "Pause", "Stop", "SetPosition <s>"
     double position = 0;
     bool playing = false;
+    class FakeMediaBackend *backend = nullptr;   // the one made last
 };
 
 // A media engine that plays nothing: it reports the facts it was given and records every call.
@@ -27,7 +29,7 @@ public:
     void Stop() override;
     bool Playing() const override { return media_->playing; }
     double Position() const override { return media_->position; }
-    void setPosition(double seconds) override;
+    void SetPosition(double seconds) override;
     QWidget *VideoView() override;
 
     // Moves the fake playback to seconds, as playing does.

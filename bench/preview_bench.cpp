@@ -1,0 +1,84 @@
+// How long the preview takes from the open call to its news of the new stream, against an ffprobe run
+// on the same file, both measured here in one run. The goal is a ratio of at most 1.0.
+#include "platform/Application.h"
+#include "platform/Services.h"
+#include "source/AvMediaBackend.h"
+#include "source/MediaPlayer.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr int Rounds = 15;
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+bool run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(60000) && process.exitCode() == 0;
+}
+
+double millisecondsToNewStream(TMediaPlayer2 &player, const QString &file)
+{
+    QEventLoop loop;
+    const auto connection = QObject::connect(&player, &TMediaPlayer2::NewStream, &loop, &QEventLoop::quit);
+    QElapsedTimer timer;
+    timer.start();
+    player.Open(file);
+    loop.exec();
+    const double elapsed = timer.nsecsElapsed() / 1e6;
+    QObject::disconnect(connection);
+    player.SetFileName(QString());
+    return elapsed;
+}
+
+double millisecondsOfFfprobe(const QString &file)
+{
+    QElapsedTimer timer;
+    timer.start();
+    run(QStringLiteral("ffprobe"), {"-v", "error", "-show_format", "-show_streams", file});
+    return timer.nsecsElapsed() / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    TApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTemporaryDir dir;
+    const QString clip = dir.filePath(QStringLiteral("bench.avi"));
+    if (!run(QStringLiteral("ffmpeg"), {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=640x480:rate=25:duration=20",
+                                         "-f", "lavfi", "-i", "sine=duration=20", "-c:v", "mjpeg", "-c:a", "pcm_s16le",
+                                         "-shortest", clip})) {
+        out << "ffmpeg could not make the clip\n";
+        return 1;
+    }
+    services().makeMediaBackend = [] { return std::make_unique<AvMediaBackend>(); };
+    TMediaPlayer2 player;
+
+    std::vector<double> preview;
+    std::vector<double> ffprobe;
+    for (int round = 0; round < Rounds; ++round) {
+        preview.push_back(millisecondsToNewStream(player, clip));
+        ffprobe.push_back(millisecondsOfFfprobe(clip));
+    }
+    const double ratio = median(preview) / median(ffprobe);
+    out << QStringLiteral("open to new stream: %1 ms (median of %2)\n").arg(median(preview), 0, 'f', 2).arg(Rounds);
+    out << QStringLiteral("ffprobe run:        %1 ms\n").arg(median(ffprobe), 0, 'f', 2);
+    out << QStringLiteral("ratio:              %1 (goal: at most 1.0)\n").arg(ratio, 0, 'f', 2);
+    return 0;
+}

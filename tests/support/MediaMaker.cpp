@@ -1,0 +1,32 @@
+#include "MediaMaker.h"
+
+#include <QProcess>
+#include <QTest>
+
+QString MakeMedia(const QString &folder, const QString &name, const QStringList &ffmpegArguments)
+{
+    const QString path = folder + u'/' + name;
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 QStringList{"-hide_banner", "-loglevel", "error", "-y"} + ffmpegArguments + QStringList{path});
+    const bool finished = ffmpeg.waitForFinished(60000);
+    if (!finished || ffmpeg.exitCode() != 0)
+        qWarning("ffmpeg could not make %s: %s", qPrintable(name), ffmpeg.readAllStandardError().constData());
+    return finished && ffmpeg.exitCode() == 0 ? path : QString();
+}
+
+QString MakeVideoClip(const QString &folder, const QString &name, int width, int height, double seconds)
+{
+    const QString length = QString::number(seconds);
+    return MakeMedia(folder, name,
+                     {"-f", "lavfi", "-i", QStringLiteral("testsrc=size=%1x%2:rate=25:duration=%3").arg(width).arg(height).arg(length),
+                      "-f", "lavfi", "-i", QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(length),
+                      "-ac", "2", "-c:v", "mjpeg", "-q:v", "5", "-c:a", "pcm_s16le", "-shortest"});
+}
+
+QString MakeWav(const QString &folder, const QString &name, double seconds)
+{
+    return MakeMedia(folder, name,
+                     {"-f", "lavfi", "-i", QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(seconds),
+                      "-ac", "2", "-c:a", "pcm_s16le"});
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Makes a small media file for a test with the ffmpeg command from its generated sources: a test
+// picture ("testsrc") and a tone ("sine"). Returns the file's path; fails the test when ffmpeg fails.
+//   MakeMedia(dir, "clip.avi", {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=2", ...})
+QString MakeMedia(const QString &folder, const QString &name, const QStringList &ffmpegArguments);
+
+// A short AVI with picture (width by height, 25 frames a second) and stereo sound.
+QString MakeVideoClip(const QString &folder, const QString &name, int width, int height, double seconds);
+
+// A 16-bit stereo WAV at 44.1 kHz.
+QString MakeWav(const QString &folder, const QString &name, double seconds);

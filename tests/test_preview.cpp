@@ -1,0 +1,311 @@
+// The preview: the player and its media facts, the news of a new stream, the Source Preview window
+// docked and floating, the player moved by Ctrl+F, and View Source Info.
+#include "MediaMaker.h"
+#include "TestApp.h"
+#include "TestMain.h"
+
+#include "app/Forms.h"
+#include "app/Unit1.h"
+#include "platform/Controls.h"
+#include "platform/DockGrip.h"
+#include "platform/Failure.h"
+#include "source/MediaPlayer.h"
+#include "source/MediaProbe.h"
+#include "source/Unit4.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+
+class PreviewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void newStreamFillsInformationAndSection_data();
+    void newStreamFillsInformationAndSection();
+    void newStreamComesOncePerOpenedFile();
+    void playKeepsToThePlayRange();
+
+    void previewIsDockedAtStart();
+    void previewIsDraggedOutAndBack();
+    void ctrlFMovesThePlayerIntoThePanelAndBack();
+
+    void viewSourceInfo_data();
+    void viewSourceInfo();
+
+    void probeReadsRealMedia();
+    void probeRefusesWhatIsNoMedia();
+
+private:
+    TEdit *control(const char *name) const { return app->control<TEdit>(QString::fromLatin1(name)); }
+    TTrackBar *bar(const char *name) const { return app->control<TTrackBar>(QString::fromLatin1(name)); }
+    void dragGrip(QPoint from, QPoint to);
+
+    std::unique_ptr<TestApp> app;
+    TMediaPlayer2 *player = nullptr;
+};
+
+void PreviewTest::init()
+{
+    app = std::make_unique<TestApp>();
+    player = Form4->Player();
+}
+
+void PreviewTest::cleanup()
+{
+    app.reset();
+}
+
+void PreviewTest::newStreamFillsInformationAndSection_data()
+{
+    QTest::addColumn<double>("duration");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<qint64>("bitRate");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("length");
+    QTest::newRow("audio") << 12.5 << 0 << 0 << qint64(1411200)
+                           << QStringList{"Duration: 12.5 seconds", "Bandwidth: 1411200bps"} << 12;
+    QTest::newRow("video") << 30.0 << 320 << 240 << qint64(0)
+                           << QStringList{"Duration: 30 seconds", "Height: 240", "Width: 320"} << 30;
+    QTest::newRow("half rounds down to even") << 2.5 << 0 << 0 << qint64(0) << QStringList{"Duration: 2.5 seconds"} << 2;
+    QTest::newRow("half rounds up to even") << 3.5 << 0 << 0 << qint64(0) << QStringList{"Duration: 3.5 seconds"} << 4;
+    QTest::newRow("long fraction") << 1.0 / 3 << 0 << 0 << qint64(0)
+                                   << QStringList{"Duration: 0.333333333333333 seconds"} << 0;
+}
+
+void PreviewTest::newStreamFillsInformationAndSection()
+{
+    QFETCH(double, duration);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(qint64, bitRate);
+    QFETCH(QStringList, lines);
+    QFETCH(int, length);
+    const QString clip = app->addMedia(QStringLiteral("clip.avi"), MediaFacts{duration, width, height, bitRate});
+    control("EditWidth")->setText(QStringLiteral("100"));
+    control("EditHeight")->setText(QStringLiteral("80"));
+
+    control("EditInput")->setText(clip);
+    QCOMPARE(app->control<QPlainTextEdit>(QStringLiteral("Memo1"))->toPlainText(), QString());
+    QTRY_COMPARE(app->control<QPlainTextEdit>(QStringLiteral("Memo1"))->toPlainText(), lines.join(u'\n'));
+
+    for (TTrackBar *section : {bar("TrackBarSelStart"), bar("TrackBarSelEnd")}) {
+        QCOMPARE(section->minimum(), 0);
+        QCOMPARE(section->maximum(), length);
+        QCOMPARE(section->SelStart(), 0);
+        QCOMPARE(section->SelEnd(), length);
+    }
+    QCOMPARE(bar("TrackBarSelStart")->value(), 0);
+    QCOMPARE(bar("TrackBarSelEnd")->value(), length);
+    QCOMPARE(control("EditSelStart")->text(), QStringLiteral("0"));
+    QCOMPARE(control("EditSelEnd")->text(), QString::number(length));
+    const bool picture = width > 0;
+    QCOMPARE(control("EditWidth")->text(), picture ? QString::number(width) : QStringLiteral("100"));
+    QCOMPARE(control("EditHeight")->text(), picture ? QString::number(height) : QStringLiteral("80"));
+    QCOMPARE(app->row(5), QString());
+    QCOMPARE(app->row(6), QString());
+}
+
+void PreviewTest::newStreamComesOncePerOpenedFile()
+{
+    QSignalSpy news(player, &TMediaPlayer2::NewStream);
+    const QString first = app->addMedia(QStringLiteral("first.avi"), MediaFacts{10, 0, 0, 0});
+    const QString second = app->addMedia(QStringLiteral("second.avi"), MediaFacts{20, 0, 0, 0});
+
+    player->Open(first);
+    QCOMPARE(news.size(), 0);
+    QTRY_COMPARE(news.size(), 1);
+    QTest::qWait(20);
+    QCOMPARE(news.size(), 1);
+
+    player->Open(first);
+    player->Open(second);
+    QTRY_COMPARE(news.size(), 2);
+    QTest::qWait(20);
+    QCOMPARE(news.size(), 2);
+    QCOMPARE(player->Duration(), 20.0);
+
+    player->Open(first);
+    player->SetFileName(QString());
+    QTest::qWait(20);
+    QCOMPARE(news.size(), 2);
+    QCOMPARE(player->Duration(), 0.0);
+}
+
+void PreviewTest::playKeepsToThePlayRange()
+{
+    player->Open(app->addMedia(QStringLiteral("clip.avi"), MediaFacts{30, 320, 240, 0}));
+    player->SetSelectionStart(5);
+    player->SetSelectionEnd(8);
+    app->media->calls.clear();
+
+    player->Play();
+    QCOMPARE(app->media->calls, (QStringList{"SetPosition 5", "Play"}));
+    FakeMediaBackend *backend = app->media->backend;
+    backend->Advance(7.9);
+    QVERIFY(app->media->playing);
+    backend->Advance(8.04);
+    QVERIFY(!app->media->playing);
+    QCOMPARE(app->media->position, 8.0);
+
+    app->media->calls.clear();
+    player->Play();
+    QCOMPARE(app->media->calls, (QStringList{"SetPosition 5", "Play"}));
+    player->Stop();
+    QCOMPARE(app->media->position, 5.0);
+}
+
+void PreviewTest::previewIsDockedAtStart()
+{
+    auto *panel = app->control<QFrame>(QStringLiteral("Panel2"));
+    QCOMPARE(Form4->parentWidget(), panel);
+    QVERIFY(Form4->isVisible());
+    QVERIFY(Form4->Docked());
+    QCOMPARE(Form4->geometry(), panel->contentsRect());
+    QCOMPARE(Form4->windowTitle(), QStringLiteral("Source Preview"));
+    QVERIFY(app->control<QAction>(QStringLiteral("FloatablePreviewWindow1"))->isChecked());
+    QCOMPARE(panel->frameShadow(), QFrame::Raised);
+}
+
+void PreviewTest::dragGrip(QPoint from, QPoint to)
+{
+    auto *grip = app->control<TDockGrip>(QStringLiteral("DockGrip"));
+    const QPoint local = grip->mapFromGlobal(from);
+    QTest::mousePress(grip, Qt::LeftButton, Qt::NoModifier, local);
+    QMouseEvent move(QEvent::MouseMove, grip->mapFromGlobal(to), grip->mapFromGlobal(to), to, Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(grip, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, grip->mapFromGlobal(to), grip->mapFromGlobal(to), to,
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(grip, &release);
+}
+
+void PreviewTest::previewIsDraggedOutAndBack()
+{
+    auto *panel = app->control<QFrame>(QStringLiteral("Panel2"));
+    auto *grip = app->control<TDockGrip>(QStringLiteral("DockGrip"));
+    const QPoint hold = grip->mapToGlobal(QPoint(20, 4));
+    const QPoint drop = hold + QPoint(-300, 260);
+
+    dragGrip(hold, drop);
+    QVERIFY(!Form4->Docked());
+    QVERIFY(Form4->isVisible());
+    QCOMPARE(Form4->size(), QSize(286, 281));
+    QCOMPARE(Form4->geometry().topLeft(), drop - grip->GrabOffset());
+    QVERIFY(player->ShowControls());
+
+    dragGrip(grip->mapToGlobal(QPoint(20, 4)), panel->mapToGlobal(QPoint(40, 60)));
+    QVERIFY(Form4->Docked());
+    QCOMPARE(Form4->parentWidget(), panel);
+    QCOMPARE(Form4->geometry(), panel->contentsRect());
+
+    Form4->DockGripDoubleClicked();
+    QVERIFY(!Form4->Docked());
+    QCOMPARE(Form4->geometry().topLeft(), drop - grip->GrabOffset());
+    Form4->DockGripDoubleClicked();
+    QVERIFY(Form4->Docked());
+}
+
+void PreviewTest::ctrlFMovesThePlayerIntoThePanelAndBack()
+{
+    const QString clip = app->addMedia(QStringLiteral("clip.avi"), MediaFacts{30, 320, 240, 0});
+    player->Open(clip);
+    auto *panel = app->control<QFrame>(QStringLiteral("Panel2"));
+    Form1->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Form1));
+
+    QTest::keyClick(Form1, Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(player->parentWidget(), panel);
+    QVERIFY(player->isVisible());
+    QVERIFY(!Form4->isVisible());
+    QCOMPARE(panel->frameShape(), QFrame::NoFrame);
+    QVERIFY(!app->control<QAction>(QStringLiteral("FloatablePreviewWindow1"))->isChecked());
+
+    QTest::keyClick(Form1, Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(player->parentWidget(), Form4);
+    QVERIFY(Form4->isVisible());
+    QCOMPARE(panel->frameShape(), QFrame::Panel);
+    QCOMPARE(player->FileName(), clip);
+    QVERIFY(player->ShowControls());
+}
+
+void PreviewTest::viewSourceInfo_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<bool>("launched");
+    QTest::newRow("empty source") << "" << false;
+    QTest::newRow("missing source") << "gone.avi" << false;
+    QTest::newRow("folder source") << "Media" << false;
+    QTest::newRow("existing source") << "clip.avi" << true;
+}
+
+void PreviewTest::viewSourceInfo()
+{
+    QFETCH(QString, source);
+    QFETCH(bool, launched);
+    QDir(app->appDir).mkpath(QStringLiteral("Media"));
+    app->addMedia(QStringLiteral("clip.avi"));
+    const QString path = source.isEmpty() ? QString() : app->appPath(source);
+    control("EditInput")->setText(path);
+    app->setRow(17, QStringLiteral("av100"));
+    app->dialogs.messages.clear();
+
+    Form1->Viewsourceinfo1Click();
+
+    QCOMPARE(app->appFile(QStringLiteral("tmpconfig.weu")),
+             path.isEmpty() ? QByteArray() : ("-input \"" + path + "\"\r\n").toUtf8());
+    QCOMPARE(app->shell.calls.size(), launched ? 1 : 0);
+    if (launched) {
+        QCOMPARE(app->shell.calls[0].file, app->appPath(QStringLiteral("launch.bat")));
+        QCOMPARE(app->shell.calls[0].parameters, u'"' + app->appPath(QStringLiteral("tmpconfig.weu")) + u'"');
+        QCOMPARE(app->shell.calls[0].folder, app->appDir);
+    } else {
+        QCOMPARE(app->dialogs.messages.size(), 1);
+        QCOMPARE(app->dialogs.messages[0].title, QStringLiteral("File not found"));
+        QCOMPARE(app->dialogs.messages[0].text, QStringLiteral("The source file you specified does not exist."));
+    }
+}
+
+void PreviewTest::probeReadsRealMedia()
+{
+    const QString clip = MakeVideoClip(app->appDir, QStringLiteral("real clip.avi"), 320, 240, 2);
+    const QString wav = MakeWav(app->appDir, QStringLiteral("real.wav"), 1.5);
+    QVERIFY(!clip.isEmpty() && !wav.isEmpty());
+
+    const MediaFacts video = ProbeMedia(clip);
+    QCOMPARE(video.width, 320);
+    QCOMPARE(video.height, 240);
+    QVERIFY2(qAbs(video.duration - 2) < 0.1, qPrintable(QString::number(video.duration)));
+    QVERIFY(video.bitRate > 1411200);
+
+    const MediaFacts sound = ProbeMedia(wav);
+    QCOMPARE(sound.width, 0);
+    QCOMPARE(sound.bitRate, qint64(1411200));
+    QVERIFY(qAbs(sound.duration - 1.5) < 0.01);
+
+    app->media->probeOtherFiles = true;
+    QSignalSpy news(player, &TMediaPlayer2::NewStream);
+    control("EditInput")->setText(clip);
+    QTRY_COMPARE(news.size(), 1);
+    QTest::qWait(20);
+    QCOMPARE(news.size(), 1);
+    QVERIFY(app->control<QPlainTextEdit>(QStringLiteral("Memo1"))->toPlainText().contains(u"\nHeight: 240\nWidth: 320\n"));
+}
+
+void PreviewTest::probeRefusesWhatIsNoMedia()
+{
+    QFile text(app->appPath(QStringLiteral("notes.avi")));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("these are notes, not a film\n");
+    text.close();
+    QVERIFY_THROWS_EXCEPTION(Failure, ProbeMedia(text.fileName()));
+    QVERIFY_THROWS_EXCEPTION(Failure, ProbeMedia(app->appPath(QStringLiteral("missing.avi"))));
+}
+
+QUILLMARK_TEST_MAIN(PreviewTest)
+#include "test_preview.moc"
