@@ -5,6 +5,7 @@
 #include <memory>
 
 class QLineEdit;
+class TEdit;
 class TMediaPlayer2;
 
 namespace Ui {
@@ -70,6 +71,19 @@ public slots:
     void FloatablePreviewWindow1Click();
     void Viewsourceinfo1Click();
 
+    // The section to encode (source/).
+    void CheckBox2Click();
+    void EditSelStartChange();
+    void EditSelEndChange();
+    void EditSelStartKeyPress(QChar &Key);
+    void EditSelEndKeyPress(QChar &Key);
+    void EditSelStartEnter();
+    void EditSelEndEnter();
+    void EditSelStartExit();
+    void EditSelEndExit();
+    void TrackBarSelStartChange();
+    void TrackBarSelEndChange();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -90,6 +104,21 @@ private:
     QList<QLineEdit *> NumericBoxes() const;
     void StoreNumericBox(QLineEdit *box);
 
+    struct SectionSide;
+    SectionSide StartSide();
+    SectionSide EndSide();
+    QString SectionTime() const;
+    void StoreSection(TEdit *box);
+    void HighlightSection();
+    void SetPlayRange(bool start, double seconds);
+    void SectionKeyPress(const SectionSide &side, QChar &Key);
+    bool AcceptableSectionTime(const SectionSide &side) const;
+    void ApplySectionTime(const SectionSide &side);
+    void FollowSectionBar(const SectionSide &side);
+
     std::unique_ptr<Ui::TForm1> ui;
     bool shown_ = false;
+    // The section times last accepted in each box, put back when a typed time is refused.
+    QString lastGoodStart_ = QStringLiteral("(default)");
+    QString lastGoodEnd_ = QStringLiteral("(default)");
 };
