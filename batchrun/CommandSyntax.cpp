@@ -9,11 +9,11 @@ namespace {
 // Every command the interpreter runs itself; batchrun runs some of them and reports the others, so that
 // none is mistaken for a program.
 constexpr QStringView InternalCommands[] = {
-    u"ASSOC",  u"BREAK", u"CALL",     u"CD",    u"CHDIR", u"CLS",    u"COLOR",    u"COPY",  u"DATE",
-    u"DEL",    u"DIR",   u"DPATH",    u"ECHO",  u"ENDLOCAL", u"ERASE", u"EXIT",   u"FOR",   u"FTYPE",
-    u"GOTO",   u"IF",    u"KEYS",     u"MD",    u"MKDIR", u"MKLINK", u"MOVE",     u"PATH",  u"PAUSE",
-    u"POPD",   u"PROMPT", u"PUSHD",   u"RD",    u"REM",   u"REN",    u"RENAME",   u"RMDIR", u"SET",
-    u"SETLOCAL", u"SHIFT", u"START",  u"TIME",  u"TITLE", u"TYPE",   u"VER",      u"VERIFY", u"VOL",
+    u"ASSOC", u"BREAK",  u"CALL",     u"CD",    u"CHDIR",    u"CLS",    u"COLOR",  u"COPY",   u"DATE",
+    u"DEL",   u"DIR",    u"DPATH",    u"ECHO",  u"ENDLOCAL", u"ERASE",  u"EXIT",   u"FOR",    u"FTYPE",
+    u"GOTO",  u"IF",     u"KEYS",     u"MD",    u"MKDIR",    u"MKLINK", u"MOVE",   u"PATH",   u"PAUSE",
+    u"POPD",  u"PROMPT", u"PUSHD",    u"RD",    u"REM",      u"REN",    u"RENAME", u"RMDIR",  u"SET",
+    u"SETLOCAL", u"SHIFT", u"START",  u"TIME",  u"TITLE",    u"TYPE",   u"VER",    u"VERIFY", u"VOL",
 };
 
 // Characters that may follow an internal command's name directly ("echo.", "goto:end", "cd..").
@@ -36,6 +36,14 @@ bool isComparisonWord(const QString &word)
         if (word.compare(comparison, Qt::CaseInsensitive) == 0)
             return true;
     return false;
+}
+
+// A block in parentheses spans lines and has an ELSE; it is refused wherever a command starts, so that
+// none of its lines runs on its own.
+void refuseBlock(const QString &command)
+{
+    if (command.startsWith(u'(') || command.startsWith(u')'))
+        throw NotSupported(QStringLiteral("blocks in parentheses are not supported"));
 }
 
 // The next token of an IF command; a missing one is a syntax error.
@@ -95,8 +103,7 @@ QString ResolveEscapes(const QString &text)
 
 Command SplitCommand(const QString &text)
 {
-    if (text.startsWith(u'(') || text.startsWith(u')'))
-        throw NotSupported(QStringLiteral("blocks in parentheses are not supported"));
+    refuseBlock(text);
     qsizetype pos = 0;
     const QString word = TakeBatchToken(text, pos);
     const QString internal = word.startsWith(u'"') ? QString() : internalCommandAt(word);
@@ -143,5 +150,6 @@ IfStatement ParseIf(const QString &text)
     statement.command = text.mid(SkipBatchDelimiters(text, pos));
     if (statement.command.isEmpty())
         throw SyntaxError();
+    refuseBlock(statement.command);
     return statement;
 }

@@ -44,5 +44,6 @@ struct IfStatement {
 };
 
 // Reads the text after IF. Throws ScriptError for a malformed condition or a missing command, and
-// NotSupported for the comparison words (EQU, NEQ, LSS, LEQ, GTR, GEQ).
+// NotSupported for the comparison words (EQU, NEQ, LSS, LEQ, GTR, GEQ) and for a block as the command,
+// whether the condition holds or not.
 IfStatement ParseIf(const QString &text);

@@ -12,8 +12,12 @@
 
 namespace {
 
-// The interpreter's exit code for a command that names no program.
+// The interpreter's exit code for a command that names no program it can start.
 constexpr int NotFoundErrorLevel = 9009;
+
+// The longest line the interpreter takes, after expansion; the limit also bounds how deeply IF commands
+// can nest.
+constexpr qsizetype LongestLine = 8191;
 
 bool isRemark(const QString &text)
 {
@@ -66,8 +70,10 @@ void Runner::runLine(const QString &line)
 {
     if (LabelOf(line))
         return;
-    const LineStart start =
-        SplitLineStart(ExpandPercents(line, arguments_, [this](const QString &name) { return variable(name); }));
+    const QString expanded = ExpandPercents(line, arguments_, [this](const QString &name) { return variable(name); });
+    if (expanded.size() > LongestLine)
+        throw ScriptError(QStringLiteral("The input line is too long."));
+    const LineStart start = SplitLineStart(expanded);
     if (start.command.isEmpty())
         return;
     const QString command = isRemark(start.command) ? start.command : ResolveEscapes(start.command);
@@ -80,8 +86,9 @@ void Runner::runCommand(const QString &text)
 {
     using Handler = void (Runner::*)(const QString &tail);
     static const std::pair<QStringView, Handler> handlers[] = {
-        {u"ECHO", &Runner::echo}, {u"REM", &Runner::remark},   {u"SET", &Runner::set},   {u"IF", &Runner::ifCommand},
-        {u"GOTO", &Runner::gotoLabel}, {u"PAUSE", &Runner::pause}, {u"EXIT", &Runner::exit},
+        {u"ECHO", &Runner::echo},      {u"REM", &Runner::remark},  {u"SET", &Runner::set},
+        {u"IF", &Runner::ifCommand},   {u"GOTO", &Runner::gotoLabel}, {u"PAUSE", &Runner::pause},
+        {u"EXIT", &Runner::exit},
     };
     const Command command = SplitCommand(text);
     if (!command.internal) {
@@ -112,6 +119,7 @@ void Runner::echo(const QString &tail)
         console_.Print(PlainText(tail.mid(1)) + u'\n');
 }
 
+// REM makes the rest of its line a comment.
 void Runner::remark(const QString &)
 {
 }
@@ -199,7 +207,8 @@ void Runner::exit(const QString &tail)
 // Another batch file takes the script's place for good, as it does in the command interpreter without CALL.
 void Runner::startProgram(const Command &command)
 {
-    const QString program = FindProgram(WithoutQuotes(command.word), folder_, variables_.Value(QStringLiteral("PATH")).value_or(QString()));
+    const QString searchPath = variables_.Value(QStringLiteral("PATH")).value_or(QString());
+    const QString program = FindProgram(WithoutQuotes(command.word), folder_, searchPath);
     if (program.isEmpty()) {
         errorLevel_ = NotFoundErrorLevel;
         report(u'\'' + PlainText(command.word) +

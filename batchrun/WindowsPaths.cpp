@@ -7,11 +7,6 @@
 
 namespace {
 
-QString parentOf(const QString &path)
-{
-    return path.left(qMax(qsizetype(0), path.lastIndexOf(u'/')));
-}
-
 QStringList programFileNames(const QString &name)
 {
     if (!ExtractFileExt(name).isEmpty())
@@ -30,16 +25,23 @@ QString FindPath(const QString &windowsPath, const QString &folder)
     path.replace(u'\\', u'/');
     if (path.isEmpty())
         return {};
-    // The root folder is the empty text here, as the path helpers take it.
-    QString found = path.startsWith(u'/') ? QString() : folder;
+    if (!path.startsWith(u'/'))
+        path = folder + u'/' + path;
+    // "." and ".." are taken on the names alone, before anything is looked up, as Windows takes them.
+    QStringList names;
     for (const QString &name : path.split(u'/', Qt::SkipEmptyParts)) {
         if (name == u"..") {
-            found = parentOf(found);
+            if (!names.isEmpty())
+                names.removeLast();
         } else if (name != u".") {
-            found = FindEntryNoCase(found, name);
-            if (found.isEmpty())
-                return {};
+            names.append(name);
         }
+    }
+    QString found;   // the root folder is the empty text, as the path helpers take it
+    for (const QString &name : names) {
+        found = FindEntryNoCase(found, name);
+        if (found.isEmpty())
+            return {};
     }
     return found.isEmpty() ? QStringLiteral("/") : found;
 }

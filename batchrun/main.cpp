@@ -9,6 +9,17 @@
 #include <QDir>
 #include <QProcessEnvironment>
 
+namespace {
+
+// This system passes on exit codes from 0 to 255 only; any other, such as 9009 for a program that
+// was not found, ends as 255 rather than as its lowest eight bits, which could read as success.
+int processExitCode(int exitCode)
+{
+    return exitCode >= 0 && exitCode <= 255 ? exitCode : 255;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     TerminalConsole console;
@@ -27,7 +38,7 @@ int main(int argc, char *argv[])
             throw Failure(QStringLiteral("cannot find %1").arg(arguments[0]));
         SpawnStarter starter;
         Runner runner(console, starter, Variables::FromEnvironment(QProcessEnvironment::systemEnvironment().toStringList()), folder);
-        return runner.Run(LoadScript(arguments[0], file), arguments);
+        return processExitCode(runner.Run(LoadScript(arguments[0], file), arguments));
     } catch (const Failure &failure) {
         console.PrintError(QStringLiteral("batchrun: ") + failure.message() + u'\n');
         return 1;
