@@ -151,8 +151,15 @@ void Runner::ifCommand(const QString &tail)
 bool Runner::holds(const IfStatement &statement) const
 {
     switch (statement.kind) {
-    case IfStatement::Kind::Exist:
-        return !FindPath(WithoutQuotes(statement.left), folder_).isEmpty();
+    case IfStatement::Kind::Exist: {
+        const QString path = WithoutQuotes(statement.left);
+        const bool exists = !FindPath(path, folder_).isEmpty();
+        // A name here may hold "*" or "?" as letters; only where no such file exists are they taken as
+        // the wildcards the command interpreter would match, which this interpreter does not.
+        if (!exists && (path.contains(u'*') || path.contains(u'?')))
+            throw NotSupported(QStringLiteral("wildcards in IF EXIST are not supported"));
+        return exists;
+    }
     case IfStatement::Kind::Defined:
         return variables_.Value(statement.left).has_value();
     case IfStatement::Kind::ErrorLevel: {

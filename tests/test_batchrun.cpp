@@ -338,7 +338,7 @@ void BatchrunTest::scripts_data()
         << "@echo off\nOTHER \"x y\" \"z\"\necho never\n" << none << "in other \"x y\" z\n" << "" << 0;
     QTest::newRow("unsupported forms are reported with their line; the script goes on")
         << "@echo off\necho a > f\n(echo x)\ncd ..\ncall other\necho ^\nset /a x=1\necho %x:~1%\necho %~dp0\n"
-           "set\nif 1 EQU 1 echo x\nif 1==2 (\necho \"a > b\" a ^& b ^> c\n"
+           "set\nif 1 EQU 1 echo x\nif 1==2 (\nif exist *.txt echo x\necho \"a > b\" a ^& b ^> c\n"
         << none << "\"a > b\" a & b > c\n"
         << "test.bat:2: \">\" outside quotes (chained commands, pipes, redirection) is not supported\n"
            "test.bat:3: blocks in parentheses are not supported\n"
@@ -351,6 +351,7 @@ void BatchrunTest::scripts_data()
            "test.bat:10: SET without \"=\" (showing variables) is not supported\n"
            "test.bat:11: IF with EQU, NEQ, LSS, LEQ, GTR or GEQ is not supported\n"
            "test.bat:12: blocks in parentheses are not supported\n"
+           "test.bat:13: wildcards in IF EXIST are not supported\n"
         << 0;
     QTest::newRow("pause") << "@echo off\npause\n" << none << "Press any key to continue . . . \n" << "" << 0;
 }
