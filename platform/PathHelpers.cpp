@@ -36,6 +36,19 @@ QString collapseDoubledSeparators(QString text, PathStyle style)
     return text;
 }
 
+QString findNoCase(const QString &folder, const QString &name, QDir::Filters kinds, bool (*exists)(const QString &))
+{
+    const QString exact = JoinPath(folder, name);
+    if (exists(exact))
+        return exact;
+    const QDir dir(folder.isEmpty() ? QStringLiteral("/") : folder);
+    const QStringList entries = dir.entryList(kinds | QDir::Hidden | QDir::System);
+    for (const QString &entry : entries)
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return JoinPath(folder, entry);
+    return {};
+}
+
 } // namespace
 
 QChar PathSeparator(PathStyle style)
@@ -81,6 +94,12 @@ QString StripTrailingBackslashes(const QString &path, PathStyle style)
     return path.left(end);
 }
 
+bool IsBatchFile(const QString &path, PathStyle style)
+{
+    const QString ext = ExtractFileExt(path, style).toUpper();
+    return ext == QLatin1String(".BAT") || ext == QLatin1String(".CMD");
+}
+
 QString JoinPath(const QString &folder, const QString &name, PathStyle style)
 {
     return folder + PathSeparator(style) + name;
@@ -106,13 +125,11 @@ bool DirectoryExists(const QString &path)
 
 QString FindFileNoCase(const QString &folder, const QString &name)
 {
-    const QString exact = JoinPath(folder, name);
-    if (FileExists(exact))
-        return exact;
-    const QDir dir(folder.isEmpty() ? QStringLiteral("/") : folder);
-    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &entry : entries)
-        if (entry.compare(name, Qt::CaseInsensitive) == 0)
-            return JoinPath(folder, entry);
-    return {};
+    return findNoCase(folder, name, QDir::Files, FileExists);
+}
+
+QString FindEntryNoCase(const QString &folder, const QString &name)
+{
+    return findNoCase(folder, name, QDir::AllEntries | QDir::NoDotAndDotDot,
+                      [](const QString &path) { return QFileInfo::exists(path); });
 }

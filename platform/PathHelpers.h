@@ -30,6 +30,9 @@ QString ChangeFileExt(const QString &path, const QString &ext, PathStyle style =
 // The path with every trailing separator removed.
 QString StripTrailingBackslashes(const QString &path, PathStyle style = NativePathStyle);
 
+// Whether the file is a batch file: its extension is .bat or .cmd in any letter case.
+bool IsBatchFile(const QString &path, PathStyle style = NativePathStyle);
+
 // folder + name joined with one separator.
 QString JoinPath(const QString &folder, const QString &name, PathStyle style = NativePathStyle);
 
@@ -42,5 +45,9 @@ bool FileExists(const QString &path);
 bool DirectoryExists(const QString &path);
 
 // The full path of the file in folder whose name equals name without regard to letter case, as
-// Windows matches names; empty when there is none. An exact match is preferred.
+// Windows matches names; empty when there is none. An exact match is preferred. An empty folder is the
+// root folder.
 QString FindFileNoCase(const QString &folder, const QString &name);
+
+// The same for any entry of the folder: a file, a folder or anything else.
+QString FindEntryNoCase(const QString &folder, const QString &name);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// A batch file as the interpreter runs it.
+struct Script {
+    QString name;        // the name its reports give, as it was named
+    QStringList lines;   // its lines without line ends
+};
+
+// A script from the bytes of a batch file in the locale's encoding: lines end with LF or CR LF, a
+// carriage return anywhere is dropped, and the last line needs no line end.
+Script ScriptFromText(const QString &name, const QByteArray &text);
+
+// Reads the batch file at path; throws Failure when it cannot be read.
+Script LoadScript(const QString &name, const QString &path);
+
+// The label a line defines (":name", with any blanks before it), or nothing when the line is no label.
+// The name runs to the first blank or delimiter.
+std::optional<QString> LabelOf(const QString &line);
+
+// The index of the line that defines label (without regard to letter case), searched as the command
+// interpreter searches: from the line after `from` to the end, then from the top.
+std::optional<qsizetype> FindLabel(const Script &script, const QString &label, qsizetype from);
