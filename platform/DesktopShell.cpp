@@ -11,10 +11,20 @@
 
 namespace {
 
-bool isBatchFile(const QString &file)
+// Splits the parameter text into batch arguments as the command interpreter does, except for a first
+// argument that opens with a quote: it runs to the last quote followed by a delimiter or the end. The
+// program quotes nothing but the one path it passes, and a path here may itself hold quotes.
+QStringList splitParameters(const QString &text)
 {
-    const QString ext = ExtractFileExt(file).toUpper();
-    return ext == QLatin1String(".BAT") || ext == QLatin1String(".CMD");
+    const qsizetype first = SkipBatchDelimiters(text, 0);
+    if (first >= text.size() || text[first] != u'"')
+        return SplitBatchArguments(text);
+    qsizetype end = text.size();
+    while (end > first + 1 && !(text[end - 1] == u'"' && (end == text.size() || IsBatchDelimiter(text[end]))))
+        --end;
+    if (end == first + 1)
+        return SplitBatchArguments(text);
+    return QStringList{text.mid(first, end - first)} + SplitBatchArguments(text.mid(end));
 }
 
 // Starts the first word of command (a program name or path) with the rest of its words and the
@@ -52,7 +62,7 @@ QStringList DesktopShell::TerminalCandidates()
 
 void DesktopShell::Open(const QString &file, const QString &parameters, const QString &folder, int)
 {
-    if (isBatchFile(file))
+    if (IsBatchFile(file))
         OpenBatchFile(file, parameters, folder);
     else
         OpenDocument(file, folder);
@@ -60,7 +70,7 @@ void DesktopShell::Open(const QString &file, const QString &parameters, const QS
 
 void DesktopShell::OpenBatchFile(const QString &file, const QString &parameters, const QString &folder)
 {
-    const QStringList command = QStringList{QStringLiteral("-e"), interpreterPath_, file} + SplitBatchArguments(parameters);
+    const QStringList command = QStringList{QStringLiteral("-e"), interpreterPath_, file} + splitParameters(parameters);
     const QStringList terminals = TerminalCandidates();
     for (const QString &terminal : terminals)
         if (startDetached(terminal, command, folder))

@@ -84,7 +84,7 @@ void ShellTest::batchFileRunsInTheChosenTerminal()
     writeRecorder(bin.filePath(QStringLiteral("my-term")), record);
     writeRecorder(bin.filePath(QStringLiteral("xterm")), work.filePath(QStringLiteral("xterm.txt")));
     qputenv("TERMINAL", "my-term --hold");
-    const QString folder = work.filePath(QStringLiteral("app (x) & y"));
+    const QString folder = work.filePath(QStringLiteral("app (x) & \"y\" z"));
     QVERIFY(QDir().mkpath(folder));
 
     DesktopShell shell(QStringLiteral("/opt/q/batchrun"));
