@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Failure.h"
 #include "platform/Services.h"
+#include "platform/WindowPlacement.h"
 #include "source/Unit4.h"
 #include "ui_Unit1.h"
 
@@ -60,7 +61,7 @@ void TForm1::showEvent(QShowEvent *event)
     if (shown_ || event->spontaneous())
         return;
     shown_ = true;
-    CenterOnScreen();
+    CenterWindowOn(this, screen()->availableGeometry());
     FormShow();
 }
 
@@ -93,13 +94,6 @@ void TForm1::closeEvent(QCloseEvent *event)
 void TForm1::FormClose()
 {
     Form4->ReleasePlayer();
-}
-
-void TForm1::CenterOnScreen()
-{
-    const QRect desktop = screen()->availableGeometry();
-    const QSize frame = frameGeometry().size();
-    move(desktop.center() - QPoint(frame.width() / 2, frame.height() / 2));
 }
 
 void TForm1::SetClientHeight(int height)

@@ -35,9 +35,12 @@ public slots:
     // The frame (app/).
     void ButtonMoreClick();
     void Exit1Click();
+    void WindowsMediaEncodingUtilHelp1Click();
+    void About1Click();
 
     // The launch (params/).
     void EncodeButtonClick();
+    void View1Click();
 
     // Source and output paths (source/).
     void EditInputChange();
@@ -67,6 +70,9 @@ public slots:
     void ComboBoxPreprocChange();
     void EditClipBottomChange();
 
+    // The Options dialog (settings/).
+    void Options1Click();
+
     // The preview (source/).
     void FloatablePreviewWindow1Click();
     void Viewsourceinfo1Click();
@@ -93,7 +99,6 @@ private:
     void FormShow();
     void FormClose();
 
-    void CenterOnScreen();
     void SetClientHeight(int height);
     bool UtilityPresent() const;
 

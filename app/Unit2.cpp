@@ -1,6 +1,10 @@
 #include "app/Unit2.h"
 
+#include "platform/Shell.h"
+#include "platform/WindowPlacement.h"
 #include "ui_Unit2.h"
+
+#include <QShowEvent>
 
 TForm2::TForm2(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TForm2>())
 {
@@ -9,3 +13,15 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TForm
 }
 
 TForm2::~TForm2() = default;
+
+void TForm2::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        CenterWindowOn(this, parentWidget()->frameGeometry());
+}
+
+void TForm2::Label5Click(const QString &link)
+{
+    RunProgram(link, QString(), QString(), 1);
+}

@@ -14,6 +14,12 @@ public:
     explicit TForm2(QWidget *parent = nullptr);
     ~TForm2() override;
 
+public slots:
+    void Label5Click(const QString &link);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     std::unique_ptr<Ui::TForm2> ui;
 };

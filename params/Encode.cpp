@@ -23,6 +23,12 @@ void ShowSourceNotFound()
                                 QStringLiteral("The source file you specified does not exist."), MessageIcon::Warning);
 }
 
+void TForm1::View1Click()
+{
+    if (services().dialogs->Execute(*Form3) == QDialog::Accepted)
+        EncodeButtonClick();
+}
+
 // A source folder is accepted too: the utility then encodes every media file in it.
 void TForm1::EncodeButtonClick()
 {

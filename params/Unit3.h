@@ -19,7 +19,11 @@ public:
 
     ParamTable &Table() const { return *table_; }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     std::unique_ptr<Ui::TForm3> ui;
     ParamTable *table_;
+    bool shownBefore_ = false;
 };
