@@ -14,7 +14,6 @@ private slots:
     void readsSwitchesAndValues();
     void refusesMalformedLines_data();
     void refusesMalformedLines();
-    void utilityListsWhatItRead();
     void utilityRefusesAnUnknownSwitch();
 };
 
@@ -62,24 +61,6 @@ QString utility()
 }
 
 } // namespace
-
-void EncoderConfigTest::utilityListsWhatItRead()
-{
-    QTemporaryDir dir;
-    const QString config = dir.filePath(QStringLiteral("tmpconfig.weu"));
-    QFile file(config);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("-profile av100\r\n-title \"Holiday\"\r\n");
-    file.close();
-
-    QProcess process;
-    process.start(utility(), {QStringLiteral("-config"), config});
-    QVERIFY(process.waitForFinished());
-    const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    QCOMPARE(process.exitCode(), 0);
-    QVERIFY2(out.contains(QStringLiteral("-profile = av100")) && out.contains(QStringLiteral("-title = Holiday")),
-             qPrintable(out));
-}
 
 void EncoderConfigTest::utilityRefusesAnUnknownSwitch()
 {
