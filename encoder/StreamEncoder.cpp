@@ -99,6 +99,7 @@ void StreamEncoder::send(AVFrame *frame, AVRational timeBase)
     if (frame) {
         frame->pts = av_rescale_q(frame->pts, timeBase, context_->time_base);
         frame->pict_type = AV_PICTURE_TYPE_NONE; // the encoder places its own key frames
+        frame->quality = context_->global_quality; // a fixed quantiser is taken from each frame
     }
     if (const int error = avcodec_send_frame(context_.get(), frame); error < 0 && error != AVERROR_EOF)
         throw Failure(QStringLiteral("The %1 encoder failed: %2").arg(kind_, LibavReason(error)));
