@@ -7,13 +7,17 @@ BUILD_DIR := build-sanitize
 CMAKE_FLAGS += -DQUILLMARK_SANITIZE=ON
 endif
 
-.PHONY: run test build deps configure clean
+.PHONY: run test build bench deps configure clean
 
 run: deps build
 	$(BUILD_DIR)/bin/quillmark
 
 test: deps build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# Times the programs against their reference tools; not part of the tests.
+bench: build
+	cmake --build $(BUILD_DIR) --target bench_encoder
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
