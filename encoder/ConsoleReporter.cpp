@@ -196,6 +196,11 @@ void ConsoleReporter::batchSummary(int encoded, const QStringList &failed, const
         line(QStringLiteral("Failed"), failed.join(QStringLiteral(", ")));
     if (!differing.isEmpty())
         line(QStringLiteral("Differing"), differing.join(QStringLiteral(", ")));
-    if (!skipped.isEmpty())
-        line(QStringLiteral("Skipped"), skipped.join(QStringLiteral(", ")));
+    this->skipped(skipped);
+}
+
+void ConsoleReporter::skipped(const QStringList &names)
+{
+    if (!names.isEmpty())
+        line(QStringLiteral("Skipped"), names.join(QStringLiteral(", ")));
 }

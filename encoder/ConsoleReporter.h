@@ -20,6 +20,7 @@ public:
     void progress(const EncodeProgress &progress) override;
     void written(const QString &path, const WrittenFile &file);
     void differences(const QStringList &differences);
+    void skipped(const QStringList &names);
     void batchSummary(int encoded, const QStringList &failed, const QStringList &skipped, const QStringList &differing);
 
 private:

@@ -60,5 +60,5 @@ QString LibavReason(int error)
     av_strerror(error, text, sizeof text);
     const QString logged = takeLoggedError();
     const QString reason = QString::fromLocal8Bit(text);
-    return logged.isEmpty() ? reason : QStringLiteral("%1 (%2)").arg(reason, logged);
+    return logged.isEmpty() ? reason : QStringLiteral("%1; FFmpeg's last complaint: %2").arg(reason, logged);
 }

@@ -38,5 +38,6 @@ PacketHandle NewPacket();
 // remembers the last error line it logs, for LibavReason.
 void RouteLibavLog();
 
-// The reason for a libav error code, with the last error line libav logged before it, if any.
+// The reason for a libav error code, with the last error line libav logged before it, if any;
+// that line may stem from an earlier complaint, and the message says it is the last one.
 QString LibavReason(int error);

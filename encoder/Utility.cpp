@@ -68,59 +68,74 @@ void prepareOutputFolder(const QString &folder)
         throw Failure(QStringLiteral("-output \"%1\": the folder cannot be created.").arg(folder));
 }
 
+// What became of the files of a folder source.
+struct FolderTally {
+    int encoded = 0;
+    QStringList failed;
+    QStringList skipped;
+    QStringList differing;
+    QSet<QString> outputs;
+};
+
+// Encodes one file of a folder source, or only reports on it when no output folder was given.
+void encodeFolderFile(const Settings &settings, const QString &file, FolderTally &tally, ConsoleReporter &console)
+{
+    const QString name = QFileInfo(file).fileName();
+    SourceFacts source;
+    EncodePlan plan;
+    QString output;
+    try {
+        source = ProbeSource(file);
+        console.source(source);
+        if (settings.output.isEmpty())
+            return;
+        plan = PlanEncode(settings, source);
+        output = BatchOutputName(file, settings.output, settings.outputString, plan.video.has_value());
+        if (tally.outputs.contains(output))
+            throw Failure(QStringLiteral("%1 would write %2 again, the output of an earlier file of the same name.").arg(name, output));
+        if (sameFile(file, output))
+            throw Failure(QStringLiteral("%1 would be written over itself.").arg(name));
+    } catch (const NotMedia &) {
+        tally.skipped += name;
+        return;
+    } catch (const Failure &failure) {
+        console.failure(failure.message());
+        tally.failed += name;
+        return;
+    }
+    tally.outputs.insert(output);
+    console.plan(plan, output);
+    const int result = encodeOne(source, plan, output, console);
+    if (result == ExitDone)
+        ++tally.encoded;
+    else
+        (result == ExitDiffers ? tally.differing : tally.failed) += name;
+}
+
 // Encodes every sound or video file directly in the source folder; one that fails is reported and
 // the others go on.
 int encodeSourceFolder(const Settings &settings, ConsoleReporter &console)
 {
-    const bool encoding = !settings.output.isEmpty();
     try {
-        if (encoding)
+        if (!settings.output.isEmpty())
             prepareOutputFolder(settings.output);
     } catch (const Failure &failure) {
         console.failure(failure.message());
         return ExitRefused;
     }
-    int encoded = 0;
-    QStringList failed, skipped, differing;
-    QSet<QString> written;
-    for (const QString &file : FilesIn(settings.input)) {
-        const QString name = QFileInfo(file).fileName();
-        SourceFacts source;
-        EncodePlan plan;
-        QString output;
-        try {
-            source = ProbeSource(file);
-            console.source(source);
-            if (!encoding)
-                continue;
-            plan = PlanEncode(settings, source);
-            output = BatchOutputName(file, settings.output, settings.outputString, plan.video.has_value());
-            if (written.contains(output))
-                throw Failure(QStringLiteral("%1 would write %2 again, the output of an earlier file of the same name.").arg(name, output));
-            if (sameFile(file, output))
-                throw Failure(QStringLiteral("%1 would be written over itself.").arg(name));
-        } catch (const NotMedia &) {
-            skipped += name;
-            continue;
-        } catch (const Failure &failure) {
-            console.failure(failure.message());
-            failed += name;
-            continue;
-        }
-        written.insert(output);
-        console.plan(plan, output);
-        const int result = encodeOne(source, plan, output, console);
-        if (result == ExitDone)
-            ++encoded;
-        else
-            (result == ExitDiffers ? differing : failed) += name;
+    FolderTally tally;
+    for (const QString &file : FilesIn(settings.input))
+        encodeFolderFile(settings, file, tally, console);
+    if (settings.output.isEmpty()) {
+        console.skipped(tally.skipped);
+        return tally.failed.isEmpty() ? ExitDone : ExitFailed;
     }
-    console.batchSummary(encoded, failed, skipped, differing);
-    if (!failed.isEmpty())
+    console.batchSummary(tally.encoded, tally.failed, tally.skipped, tally.differing);
+    if (!tally.failed.isEmpty())
         return ExitFailed;
-    if (!differing.isEmpty())
+    if (!tally.differing.isEmpty())
         return ExitDiffers;
-    if (encoding && encoded == 0) {
+    if (tally.encoded == 0) {
         console.failure(QStringLiteral("-input \"%1\" holds no sound or video file to encode.").arg(settings.input));
         return ExitFailed;
     }
