@@ -183,6 +183,8 @@ void EncoderTest::switchShowsInTheFile_data()
     QTest::newRow("section") << clip << QStringList{"-time", "500", "1500"} << "wmv2 160x120 15/1" << "wmav2 44100 2" << 1.0;
     QTest::newRow("section to the end") << clip << QStringList{"-time", "1500", "0"} << "wmv2 160x120 15/1" << "wmav2 44100 2" << 0.5;
     QTest::newRow("clip by edges") << clip << QStringList{"-v_clip", "8", "0", "152", "120"} << "wmv2 144x120 15/1" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("clip reaching past the picture") << clip << QStringList{"-v_clip", "8 0 304 240"} << "wmv2 152x120 15/1"
+                                                    << "wmav2 44100 2" << 2.0;
     QTest::newRow("clip by margins") << clip << QStringList{"-v_clip", "8 8 8 8"} << "wmv2 144x104 15/1" << "wmav2 44100 2" << 2.0;
     QTest::newRow("sound source") << wav << QStringList{} << "" << "wmav2 44100 2" << 1.5;
     QTest::newRow("sound source, picture switches") << wav << QStringList{"-v_width", "320", "-profile", "a20_1"} << ""
@@ -331,12 +333,14 @@ void EncoderTest::folderEncodesEveryMediaFile()
     QVERIFY(QDir().mkpath(source));
     for (const QString &name : {QStringLiteral("clip.avi"), QStringLiteral("tone.wav"), QStringLiteral("notes.txt")})
         QVERIFY(QFile::copy(media(name), source + u'/' + name));
+    QVERIFY(QFile::copy(media(QStringLiteral("clip.avi")), source + QStringLiteral("/clip.mkv")));
     makeMedia(QStringLiteral("short.wav"), {"-f", "lavfi", "-i", "sine", "-t", "0.3"});
     QVERIFY(QFile::copy(media(QStringLiteral("short.wav")), source + QStringLiteral("/short.wav")));
     makeMedia(QStringLiteral("cover.png"), {"-f", "lavfi", "-i", "testsrc2=size=64x48", "-frames:v", "1"});
     QVERIFY(QFile::copy(media(QStringLiteral("cover.png")), source + QStringLiteral("/cover.png")));
 
-    // short.wav ends before the section starts: it fails, and the others go on.
+    // short.wav ends before the section starts, and clip.mkv would overwrite what clip.avi wrote:
+    // both fail, and the others go on.
     const QString target = output(QStringLiteral("encoded/batch"));
     const Run run = runUtility({"-input", source, "-output", target, "-outputstring", "_web", "-time", "500", "1000"});
     QVERIFY2(run.exitCode == 3, qPrintable(describe(run)));
@@ -344,8 +348,9 @@ void EncoderTest::folderEncodesEveryMediaFile()
     QCOMPARE(readBack(target + QStringLiteral("/clip_web.wmv")).picture, QStringLiteral("wmv2 160x120 15/1"));
     QCOMPARE(readBack(target + QStringLiteral("/tone_web.wma")).sound, QStringLiteral("wmav2 44100 2"));
     QVERIFY2(run.err.contains(QStringLiteral("-time \"500 1000\" starts at or after the end of the source")), qPrintable(run.err));
-    QVERIFY2(run.out.contains(QStringLiteral("2 encoded, 1 failed, 0 differing from what was asked, 2 skipped")), qPrintable(run.out));
-    QVERIFY2(run.out.contains(QStringLiteral("Failed    short.wav")), qPrintable(run.out));
+    QVERIFY2(run.out.contains(QStringLiteral("2 encoded, 2 failed, 0 differing from what was asked, 2 skipped")), qPrintable(run.out));
+    QVERIFY2(run.out.contains(QStringLiteral("Failed    clip.mkv, short.wav")), qPrintable(run.out));
+    QVERIFY2(run.err.contains(QStringLiteral("clip.mkv would write %1/clip_web.wmv again").arg(target)), qPrintable(run.err));
     QVERIFY2(run.out.contains(QStringLiteral("Skipped   cover.png, notes.txt")), qPrintable(run.out));
 }
 
