@@ -82,7 +82,8 @@ Size planSize(const Settings &settings, const ProfilePicture *profile, Size kept
         squarePixels = false;
     }
     const Size even{evenSide(size.width), evenSide(size.height)};
-    if (squarePixels && (even.width != size.width || even.height != size.height))
+    const bool givenSideChanged = (settings.width && even.width != *settings.width) || (settings.height && even.height != *settings.height);
+    if (squarePixels && givenSideChanged)
         notes += QStringLiteral("The picture is made %1x%2: its sides are kept even, from 2 to %3.").arg(even.width).arg(even.height).arg(LargestSide);
     return even;
 }
