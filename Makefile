@@ -15,7 +15,9 @@ run: deps build
 test: deps build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+# Times the programs against their reference tools in one run; not part of the tests.
 bench: deps build
+	cmake --build $(BUILD_DIR) --target bench_encoder
 	@for b in $(BUILD_DIR)/bin/bench_*; do echo "== $$b"; $$b || exit 1; done
 
 build: configure

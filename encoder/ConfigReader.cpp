@@ -20,7 +20,7 @@ Switch parseLine(const QString &line, const QString &origin)
     const qsizetype blank = line.indexOf(u' ');
     const QString name = blank < 0 ? line : line.left(blank);
     if (ParamRow(name) == 0)
-        throw Failure(QStringLiteral("%1: unknown switch \"%2\"; the switches are %3.").arg(origin, name, knownSwitches()));
+        throw UnknownSwitch(origin, name);
     if (blank < 0 || blank + 1 == line.size())
         throw Failure(QStringLiteral("%1: the switch %2 has no value; a line holds the switch name, one blank and "
                                      "the value.").arg(origin, name));
@@ -28,6 +28,11 @@ Switch parseLine(const QString &line, const QString &origin)
 }
 
 } // namespace
+
+Failure UnknownSwitch(const QString &origin, const QString &name)
+{
+    return Failure(QStringLiteral("%1: unknown switch \"%2\"; the switches are %3.").arg(origin, name, knownSwitches()));
+}
 
 QString Unquoted(const QString &value)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Failure.h"
+
 #include <QByteArray>
 #include <QString>
 #include <vector>
@@ -19,6 +21,9 @@ std::vector<Switch> ParseConfigText(const QByteArray &text, const QString &fileN
 
 // Reads and parses a configuration file; throws Failure when it cannot be read.
 std::vector<Switch> ReadConfigFile(const QString &path);
+
+// The failure for a name that is none of the 23 switches, listing them.
+Failure UnknownSwitch(const QString &origin, const QString &name);
 
 // The value without one pair of outer double quotes.
 QString Unquoted(const QString &value);

@@ -2,6 +2,7 @@
 #include "TestMain.h"
 
 #include "encoder/ConfigReader.h"
+#include "encoder/SwitchCollector.h"
 #include "platform/Failure.h"
 
 #include <QProcess>
@@ -14,8 +15,11 @@ private slots:
     void readsSwitchesAndValues();
     void refusesMalformedLines_data();
     void refusesMalformedLines();
-    void utilityListsWhatItRead();
     void utilityRefusesAnUnknownSwitch();
+    void commandLineValues_data();
+    void commandLineValues();
+    void commandLineRefusals_data();
+    void commandLineRefusals();
 };
 
 void EncoderConfigTest::readsSwitchesAndValues()
@@ -63,24 +67,6 @@ QString utility()
 
 } // namespace
 
-void EncoderConfigTest::utilityListsWhatItRead()
-{
-    QTemporaryDir dir;
-    const QString config = dir.filePath(QStringLiteral("tmpconfig.weu"));
-    QFile file(config);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("-profile av100\r\n-title \"Holiday\"\r\n");
-    file.close();
-
-    QProcess process;
-    process.start(utility(), {QStringLiteral("-config"), config});
-    QVERIFY(process.waitForFinished());
-    const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    QCOMPARE(process.exitCode(), 0);
-    QVERIFY2(out.contains(QStringLiteral("-profile = av100")) && out.contains(QStringLiteral("-title = Holiday")),
-             qPrintable(out));
-}
-
 void EncoderConfigTest::utilityRefusesAnUnknownSwitch()
 {
     QTemporaryDir dir;
@@ -96,6 +82,50 @@ void EncoderConfigTest::utilityRefusesAnUnknownSwitch()
     QVERIFY(process.exitCode() != 0);
     const QString err = QString::fromLocal8Bit(process.readAllStandardError());
     QVERIFY2(err.contains(config + QStringLiteral(", line 2: unknown switch \"-fast\"")), qPrintable(err));
+}
+
+void EncoderConfigTest::commandLineValues_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("switches"); // name=value
+
+    QTest::newRow("bare values joined") << QStringList{"-time", "500", "2000", "-v_clip", "8", "0", "304", "240"}
+                                        << QStringList{"-time=500 2000", "-v_clip=8 0 304 240"};
+    QTest::newRow("negative numbers are values") << QStringList{"-v_clip", "8", "0", "-8", "240"} << QStringList{"-v_clip=8 0 -8 240"};
+    QTest::newRow("one value in quotes") << QStringList{"-title", "\"Holiday 2002\""} << QStringList{"-title=Holiday 2002"};
+    QTest::newRow("later switch kept in order") << QStringList{"-v_width", "80", "-v_width", "96"} << QStringList{"-v_width=80", "-v_width=96"};
+}
+
+void EncoderConfigTest::commandLineValues()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, switches);
+    QStringList collected;
+    for (const Switch &item : CollectSwitches(arguments))
+        collected += item.name + u'=' + item.value;
+    QCOMPARE(collected, switches);
+}
+
+void EncoderConfigTest::commandLineRefusals_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("unknown switch") << QStringList{"-profile", "av100", "-fast", "yes"} << "command line: unknown switch \"-fast\"";
+    QTest::newRow("value first") << QStringList{"av100"} << "command line: unknown switch \"av100\"";
+    QTest::newRow("no value") << QStringList{"-title", "-v_width", "80"} << "command line: the switch -title has no value.";
+    QTest::newRow("missing file") << QStringList{"-config", "/nowhere/tmpconfig.weu"} << "Cannot read the configuration file /nowhere/tmpconfig.weu";
+}
+
+void EncoderConfigTest::commandLineRefusals()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    try {
+        CollectSwitches(arguments);
+        QFAIL("the command line was accepted");
+    } catch (const Failure &failure) {
+        QVERIFY2(failure.message().startsWith(message), qPrintable(failure.message()));
+    }
 }
 
 QUILLMARK_TEST_MAIN(EncoderConfigTest)

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "encoder/LibavSupport.h"
+#include "encoder/Settings.h"
+
+// Writes encoded streams into an ASF file, with the content description in its header.
+class AsfWriter {
+public:
+    AsfWriter(const QString &path, const ContentDescription &content);
+
+    // Whether encoders must put their set-up data in the file header rather than in the stream.
+    bool wantsGlobalHeaders() const;
+
+    // Adds a stream for the encoder's packets; returns its index.
+    int addStream(const AVCodecContext &encoder);
+
+    // Writes the header; every stream is added by then.
+    void begin();
+
+    // Writes a packet timestamped in the given time base, taking over its data.
+    void write(AVPacket *packet, int stream, AVRational timeBase);
+
+    // Writes the index and closes the file.
+    void finish();
+
+private:
+    struct OutputFreer {
+        void operator()(AVFormatContext *context) const;
+    };
+
+    Failure failure(int error) const;
+
+    QString path_;
+    std::unique_ptr<AVFormatContext, OutputFreer> output_;
+};

@@ -1,0 +1,206 @@
+#include "encoder/ConsoleReporter.h"
+
+#include "params/ParamNames.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr qint64 ProgressInterval = 250; // ms between two progress lines
+
+QString number(double value)
+{
+    return QString::number(value, 'g', 6);
+}
+
+QString seconds(double value)
+{
+    return QString::number(value, 'f', 3) + QStringLiteral(" s");
+}
+
+QString channels(int count)
+{
+    return count == 1 ? QStringLiteral("1 channel") : QStringLiteral("%1 channels").arg(count);
+}
+
+QString minutesAndSeconds(double value)
+{
+    const int whole = int(value + 0.5);
+    return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString modeText(const VideoPlan &video)
+{
+    const QString rate = QStringLiteral("%1 bit/s").arg(video.bitRate);
+    switch (video.mode) {
+    case RateMode::CbrOnePass:
+    case RateMode::CbrTwoPass:
+        return QStringLiteral("CBR, %1, %2, buffer %3 ms, quality %4")
+            .arg(video.mode == RateMode::CbrOnePass ? QStringLiteral("one pass") : QStringLiteral("two pass"), rate)
+            .arg(video.bufferMs).arg(video.quality);
+    case RateMode::VbrQuality: return QStringLiteral("VBR, one pass, quality %1").arg(video.quality);
+    case RateMode::VbrTwoPass: return QStringLiteral("VBR, two pass, %1").arg(rate);
+    }
+    return {};
+}
+
+QString preprocessingText(Preprocessing method)
+{
+    switch (method) {
+    case Preprocessing::None: return {};
+    case Preprocessing::Deinterlace: return QStringLiteral("; deinterlaced");
+    case Preprocessing::DeinterlaceHalfSize: return QStringLiteral("; deinterlaced, half size");
+    case Preprocessing::DeinterlaceHalfSizeDoubleRate: return QStringLiteral("; deinterlaced, half size, double frame rate");
+    case Preprocessing::DeinterlaceHalfHeightDoubleRate: return QStringLiteral("; deinterlaced, half height, double frame rate");
+    case Preprocessing::InverseTelecine: return QStringLiteral("; inverse telecine");
+    }
+    return {};
+}
+
+QString pictureText(const VideoPlan &video)
+{
+    QString text = QStringLiteral("%1 %2x%3 at %4 fps; %5; a key frame every %6 s")
+                       .arg(video.codec == VideoCodec::Wmv7 ? QStringLiteral("WMV7 (wmv1)") : QStringLiteral("WMV8 (wmv2)"))
+                       .arg(video.width).arg(video.height)
+                       .arg(number(av_q2d(video.frameRate)), modeText(video))
+                       .arg(video.keyDistance);
+    text += preprocessingText(video.preprocessing);
+    if (video.crop)
+        text += QStringLiteral("; kept %1x%2 from %3,%4 of the source")
+                    .arg(video.crop->width).arg(video.crop->height).arg(video.crop->x).arg(video.crop->y);
+    return text;
+}
+
+} // namespace
+
+ConsoleReporter::ConsoleReporter() : out_(stdout), err_(stderr)
+{
+}
+
+void ConsoleReporter::line(const QString &label, const QString &text)
+{
+    endProgressLine();
+    out_ << label.leftJustified(9) << u' ' << text << '\n';
+    out_.flush();
+}
+
+void ConsoleReporter::endProgressLine()
+{
+    if (progressOpen_)
+        out_ << '\n';
+    progressOpen_ = false;
+}
+
+void ConsoleReporter::usage()
+{
+    QStringList names;
+    for (int row = 1; row <= ParamCount; ++row)
+        names += ParamName(row);
+    err_ << "Usage: WM8EUTIL.EXE -config FILE\n"
+            "       WM8EUTIL.EXE -input SOURCE [-output OUTPUT] [SWITCH VALUE ...]\n"
+            "Encodes a sound or video file, or every such file in a folder, into Windows Media files.\n"
+            "Without -output it reports on the source and encodes nothing.\n"
+            "The switches are "
+         << names.join(QStringLiteral(", ")) << ".\n";
+    err_.flush();
+}
+
+void ConsoleReporter::failure(const QString &message)
+{
+    endProgressLine();
+    out_.flush();
+    err_ << message << '\n';
+    err_.flush();
+}
+
+void ConsoleReporter::source(const SourceFacts &facts)
+{
+    QStringList parts{QStringLiteral("%1, %2").arg(facts.format, seconds(facts.duration))};
+    if (facts.picture)
+        parts += QStringLiteral("picture %1 %2x%3 at %4 fps")
+                     .arg(facts.picture->codec).arg(facts.picture->width).arg(facts.picture->height)
+                     .arg(number(av_q2d(facts.picture->frameRate)));
+    if (facts.sound)
+        parts += QStringLiteral("sound %1 %2 Hz, %3").arg(facts.sound->codec).arg(facts.sound->sampleRate).arg(channels(facts.sound->channels));
+    line(QStringLiteral("Source"), facts.path);
+    line(QString(), parts.join(QStringLiteral("; ")));
+}
+
+void ConsoleReporter::plan(const EncodePlan &plan, const QString &output)
+{
+    line(QStringLiteral("Output"), output);
+    line(QStringLiteral("Picture"), plan.video ? pictureText(*plan.video) : QStringLiteral("none"));
+    line(QStringLiteral("Sound"), plan.audio ? QStringLiteral("WMA (wmav2) %1 kbit/s, %2 Hz, %3")
+                                                   .arg(plan.audio->bitRate / 1000).arg(plan.audio->sampleRate)
+                                                   .arg(channels(plan.audio->channels))
+                                             : QStringLiteral("none"));
+    if (plan.start > 0 || plan.end)
+        line(QStringLiteral("Section"), QStringLiteral("%1 to %2").arg(seconds(plan.start), plan.end ? seconds(*plan.end) : QStringLiteral("the end")));
+    for (const QString &text : plan.notes)
+        note(text);
+    pass_ = 0;
+    sinceStart_.start();
+}
+
+void ConsoleReporter::note(const QString &text)
+{
+    line(QStringLiteral("Note"), text);
+}
+
+void ConsoleReporter::progress(const EncodeProgress &progress)
+{
+    if (progress.pass != pass_) {
+        pass_ = progress.pass;
+        sincePass_.start();
+        endProgressLine();
+    } else if (progress.done < 1 && sinceShown_.isValid() && sinceShown_.elapsed() < ProgressInterval) {
+        return;
+    }
+    sinceShown_.start();
+    const double overall = (progress.pass - 1 + progress.done) / progress.passes;
+    const double elapsed = double(sinceStart_.elapsed()) / 1000;
+    const double passSeconds = double(sincePass_.elapsed()) / 1000;
+    QString text = QStringLiteral("\rPass %1/%2 %3%").arg(progress.pass).arg(progress.passes).arg(int(progress.done * 100), 4);
+    if (progress.frames > 0 && passSeconds > 0)
+        text += QStringLiteral("  %1 fps").arg(progress.frames / passSeconds, 7, 'f', 1);
+    if (overall > 0.01)
+        text += QStringLiteral("  %1 left ").arg(minutesAndSeconds(elapsed * (1 - overall) / overall));
+    out_ << text;
+    out_.flush();
+    progressOpen_ = true;
+}
+
+void ConsoleReporter::written(const QString &path, const WrittenFile &file)
+{
+    line(QStringLiteral("Written"), path);
+    const double bitRate = file.duration > 0 ? double(file.size) * 8 / file.duration / 1000 : 0;
+    line(QString(), QStringLiteral("%1, %2 bytes, %3 kbit/s on average").arg(seconds(file.duration)).arg(file.size).arg(int(bitRate + 0.5)));
+}
+
+void ConsoleReporter::differences(const QStringList &differences)
+{
+    if (differences.isEmpty()) {
+        line(QStringLiteral("Checked"), QStringLiteral("streams, picture size, frame rate, duration and content description are as asked"));
+        return;
+    }
+    for (const QString &difference : differences)
+        failure(QStringLiteral("Differs   ") + difference);
+}
+
+void ConsoleReporter::batchSummary(int encoded, const QStringList &failed, const QStringList &skipped, const QStringList &differing)
+{
+    line(QStringLiteral("Folder"), QStringLiteral("%1 encoded, %2 failed, %3 differing from what was asked, %4 skipped as not "
+                                                  "sound or video files")
+                                       .arg(encoded).arg(failed.size()).arg(differing.size()).arg(skipped.size()));
+    if (!failed.isEmpty())
+        line(QStringLiteral("Failed"), failed.join(QStringLiteral(", ")));
+    if (!differing.isEmpty())
+        line(QStringLiteral("Differing"), differing.join(QStringLiteral(", ")));
+    this->skipped(skipped);
+}
+
+void ConsoleReporter::skipped(const QStringList &names)
+{
+    if (!names.isEmpty())
+        line(QStringLiteral("Skipped"), names.join(QStringLiteral(", ")));
+}

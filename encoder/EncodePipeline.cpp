@@ -1,0 +1,146 @@
+#include "encoder/EncodePipeline.h"
+
+#include "encoder/AsfWriter.h"
+#include "encoder/FilterChain.h"
+#include "encoder/FilterGraphs.h"
+#include "encoder/MediaReader.h"
+#include "encoder/StopSignals.h"
+#include "encoder/StreamEncoder.h"
+#include "encoder/TwoPassFloor.h"
+
+#include <algorithm>
+
+namespace {
+
+// One stream's way from decoded source frames to packets: its filters, then its encoder.
+class Lane {
+public:
+    Lane(FilterChain chain, StreamEncoder encoder, PacketSink sink)
+        : chain_(std::move(chain)), encoder_(std::move(encoder)), sink_(std::move(sink))
+    {
+    }
+
+    // Filters and encodes a decoded frame; nullptr when the source has ended.
+    void feed(AVFrame *frame)
+    {
+        if (ended_)
+            return;
+        chain_.push(frame);
+        const bool closed = chain_.pull([this](AVFrame *filtered) {
+            position_ = double(filtered->pts) * av_q2d(chain_.timeBase());
+            ++frames_;
+            encoder_.send(filtered, chain_.timeBase());
+            encoder_.receive(sink_);
+        });
+        if (closed) {
+            encoder_.send(nullptr, chain_.timeBase());
+            encoder_.receive(sink_);
+            ended_ = true;
+        }
+    }
+
+    bool ended() const { return ended_; }
+    double position() const { return position_; } // seconds of output encoded
+    int frames() const { return frames_; }
+    const StreamEncoder &encoder() const { return encoder_; }
+
+private:
+    FilterChain chain_;
+    StreamEncoder encoder_;
+    PacketSink sink_;
+    bool ended_ = false;
+    double position_ = 0;
+    int frames_ = 0;
+};
+
+// Where an encoder's packets go: into their own stream of the file, or nowhere on a first pass,
+// which keeps only the encoder's statistics.
+PacketSink packetSink(AsfWriter *writer, const StreamEncoder &encoder)
+{
+    if (!writer)
+        return [](AVPacket *) {};
+    const int stream = writer->addStream(encoder.context());
+    const AVRational timeBase = encoder.context().time_base;
+    return [writer, stream, timeBase](AVPacket *packet) { writer->write(packet, stream, timeBase); };
+}
+
+// One run through the source. Returns the picture encoder's statistics, which only a first pass has.
+QByteArray runPass(const SourceFacts &source, const EncodePlan &plan, Pass pass, const QByteArray &statistics,
+                   const QString &path, EncodeObserver &observer)
+{
+    const bool writing = pass != Pass::First;
+    MediaReader reader(source, plan.video.has_value(), plan.audio && writing);
+    if (plan.start > 0)
+        reader.seek(plan.start);
+    std::optional<AsfWriter> writer;
+    if (writing)
+        writer.emplace(path, plan.content);
+    const bool globalHeaders = writer && writer->wantsGlobalHeaders();
+
+    std::optional<Lane> picture;
+    if (plan.video) {
+        FilterChain chain = FilterChain::forPicture(reader.decoder(AVMEDIA_TYPE_VIDEO), reader.timeBase(AVMEDIA_TYPE_VIDEO),
+                                                    source.picture->sampleAspect, source.picture->frameRate,
+                                                    VideoFilterDescription(plan));
+        StreamEncoder encoder = StreamEncoder::forPicture(*plan.video, chain.sampleAspect(), pass, statistics, globalHeaders);
+        PacketSink sink = packetSink(writer ? &*writer : nullptr, encoder);
+        picture.emplace(std::move(chain), std::move(encoder), std::move(sink));
+    }
+    std::optional<Lane> sound;
+    if (plan.audio && writing) {
+        StreamEncoder encoder = StreamEncoder::forSound(*plan.audio, globalHeaders);
+        FilterChain chain = FilterChain::forSound(reader.decoder(AVMEDIA_TYPE_AUDIO), reader.timeBase(AVMEDIA_TYPE_AUDIO),
+                                                  AudioFilterDescription(plan), encoder.context().frame_size);
+        PacketSink sink = packetSink(&*writer, encoder);
+        sound.emplace(std::move(chain), std::move(encoder), std::move(sink));
+    }
+    if (writer)
+        writer->begin();
+
+    const auto feed = [&](AVMediaType type, AVFrame *frame) {
+        std::optional<Lane> &lane = type == AVMEDIA_TYPE_VIDEO ? picture : sound;
+        if (lane)
+            lane->feed(frame);
+    };
+    const auto running = [&] { return (picture && !picture->ended()) || (sound && !sound->ended()); };
+    const Lane &lead = picture ? *picture : *sound;
+    EncodeProgress progress;
+    progress.pass = pass == Pass::Second ? 2 : 1;
+    progress.passes = pass == Pass::Only ? 1 : 2;
+    while (running() && reader.decodeNext(feed)) {
+        if (StopRequested())
+            throw Failure(QStringLiteral("Stopped before the end."));
+        progress.done = plan.duration > 0 ? std::clamp(lead.position() / plan.duration, 0.0, 1.0) : 0;
+        progress.frames = picture ? picture->frames() : 0;
+        observer.progress(progress);
+    }
+    for (std::optional<Lane> *lane : {&picture, &sound})
+        if (*lane)
+            (*lane)->feed(nullptr);
+    if (writer)
+        writer->finish();
+    progress.done = 1;
+    observer.progress(progress);
+    return picture ? picture->encoder().statistics() : QByteArray();
+}
+
+} // namespace
+
+void EncodeFile(const SourceFacts &source, EncodePlan &plan, const QString &path, EncodeObserver &observer)
+{
+    if (!plan.video || !plan.video->twoPass()) {
+        runPass(source, plan, Pass::Only, {}, path, observer);
+        return;
+    }
+    const QByteArray statistics = runPass(source, plan, Pass::First, {}, path, observer);
+    if (statistics.isEmpty())
+        throw Failure(QStringLiteral("The first pass found no picture frames to encode."));
+    VideoPlan &video = *plan.video;
+    const int bitRate = SafeTwoPassBitRate(video.bitRate, statistics, video.frameRate);
+    if (bitRate != video.bitRate) {
+        observer.note(QStringLiteral("Two passes cannot fit this picture into %1 bit/s, even at the coarsest quantiser; "
+                                     "it is encoded at %2 bit/s, the lowest rate that holds it.").arg(video.bitRate).arg(bitRate));
+        video.bitRate = bitRate;
+    }
+    runPass(source, plan, Pass::Second, statistics, path, observer);
+}

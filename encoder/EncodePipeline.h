@@ -1,0 +1,27 @@
+#pragma once
+
+#include "encoder/EncodePlan.h"
+#include "encoder/SourceProbe.h"
+
+// How far an encode has come.
+struct EncodeProgress {
+    int pass = 1;
+    int passes = 1;
+    double done = 0; // part of this pass, 0 to 1
+    int frames = 0;  // picture frames encoded in this pass
+};
+
+// Told what happens while a file is encoded.
+class EncodeObserver {
+public:
+    virtual void note(const QString &text) = 0;
+    virtual void progress(const EncodeProgress &progress) = 0;
+
+protected:
+    ~EncodeObserver() = default;
+};
+
+// Encodes the source into an ASF file at path as the plan says, in two passes where its mode asks
+// for them. Where the second pass could not reach the plan's picture bit rate, raises it and tells
+// the observer. Throws Failure; removing a half-written file is the caller's business.
+void EncodeFile(const SourceFacts &source, EncodePlan &plan, const QString &path, EncodeObserver &observer);

@@ -1,0 +1,69 @@
+#include "encoder/FilterGraphs.h"
+
+#include <QStringList>
+
+namespace {
+
+QString seconds(double value)
+{
+    return QString::number(value, 'f', 6);
+}
+
+QString rational(AVRational value)
+{
+    return QStringLiteral("%1/%2").arg(value.num).arg(value.den);
+}
+
+// Keeps the section and moves it to the start of the output. Shifting by the section's start,
+// rather than by the first kept frame, keeps picture and sound in step.
+QStringList sectionFilters(const EncodePlan &plan, const QString &prefix)
+{
+    if (plan.start <= 0 && !plan.end)
+        return {};
+    QString trim = QStringLiteral("%1trim=start=%2").arg(prefix, seconds(plan.start));
+    if (plan.end)
+        trim += QStringLiteral(":end=%1").arg(seconds(*plan.end));
+    return {trim, QStringLiteral("%1setpts=PTS-%2/TB").arg(prefix, seconds(plan.start))};
+}
+
+QStringList deinterlaceFilters(Preprocessing method)
+{
+    switch (method) {
+    case Preprocessing::None: return {};
+    case Preprocessing::Deinterlace:
+    case Preprocessing::DeinterlaceHalfSize: return {QStringLiteral("yadif=mode=send_frame:deint=all")};
+    case Preprocessing::DeinterlaceHalfSizeDoubleRate:
+    case Preprocessing::DeinterlaceHalfHeightDoubleRate: return {QStringLiteral("yadif=mode=send_field:deint=all")};
+    case Preprocessing::InverseTelecine:
+        // Field matching rebuilds the film frames, leftover combed frames are deinterlaced, and one
+        // frame in five, the repeated one, is dropped.
+        return {QStringLiteral("fieldmatch"), QStringLiteral("yadif=deint=interlaced"), QStringLiteral("decimate")};
+    }
+    return {};
+}
+
+} // namespace
+
+QString VideoFilterDescription(const EncodePlan &plan)
+{
+    const VideoPlan &video = *plan.video;
+    QStringList filters = sectionFilters(plan, QString());
+    filters += deinterlaceFilters(video.preprocessing);
+    if (video.crop)
+        filters += QStringLiteral("crop=%1:%2:%3:%4").arg(video.crop->width).arg(video.crop->height).arg(video.crop->x).arg(video.crop->y);
+    filters += QStringLiteral("scale=%1:%2").arg(video.width).arg(video.height);
+    if (video.squarePixels)
+        filters += QStringLiteral("setsar=1");
+    filters += QStringLiteral("fps=%1").arg(rational(video.frameRate));
+    filters += QStringLiteral("format=yuv420p");
+    return filters.join(u',');
+}
+
+QString AudioFilterDescription(const EncodePlan &plan)
+{
+    QStringList filters = sectionFilters(plan, QStringLiteral("a"));
+    filters += QStringLiteral("aformat=sample_fmts=fltp:sample_rates=%1:channel_layouts=%2")
+                   .arg(plan.audio->sampleRate)
+                   .arg(plan.audio->channels == 1 ? QStringLiteral("mono") : QStringLiteral("stereo"));
+    return filters.join(u',');
+}

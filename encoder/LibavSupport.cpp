@@ -1,0 +1,64 @@
+#include "encoder/LibavSupport.h"
+
+#include "platform/Failure.h"
+
+#include <mutex>
+
+extern "C" {
+#include <libavutil/error.h>
+#include <libavutil/log.h>
+}
+
+namespace {
+
+std::mutex logMutex;
+QString lastLoggedError;
+
+void keepErrorLine(void *source, int level, const char *format, va_list arguments)
+{
+    if (level > AV_LOG_ERROR)
+        return;
+    char line[1024];
+    int prefix = 1;
+    av_log_format_line2(source, level, format, arguments, line, sizeof line, &prefix);
+    const std::lock_guard lock(logMutex);
+    lastLoggedError = QString::fromUtf8(line).trimmed();
+}
+
+QString takeLoggedError()
+{
+    const std::lock_guard lock(logMutex);
+    return std::exchange(lastLoggedError, QString());
+}
+
+} // namespace
+
+FrameHandle NewFrame()
+{
+    FrameHandle frame(av_frame_alloc());
+    if (!frame)
+        throw Failure(QStringLiteral("Out of memory."));
+    return frame;
+}
+
+PacketHandle NewPacket()
+{
+    PacketHandle packet(av_packet_alloc());
+    if (!packet)
+        throw Failure(QStringLiteral("Out of memory."));
+    return packet;
+}
+
+void RouteLibavLog()
+{
+    av_log_set_callback(keepErrorLine);
+}
+
+QString LibavReason(int error)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(error, text, sizeof text);
+    const QString logged = takeLoggedError();
+    const QString reason = QString::fromLocal8Bit(text);
+    return logged.isEmpty() ? reason : QStringLiteral("%1; FFmpeg's last complaint: %2").arg(reason, logged);
+}

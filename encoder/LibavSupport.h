@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
+#include <libavformat/avformat.h>
+}
+
+// Owning handles for the libav objects the utility makes, each freed with its own function.
+struct InputCloser {
+    void operator()(AVFormatContext *context) const { avformat_close_input(&context); }
+};
+struct CodecFreer {
+    void operator()(AVCodecContext *context) const { avcodec_free_context(&context); }
+};
+struct FrameFreer {
+    void operator()(AVFrame *frame) const { av_frame_free(&frame); }
+};
+struct PacketFreer {
+    void operator()(AVPacket *packet) const { av_packet_free(&packet); }
+};
+struct GraphFreer {
+    void operator()(AVFilterGraph *graph) const { avfilter_graph_free(&graph); }
+};
+using InputHandle = std::unique_ptr<AVFormatContext, InputCloser>;
+using CodecHandle = std::unique_ptr<AVCodecContext, CodecFreer>;
+using FrameHandle = std::unique_ptr<AVFrame, FrameFreer>;
+using PacketHandle = std::unique_ptr<AVPacket, PacketFreer>;
+using GraphHandle = std::unique_ptr<AVFilterGraph, GraphFreer>;
+
+FrameHandle NewFrame();
+PacketHandle NewPacket();
+
+// Keeps libav's own log lines off the console, where they would break the progress line, and
+// remembers the last error line it logs, for LibavReason.
+void RouteLibavLog();
+
+// The reason for a libav error code, with the last error line libav logged before it, if any;
+// that line may stem from an earlier complaint, and the message says it is the last one.
+QString LibavReason(int error);

@@ -1,0 +1,94 @@
+#include "encoder/MediaReader.h"
+
+#include "platform/Failure.h"
+
+MediaReader::MediaReader(const SourceFacts &source, bool picture, bool sound)
+    : path_(source.path), input_(OpenMediaFile(source.path)), packet_(NewPacket()), frame_(NewFrame())
+{
+    if (picture)
+        picture_ = openTrack(AVMEDIA_TYPE_VIDEO, source.picture->stream);
+    if (sound)
+        sound_ = openTrack(AVMEDIA_TYPE_AUDIO, source.sound->stream);
+}
+
+MediaReader::Track MediaReader::openTrack(AVMediaType type, int stream) const
+{
+    const AVStream *avStream = input_->streams[stream];
+    const AVCodec *codec = avcodec_find_decoder(avStream->codecpar->codec_id);
+    const QString kind = type == AVMEDIA_TYPE_VIDEO ? QStringLiteral("picture") : QStringLiteral("sound");
+    if (!codec)
+        throw Failure(QStringLiteral("Cannot decode the %1 of %2: no decoder for %3.")
+                          .arg(kind, path_, QLatin1String(avcodec_get_name(avStream->codecpar->codec_id))));
+    Track track;
+    track.type = type;
+    track.stream = stream;
+    track.decoder.reset(avcodec_alloc_context3(codec));
+    if (!track.decoder)
+        throw Failure(QStringLiteral("Out of memory."));
+    avcodec_parameters_to_context(track.decoder.get(), avStream->codecpar);
+    track.decoder->pkt_timebase = avStream->time_base;
+    track.decoder->thread_count = 0; // as many threads as the machine has cores
+    if (const int error = avcodec_open2(track.decoder.get(), codec, nullptr); error < 0)
+        throw Failure(QStringLiteral("Cannot decode the %1 of %2: %3").arg(kind, path_, LibavReason(error)));
+    if (input_->start_time != AV_NOPTS_VALUE)
+        track.startOffset = av_rescale_q(input_->start_time, AVRational{1, AV_TIME_BASE}, avStream->time_base);
+    return track;
+}
+
+const MediaReader::Track &MediaReader::track(AVMediaType type) const
+{
+    return type == AVMEDIA_TYPE_VIDEO ? picture_ : sound_;
+}
+
+const AVCodecContext &MediaReader::decoder(AVMediaType type) const
+{
+    return *track(type).decoder;
+}
+
+AVRational MediaReader::timeBase(AVMediaType type) const
+{
+    return input_->streams[track(type).stream]->time_base;
+}
+
+void MediaReader::seek(double seconds)
+{
+    // Half a second early, because sound is often stored a little ahead of the picture beside it.
+    const int64_t start = input_->start_time == AV_NOPTS_VALUE ? 0 : input_->start_time;
+    const int64_t target = start + int64_t((seconds - 0.5) * AV_TIME_BASE);
+    if (target <= start || avformat_seek_file(input_.get(), -1, INT64_MIN, target, target, 0) < 0)
+        return;
+    for (Track *open : {&picture_, &sound_})
+        if (open->decoder)
+            avcodec_flush_buffers(open->decoder.get());
+}
+
+bool MediaReader::decodeNext(const FrameSink &sink)
+{
+    const int status = av_read_frame(input_.get(), packet_.get());
+    if (status == AVERROR_EOF) {
+        for (Track *open : {&picture_, &sound_})
+            if (open->decoder)
+                decode(*open, nullptr, sink);
+        return false;
+    }
+    if (status < 0)
+        throw Failure(QStringLiteral("Cannot read %1: %2").arg(path_, LibavReason(status)));
+    for (Track *open : {&picture_, &sound_})
+        if (open->decoder && open->stream == packet_->stream_index)
+            decode(*open, packet_.get(), sink);
+    av_packet_unref(packet_.get());
+    return true;
+}
+
+void MediaReader::decode(Track &track, const AVPacket *packet, const FrameSink &sink)
+{
+    // A damaged packet costs only its own frames; decoding goes on, as players do.
+    if (const int error = avcodec_send_packet(track.decoder.get(), packet); error == AVERROR(ENOMEM))
+        throw Failure(QStringLiteral("Out of memory."));
+    while (avcodec_receive_frame(track.decoder.get(), frame_.get()) >= 0) {
+        frame_->pts = frame_->best_effort_timestamp == AV_NOPTS_VALUE ? AV_NOPTS_VALUE
+                                                                      : frame_->best_effort_timestamp - track.startOffset;
+        sink(track.type, frame_.get());
+        av_frame_unref(frame_.get());
+    }
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "encoder/LibavSupport.h"
+#include "encoder/SourceProbe.h"
+
+#include <functional>
+
+using FrameSink = std::function<void(AVMediaType, AVFrame *)>;
+
+// Reads a source and decodes the picture and sound streams it is asked for. Each frame's timestamp
+// counts from the start of the source, in its stream's time base.
+class MediaReader {
+public:
+    MediaReader(const SourceFacts &source, bool picture, bool sound);
+
+    // Moves to a key frame shortly before this many seconds into the source. Where the source
+    // cannot seek, decoding starts at its beginning, which reaches the same frames more slowly.
+    void seek(double seconds);
+
+    // Reads one packet and hands every frame decoded from it to the sink. At the end of the source
+    // it hands on the frames the decoders still hold and returns false.
+    bool decodeNext(const FrameSink &sink);
+
+    const AVCodecContext &decoder(AVMediaType type) const;
+    AVRational timeBase(AVMediaType type) const;
+
+private:
+    struct Track {
+        AVMediaType type = AVMEDIA_TYPE_UNKNOWN;
+        int stream = -1;
+        CodecHandle decoder;
+        int64_t startOffset = 0;
+    };
+
+    Track openTrack(AVMediaType type, int stream) const;
+    const Track &track(AVMediaType type) const;
+    void decode(Track &track, const AVPacket *packet, const FrameSink &sink);
+
+    QString path_;
+    InputHandle input_;
+    Track picture_;
+    Track sound_;
+    PacketHandle packet_;
+    FrameHandle frame_;
+};

@@ -1,0 +1,174 @@
+#include "encoder/Settings.h"
+
+#include "params/ParamNames.h"
+#include "platform/Failure.h"
+
+#include <QRegularExpression>
+#include <cmath>
+
+namespace {
+
+[[noreturn]] void refuse(const Switch &item, const QString &allowed)
+{
+    throw Failure(QStringLiteral("%1: %2 \"%3\" is not allowed; %4.").arg(item.origin, item.name, item.value, allowed));
+}
+
+QString rangeText(const QString &what, int lowest, int highest)
+{
+    return QStringLiteral("it takes %1 from %2 to %3").arg(what).arg(lowest).arg(highest);
+}
+
+// The whole numbers of a value written bare with blanks between them ("8 0 304 240"); nothing when
+// the value holds another count or anything else. A minus sign is accepted where negative allows.
+std::optional<std::vector<qint64>> wholeNumbers(const QString &value, qsizetype count, bool negative)
+{
+    static const QRegularExpression unsignedNumber(QStringLiteral("^\\d{1,12}$"));
+    static const QRegularExpression signedNumber(QStringLiteral("^-?\\d{1,12}$"));
+    const QStringList parts = value.split(u' ', Qt::SkipEmptyParts);
+    if (parts.size() != count)
+        return std::nullopt;
+    std::vector<qint64> numbers;
+    for (const QString &part : parts) {
+        if (!(negative ? signedNumber : unsignedNumber).match(part).hasMatch())
+            return std::nullopt;
+        numbers.push_back(part.toLongLong());
+    }
+    return numbers;
+}
+
+int wholeNumber(const Switch &item, int lowest, int highest, const QString &allowed)
+{
+    const auto numbers = wholeNumbers(item.value, 1, false);
+    if (!numbers || numbers->front() < lowest || numbers->front() > highest)
+        refuse(item, allowed);
+    return int(numbers->front());
+}
+
+QString path(const Switch &item)
+{
+    if (item.value.trimmed().isEmpty())
+        refuse(item, QStringLiteral("it takes the path of a file or folder"));
+    return item.value;
+}
+
+const Profile *profile(const Switch &item)
+{
+    if (const Profile *found = FindProfile(item.value.trimmed()))
+        return found;
+    refuse(item, QStringLiteral("the profiles are ") + ProfileNames().join(QStringLiteral(", ")));
+}
+
+AudioSetting audioSetting(const Switch &item)
+{
+    const QString code = item.value.trimmed();
+    if (code == QLatin1String("0"))
+        return {false, {}};
+    if (const auto format = AudioFormatFromCode(code))
+        return {true, *format};
+    refuse(item, QStringLiteral("the settings are %1 (bit rate in kbit/s, sampling rate in kHz, channels), and 0 "
+                                "for no sound").arg(AudioSettingCodes().join(QStringLiteral(", "))));
+}
+
+VideoCodec videoCodec(const Switch &item)
+{
+    const QString name = item.value.trimmed();
+    if (name.compare(QLatin1String("WMV8"), Qt::CaseInsensitive) == 0)
+        return VideoCodec::Wmv8;
+    if (name.compare(QLatin1String("WMV7"), Qt::CaseInsensitive) == 0)
+        return VideoCodec::Wmv7;
+    refuse(item, QStringLiteral("the codecs are WMV8 (Windows Media Video 8, the default) and WMV7"));
+}
+
+AVRational frameRate(const Switch &item)
+{
+    static const QRegularExpression decimal(QStringLiteral("^\\d{1,3}(\\.\\d{1,6})?$"));
+    const QString text = item.value.trimmed();
+    const double rate = text.toDouble();
+    if (!decimal.match(text).hasMatch() || rate < 1 || rate > 60)
+        refuse(item, QStringLiteral("it takes a frame rate from 1 to 60 frames a second, such as 15, 25 or 29.970"));
+    // The NTSC rates are written rounded; they stand for 24, 30 and 60 times 1000/1001.
+    for (const int whole : {24, 30, 60})
+        if (std::abs(rate - whole * 1000.0 / 1001.0) < 0.005)
+            return AVRational{whole * 1000, 1001};
+    return av_d2q(rate, 100000);
+}
+
+ClipNumbers clipNumbers(const Switch &item)
+{
+    const auto numbers = wholeNumbers(item.value, 4, true);
+    if (!numbers || (*numbers)[0] < 0 || (*numbers)[1] < 0 || std::abs((*numbers)[2]) > 100000
+        || std::abs((*numbers)[3]) > 100000)
+        refuse(item, QStringLiteral("it takes four whole numbers, left top right bottom: the edges of the kept "
+                                    "rectangle in pixels, or the margins to cut where they name no rectangle"));
+    return {int((*numbers)[0]), int((*numbers)[1]), int((*numbers)[2]), int((*numbers)[3])};
+}
+
+Section section(const Switch &item)
+{
+    constexpr qint64 Day = 24 * 3600 * 1000;
+    const auto numbers = wholeNumbers(item.value, 2, false);
+    if (!numbers || (*numbers)[0] > Day || (*numbers)[1] > Day || ((*numbers)[1] != 0 && (*numbers)[1] <= (*numbers)[0]))
+        refuse(item, QStringLiteral("it takes the start and the end of the section in milliseconds, the end after "
+                                    "the start; an end of 0 runs to the end of the source"));
+    return {(*numbers)[0], (*numbers)[1]};
+}
+
+void apply(Settings &settings, const Switch &item)
+{
+    switch (ParamRow(item.name)) {
+    case RowInput: settings.input = path(item); break;
+    case RowOutput: settings.output = path(item); break;
+    case RowAudioSetting: settings.audio = audioSetting(item); break;
+    case RowVideoCodec: settings.codec = videoCodec(item); break;
+    case RowWidth: settings.width = wholeNumber(item, 16, 4096, rangeText(QStringLiteral("a width in pixels"), 16, 4096)); break;
+    case RowHeight: settings.height = wholeNumber(item, 16, 4096, rangeText(QStringLiteral("a height in pixels"), 16, 4096)); break;
+    case RowMode:
+        settings.mode = RateMode(wholeNumber(item, 0, 3, QStringLiteral("the modes are 0 (CBR, one pass), 1 (CBR, two pass), "
+                                                                        "2 (VBR, one pass, by quality) and 3 (VBR, two pass)")));
+        break;
+    case RowFramerate: settings.frameRate = frameRate(item); break;
+    case RowKeyDistance:
+        settings.keyDistance = wholeNumber(item, 1, 3600, rangeText(QStringLiteral("the seconds between key frames"), 1, 3600));
+        break;
+    case RowBitrate:
+        settings.bitRate = wholeNumber(item, 1000, 20000000, rangeText(QStringLiteral("a bit rate in bit/s"), 1000, 20000000));
+        break;
+    case RowQuality: settings.quality = wholeNumber(item, 0, 100, rangeText(QStringLiteral("a quality"), 0, 100)); break;
+    case RowBuffer: settings.bufferMs = wholeNumber(item, 1, 60000, rangeText(QStringLiteral("a buffer in milliseconds"), 1, 60000)); break;
+    case RowPreproc:
+        settings.preprocessing = Preprocessing(wholeNumber(
+            item, 0, 5, QStringLiteral("the methods are 0 (none), 1 (deinterlace), 2 (also half dimensions), 3 (also half "
+                                       "dimensions and double frame rate), 4 (also half height and double frame rate) "
+                                       "and 5 (inverse telecine, 30 to 24 fps)")));
+        break;
+    case RowClip: settings.clip = clipNumbers(item); break;
+    case RowTime: settings.section = section(item); break;
+    case RowOutputString: settings.outputString = item.value; break;
+    case RowProfile: settings.profile = profile(item); break;
+    case RowConfig: break; // already read in its place by CollectSwitches
+    case RowTitle: settings.content.title = item.value; break;
+    case RowAuthor: settings.content.author = item.value; break;
+    case RowCopyright: settings.content.copyright = item.value; break;
+    case RowDescription: settings.content.description = item.value; break;
+    case RowRating: settings.content.rating = item.value; break;
+    default: throw UnknownSwitch(item.origin, item.name);
+    }
+}
+
+} // namespace
+
+bool Settings::hasPictureSwitch() const
+{
+    return codec || width || height || mode || frameRate || keyDistance || bitRate || quality || bufferMs || preprocessing
+        || clip;
+}
+
+Settings ParseSettings(const std::vector<Switch> &switches)
+{
+    Settings settings;
+    for (const Switch &item : switches)
+        apply(settings, item);
+    if (settings.input.isEmpty())
+        throw Failure(QStringLiteral("No source was given: name the source file or folder with -input."));
+    return settings;
+}

@@ -1,0 +1,121 @@
+#include "encoder/StreamEncoder.h"
+
+#include "platform/Failure.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+}
+
+namespace {
+
+// Quality 100 gives the finest quantiser (1), quality 0 the coarsest (31).
+int quantiserForQuality(int quality)
+{
+    return 31 - int(std::lround(quality * 0.3));
+}
+
+} // namespace
+
+void StreamEncoder::EncoderFreer::operator()(AVCodecContext *context) const
+{
+    av_freep(&context->stats_in); // the caller's to free, libavcodec leaves it
+    avcodec_free_context(&context);
+}
+
+StreamEncoder::StreamEncoder(const char *codecName, const QString &kind)
+    : kind_(kind), codec_(avcodec_find_encoder_by_name(codecName)), packet_(NewPacket())
+{
+    if (!codec_)
+        throw Failure(QStringLiteral("This FFmpeg has no %1 encoder.").arg(QLatin1String(codecName)));
+    context_.reset(avcodec_alloc_context3(codec_));
+    if (!context_)
+        throw Failure(QStringLiteral("Out of memory."));
+}
+
+void StreamEncoder::open()
+{
+    if (const int error = avcodec_open2(context_.get(), codec_, nullptr); error < 0)
+        throw Failure(QStringLiteral("Cannot open the %1 encoder: %2").arg(kind_, LibavReason(error)));
+}
+
+StreamEncoder StreamEncoder::forPicture(const VideoPlan &video, AVRational sampleAspect, Pass pass,
+                                        const QByteArray &statistics, bool globalHeader)
+{
+    StreamEncoder encoder(video.codec == VideoCodec::Wmv7 ? "wmv1" : "wmv2", QStringLiteral("picture"));
+    AVCodecContext &context = *encoder.context_;
+    context.width = video.width;
+    context.height = video.height;
+    context.pix_fmt = AV_PIX_FMT_YUV420P;
+    context.sample_aspect_ratio = sampleAspect;
+    context.framerate = video.frameRate;
+    context.time_base = av_inv_q(video.frameRate);
+    context.gop_size = std::max(1, int(std::lround(video.keyDistance * av_q2d(video.frameRate))));
+    if (video.mode == RateMode::VbrQuality) {
+        context.flags |= AV_CODEC_FLAG_QSCALE;
+        context.global_quality = FF_QP2LAMBDA * quantiserForQuality(video.quality);
+    } else {
+        context.bit_rate = video.bitRate;
+    }
+    if (video.usesBuffer()) {
+        context.rc_max_rate = video.bitRate;
+        context.rc_buffer_size = int(std::min<int64_t>(int64_t(video.bitRate) * video.bufferMs / 1000, INT_MAX));
+        // Quality shifts bits between frames: 0 keeps every frame's share even for smooth motion,
+        // 100 keeps the quantiser even so that detailed pictures stay crisp.
+        context.qcompress = float(video.quality) / 100.0f;
+    }
+    if (pass == Pass::First)
+        context.flags |= AV_CODEC_FLAG_PASS1;
+    if (pass == Pass::Second) {
+        context.flags |= AV_CODEC_FLAG_PASS2;
+        context.stats_in = av_strdup(statistics.constData());
+    }
+    if (globalHeader)
+        context.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    encoder.open();
+    return encoder;
+}
+
+StreamEncoder StreamEncoder::forSound(const AudioFormat &format, bool globalHeader)
+{
+    StreamEncoder encoder("wmav2", QStringLiteral("sound"));
+    AVCodecContext &context = *encoder.context_;
+    context.sample_fmt = AV_SAMPLE_FMT_FLTP;
+    context.sample_rate = format.sampleRate;
+    av_channel_layout_default(&context.ch_layout, format.channels);
+    context.bit_rate = format.bitRate;
+    context.time_base = AVRational{1, format.sampleRate};
+    if (globalHeader)
+        context.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    encoder.open();
+    return encoder;
+}
+
+void StreamEncoder::send(AVFrame *frame, AVRational timeBase)
+{
+    if (frame) {
+        frame->pts = av_rescale_q(frame->pts, timeBase, context_->time_base);
+        frame->pict_type = AV_PICTURE_TYPE_NONE; // the encoder places its own key frames
+        frame->quality = context_->global_quality; // a fixed quantiser is taken from each frame
+    }
+    if (const int error = avcodec_send_frame(context_.get(), frame); error < 0 && error != AVERROR_EOF)
+        throw Failure(QStringLiteral("The %1 encoder failed: %2").arg(kind_, LibavReason(error)));
+}
+
+void StreamEncoder::receive(const PacketSink &sink)
+{
+    while (true) {
+        const int status = avcodec_receive_packet(context_.get(), packet_.get());
+        if (status == AVERROR(EAGAIN) || status == AVERROR_EOF)
+            return;
+        if (status < 0)
+            throw Failure(QStringLiteral("The %1 encoder failed: %2").arg(kind_, LibavReason(status)));
+        if ((context_->flags & AV_CODEC_FLAG_PASS1) && context_->stats_out)
+            statistics_ += context_->stats_out;
+        sink(packet_.get());
+        av_packet_unref(packet_.get());
+    }
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "encoder/ConsoleReporter.h"
+
+#include <QStringList>
+
+// The utility's exit codes.
+enum ExitCode {
+    ExitDone = 0,
+    ExitRefused = 1, // a switch, a value, the source or the output was refused before any encoding
+    ExitUsage = 2,   // no arguments at all
+    ExitFailed = 3,  // an encode failed (in a folder: at least one)
+    ExitDiffers = 4, // an output was written but differs from what was asked
+};
+
+// Runs the utility on its arguments (the program's name left out) and returns its exit code.
+int RunUtility(const QStringList &arguments, ConsoleReporter &console);

@@ -1,0 +1,469 @@
+// WM8EUTIL.EXE from the outside: what each switch does to the file it writes, read back with
+// libavformat, and how it refuses what it cannot do. The media are made at test time and tiny.
+#include "TestMain.h"
+
+#include "encoder/AudioCodes.h"
+#include "encoder/Profiles.h"
+#include "encoder/SwitchCollector.h"
+#include "encoder/Verification.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run runUtility(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(qEnvironmentVariable("QUILLMARK_BIN_DIR") + QStringLiteral("/WM8EUTIL.EXE"), arguments);
+    process.waitForFinished(120000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromLocal8Bit(process.readAllStandardOutput()), QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+QString describe(const Run &run)
+{
+    return QStringLiteral("exit %1\n%2\n%3").arg(run.exitCode).arg(run.out, run.err);
+}
+
+// What a file holds, in words a test can compare: "wmv2 160x120 15/1", "wmav2 44100 2".
+struct Written {
+    bool readable = false;
+    QString picture;
+    QString sound;
+    double duration = 0;
+    int keyFrames = 0;
+    QMap<QString, QString> tags;
+};
+
+Written readBack(const QString &path)
+{
+    Written written;
+    AVFormatContext *context = nullptr;
+    if (avformat_open_input(&context, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
+        return written;
+    written.readable = avformat_find_stream_info(context, nullptr) >= 0;
+    written.duration = double(context->duration) / AV_TIME_BASE;
+    int pictureStream = -1;
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        const AVStream *stream = context->streams[i];
+        const AVCodecParameters *codec = stream->codecpar;
+        const QString name = QLatin1String(avcodec_get_name(codec->codec_id));
+        if (codec->codec_type == AVMEDIA_TYPE_VIDEO) {
+            pictureStream = int(i);
+            written.picture = QStringLiteral("%1 %2x%3 %4/%5").arg(name).arg(codec->width).arg(codec->height)
+                                  .arg(stream->avg_frame_rate.num).arg(stream->avg_frame_rate.den);
+        } else if (codec->codec_type == AVMEDIA_TYPE_AUDIO) {
+            written.sound = QStringLiteral("%1 %2 %3").arg(name).arg(codec->sample_rate).arg(codec->ch_layout.nb_channels);
+        }
+    }
+    AVPacket *packet = av_packet_alloc();
+    while (av_read_frame(context, packet) >= 0) {
+        if (packet->stream_index == pictureStream && (packet->flags & AV_PKT_FLAG_KEY))
+            ++written.keyFrames;
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    const AVDictionaryEntry *tag = nullptr;
+    while ((tag = av_dict_get(context->metadata, "", tag, AV_DICT_IGNORE_SUFFIX)))
+        written.tags.insert(QLatin1String(tag->key), QString::fromUtf8(tag->value));
+    avformat_close_input(&context);
+    return written;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+class EncoderTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void switchShowsInTheFile_data();
+    void switchShowsInTheFile();
+    void keyDistanceSetsKeyFrames_data();
+    void keyDistanceSetsKeyFrames();
+    void qualityAndBitRateSetTheSize();
+    void contentDescriptionIsReadableBack();
+    void configFilesAreReadInPlace();
+    void twoPassBelowWhatThePictureNeedsIsRaised();
+    void shortBufferIsRaised();
+    void sourceAloneIsReportedOn();
+    void folderEncodesEveryMediaFile();
+    void truncatedOutputIsCaught();
+    void refusals_data();
+    void refusals();
+    void unwritableOutputLeavesNothing();
+    void stoppedEncodeKeepsTheOlderFile();
+    void profilesAddUpToTheirNames();
+
+private:
+    QString media(const QString &name) const { return media_.filePath(name); }
+    void makeMedia(const QString &name, const QStringList &ffmpegArguments);
+    QString output(const QString &name) const { return work_.filePath(name); }
+
+    QTemporaryDir media_;
+    QTemporaryDir work_;
+};
+
+void EncoderTest::makeMedia(const QString &name, const QStringList &ffmpegArguments)
+{
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), QStringList{"-hide_banner", "-loglevel", "error", "-y"} + ffmpegArguments + QStringList{media(name)});
+    QVERIFY2(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0, qPrintable(ffmpeg.readAllStandardError()));
+}
+
+void EncoderTest::initTestCase()
+{
+    QVERIFY(media_.isValid() && work_.isValid());
+    makeMedia(QStringLiteral("clip.avi"), {"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=15", "-f", "lavfi", "-i",
+                                           "sine=frequency=440:sample_rate=22050", "-t", "2", "-c:v", "mpeg4", "-q:v", "5",
+                                           "-c:a", "pcm_s16le", "-ac", "2"});
+    makeMedia(QStringLiteral("tone.wav"), {"-f", "lavfi", "-i", "sine=frequency=660:sample_rate=22050", "-t", "1.5"});
+    makeMedia(QStringLiteral("interlaced.avi"), {"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=50", "-t", "1", "-vf",
+                                                 "tinterlace=interleave_top", "-flags", "+ilme+ildct", "-c:v", "mpeg4", "-q:v", "5"});
+    makeMedia(QStringLiteral("telecined.avi"), {"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=24000/1001", "-t", "1",
+                                                "-vf", "telecine", "-c:v", "mpeg4", "-q:v", "5"});
+    makeMedia(QStringLiteral("sharp.avi"), {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=15", "-t", "1", "-c:v", "mpeg4",
+                                            "-q:v", "3"});
+    writeFile(media(QStringLiteral("notes.txt")), "not a media file\n");
+}
+
+void EncoderTest::switchShowsInTheFile_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("switches");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QString>("sound");
+    QTest::addColumn<double>("duration");
+
+    const QString clip = QStringLiteral("clip.avi");
+    const QString wav = QStringLiteral("tone.wav");
+    const QString interlaced = QStringLiteral("interlaced.avi");
+    QTest::newRow("defaults") << clip << QStringList{} << "wmv2 160x120 15/1" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("profile with picture and sound") << clip << QStringList{"-profile", "av100"} << "wmv2 240x180 15/1" << "wmav2 16000 1" << 2.0;
+    QTest::newRow("profile frame rate is a ceiling") << clip << QStringList{"-profile", "av32"} << "wmv2 160x120 10/1" << "wmav2 11025 1" << 2.0;
+    QTest::newRow("sound-only profile") << clip << QStringList{"-profile", "a64"} << "" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("picture-only profile") << clip << QStringList{"-profile", "v32"} << "wmv2 160x120 15/1" << "" << 2.0;
+    QTest::newRow("switches override the profile")
+        << clip << QStringList{"-profile", "av100", "-v_width", "320", "-a_setting", "32_32_2"} << "wmv2 320x240 15/1"
+        << "wmav2 32000 2" << 2.0;
+    QTest::newRow("sound added to a picture-only profile") << clip << QStringList{"-profile", "v20", "-a_setting", "48_44_2"}
+                                                           << "wmv2 160x120 10/1" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("WMV7") << clip << QStringList{"-v_codec", "WMV7"} << "wmv1 160x120 15/1" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("width alone keeps the shape") << clip << QStringList{"-v_width", "80"} << "wmv2 80x60 15/1" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("height alone keeps the shape") << clip << QStringList{"-v_height", "60"} << "wmv2 80x60 15/1" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("odd width made even") << clip << QStringList{"-v_width", "81"} << "wmv2 80x60 15/1" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("both sides") << clip << QStringList{"-v_width", "96", "-v_height", "32"} << "wmv2 96x32 15/1" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("frame rate") << clip << QStringList{"-v_framerate", "10"} << "wmv2 160x120 10/1" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("NTSC frame rate") << clip << QStringList{"-v_framerate", "29.970"} << "wmv2 160x120 30000/1001" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("no sound") << clip << QStringList{"-a_setting", "0"} << "wmv2 160x120 15/1" << "" << 2.0;
+    QTest::newRow("sound below the encoder's lowest rate") << clip << QStringList{"-a_setting", "8_11_1"} << "wmv2 160x120 15/1"
+                                                           << "wmav2 11025 1" << 2.0;
+    QTest::newRow("rich sound") << clip << QStringList{"-a_setting", "128_48_2"} << "wmv2 160x120 15/1" << "wmav2 48000 2" << 2.0;
+    QTest::newRow("section") << clip << QStringList{"-time", "500", "1500"} << "wmv2 160x120 15/1" << "wmav2 44100 2" << 1.0;
+    QTest::newRow("section to the end") << clip << QStringList{"-time", "1500", "0"} << "wmv2 160x120 15/1" << "wmav2 44100 2" << 0.5;
+    QTest::newRow("clip by edges") << clip << QStringList{"-v_clip", "8", "0", "152", "120"} << "wmv2 144x120 15/1" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("clip reaching past the picture") << clip << QStringList{"-v_clip", "8 0 304 240"} << "wmv2 152x120 15/1"
+                                                    << "wmav2 44100 2" << 2.0;
+    QTest::newRow("clip by margins") << clip << QStringList{"-v_clip", "8 8 8 8"} << "wmv2 144x104 15/1" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("sound source") << wav << QStringList{} << "" << "wmav2 44100 2" << 1.5;
+    QTest::newRow("sound source, picture switches") << wav << QStringList{"-v_width", "320", "-profile", "a20_1"} << ""
+                                                    << "wmav2 22050 1" << 1.5;
+    QTest::newRow("deinterlace") << interlaced << QStringList{"-v_preproc", "1"} << "wmv2 160x120 25/1" << "" << 1.0;
+    QTest::newRow("deinterlace, half size") << interlaced << QStringList{"-v_preproc", "2"} << "wmv2 80x60 25/1" << "" << 1.0;
+    QTest::newRow("deinterlace, half size, double rate") << interlaced << QStringList{"-v_preproc", "3"} << "wmv2 80x60 50/1" << "" << 1.0;
+    QTest::newRow("deinterlace, half height, double rate") << interlaced << QStringList{"-v_preproc", "4"} << "wmv2 160x60 50/1" << "" << 1.0;
+    QTest::newRow("deinterlacing wins over stale sizes")
+        << interlaced << QStringList{"-v_preproc", "3", "-v_width", "320", "-v_height", "240", "-v_framerate", "15"}
+        << "wmv2 80x60 50/1" << "" << 1.0;
+    QTest::newRow("inverse telecine") << QStringLiteral("telecined.avi") << QStringList{"-v_preproc", "5"} << "wmv2 160x120 24000/1001"
+                                      << "" << 1.0;
+    QTest::newRow("CBR two pass") << clip << QStringList{"-v_mode", "1", "-v_bitrate", "200000"} << "wmv2 160x120 15/1"
+                                  << "wmav2 44100 2" << 2.0;
+    QTest::newRow("VBR two pass, section") << clip << QStringList{"-v_mode", "3", "-time", "500", "1500"} << "wmv2 160x120 15/1"
+                                           << "wmav2 44100 2" << 1.0;
+}
+
+void EncoderTest::switchShowsInTheFile()
+{
+    QFETCH(QString, source);
+    QFETCH(QStringList, switches);
+    QFETCH(QString, picture);
+    QFETCH(QString, sound);
+    QFETCH(double, duration);
+
+    const QString out = output(QStringLiteral("switch.wmv"));
+    const Run run = runUtility(QStringList{"-input", media(source), "-output", out} + switches);
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    const Written written = readBack(out);
+    QVERIFY(written.readable);
+    QCOMPARE(written.picture, picture);
+    QCOMPARE(written.sound, sound);
+    QVERIFY2(std::abs(written.duration - duration) < 0.2, qPrintable(QString::number(written.duration)));
+}
+
+void EncoderTest::keyDistanceSetsKeyFrames_data()
+{
+    QTest::addColumn<QStringList>("switches");
+    QTest::addColumn<int>("keyFrames");
+    QTest::newRow("default, 8 s") << QStringList{} << 1;
+    QTest::newRow("every second") << QStringList{"-v_keydist", "1"} << 2;
+    QTest::newRow("every second at 10 fps") << QStringList{"-v_keydist", "1", "-v_framerate", "10"} << 2;
+}
+
+void EncoderTest::keyDistanceSetsKeyFrames()
+{
+    QFETCH(QStringList, switches);
+    QFETCH(int, keyFrames);
+    const QString out = output(QStringLiteral("keys.wmv"));
+    const Run run = runUtility(QStringList{"-input", media(QStringLiteral("clip.avi")), "-output", out, "-a_setting", "0"} + switches);
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    QCOMPARE(readBack(out).keyFrames, keyFrames);
+}
+
+void EncoderTest::qualityAndBitRateSetTheSize()
+{
+    const auto encodedSize = [this](const QStringList &switches) {
+        const QString out = output(QStringLiteral("size.wmv"));
+        const Run run = runUtility(QStringList{"-input", media(QStringLiteral("clip.avi")), "-output", out, "-a_setting", "0"} + switches);
+        return run.exitCode == 0 ? QFileInfo(out).size() : -1;
+    };
+    const qint64 coarse = encodedSize({"-v_mode", "2", "-v_quality", "10"});
+    const qint64 fine = encodedSize({"-v_mode", "2", "-v_quality", "90"});
+    QVERIFY2(coarse > 0 && fine > 2 * coarse, qPrintable(QStringLiteral("%1 %2").arg(coarse).arg(fine)));
+
+    // Two seconds at the asked bit rate, give or take what the rate control and the file's own
+    // structure add.
+    for (const int bitRate : {60000, 240000}) {
+        const qint64 size = encodedSize({"-v_mode", "3", "-v_bitrate", QString::number(bitRate)});
+        const double measured = double(size) * 8 / 2;
+        QVERIFY2(measured > bitRate * 0.75 && measured < bitRate * 1.3, qPrintable(QStringLiteral("%1 for %2").arg(measured).arg(bitRate)));
+    }
+}
+
+void EncoderTest::contentDescriptionIsReadableBack()
+{
+    const QString config = output(QStringLiteral("content.weu"));
+    const QString out = output(QStringLiteral("content.wmv"));
+    writeFile(config, QStringLiteral("-input \"%1\"\r\n-output \"%2\"\r\n-title \"Holiday 2002\"\r\n-author \"Anna \"Bee\" Smith\"\r\n"
+                                     "-copyright \"(c) 2002\"\r\n-description \"Sea, sun and sand\"\r\n-rating \"PG\"\r\n")
+                          .arg(media(QStringLiteral("clip.avi")), out).toLocal8Bit());
+    const Run run = runUtility({"-config", config});
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    const QMap<QString, QString> tags = readBack(out).tags;
+    QCOMPARE(tags.value("title"), QStringLiteral("Holiday 2002"));
+    QCOMPARE(tags.value("artist"), QStringLiteral("Anna \"Bee\" Smith"));
+    QCOMPARE(tags.value("copyright"), QStringLiteral("(c) 2002"));
+    QCOMPARE(tags.value("comment"), QStringLiteral("Sea, sun and sand"));
+    QCOMPARE(tags.value("rating"), QStringLiteral("PG"));
+}
+
+void EncoderTest::configFilesAreReadInPlace()
+{
+    // A -config line stands for the lines of the file it names, so a later line still wins.
+    const QDir folder(work_.path());
+    QVERIFY(folder.mkpath(QStringLiteral("configs")));
+    writeFile(output(QStringLiteral("configs/size.weu")), "-v_width 80\n-a_setting 0\n");
+    writeFile(output(QStringLiteral("main.weu")), QStringLiteral("-input \"%1\"\r\n-output %2\r\n-config configs/size.weu\r\n"
+                                                                 "-a_setting 32_44_1\r\n")
+                                                      .arg(media(QStringLiteral("clip.avi")), output(QStringLiteral("nested.wmv")))
+                                                      .toLocal8Bit());
+    Run run = runUtility({"-config", output(QStringLiteral("main.weu"))});
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    const Written written = readBack(output(QStringLiteral("nested.wmv")));
+    QCOMPARE(written.picture, QStringLiteral("wmv2 80x60 15/1"));
+    QCOMPARE(written.sound, QStringLiteral("wmav2 44100 1"));
+
+    writeFile(output(QStringLiteral("configs/loop.weu")), "-title \"x\"\r\n-config ../main2.weu\r\n");
+    writeFile(output(QStringLiteral("main2.weu")), "-config configs/loop.weu\r\n");
+    run = runUtility({"-config", output(QStringLiteral("main2.weu"))});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(QStringLiteral("loop.weu, line 2: -config \"../main2.weu\" would read that file again")), qPrintable(run.err));
+}
+
+void EncoderTest::twoPassBelowWhatThePictureNeedsIsRaised()
+{
+    // FFmpeg's wmv2 aborts with heap corruption when its second pass is asked for this.
+    const QString out = output(QStringLiteral("floor.wmv"));
+    const Run run = runUtility({"-input", media(QStringLiteral("sharp.avi")), "-output", out, "-v_mode", "1", "-v_bitrate", "20000"});
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    QVERIFY2(run.out.contains(QStringLiteral("Two passes cannot fit this picture into 20000 bit/s")), qPrintable(run.out));
+    QCOMPARE(readBack(out).picture, QStringLiteral("wmv2 320x240 15/1"));
+}
+
+void EncoderTest::shortBufferIsRaised()
+{
+    const QString out = output(QStringLiteral("buffer.wmv"));
+    const Run run = runUtility({"-input", media(QStringLiteral("clip.avi")), "-output", out, "-v_buffer", "10"});
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    QVERIFY2(run.out.contains(QStringLiteral("A buffer of 10 ms holds less than one frame; 68 ms is used.")), qPrintable(run.out));
+}
+
+void EncoderTest::sourceAloneIsReportedOn()
+{
+    const Run run = runUtility({"-input", media(QStringLiteral("clip.avi"))});
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    QVERIFY2(run.out.contains(QStringLiteral("picture mpeg4 160x120 at 15 fps; sound pcm_s16le 22050 Hz, 2 channels")), qPrintable(run.out));
+    QVERIFY(!run.out.contains(QStringLiteral("Written")));
+}
+
+void EncoderTest::folderEncodesEveryMediaFile()
+{
+    const QString source = output(QStringLiteral("batch"));
+    QVERIFY(QDir().mkpath(source));
+    for (const QString &name : {QStringLiteral("clip.avi"), QStringLiteral("tone.wav"), QStringLiteral("notes.txt")})
+        QVERIFY(QFile::copy(media(name), source + u'/' + name));
+    QVERIFY(QFile::copy(media(QStringLiteral("clip.avi")), source + QStringLiteral("/clip.mkv")));
+    makeMedia(QStringLiteral("short.wav"), {"-f", "lavfi", "-i", "sine", "-t", "0.3"});
+    QVERIFY(QFile::copy(media(QStringLiteral("short.wav")), source + QStringLiteral("/short.wav")));
+    makeMedia(QStringLiteral("cover.png"), {"-f", "lavfi", "-i", "testsrc2=size=64x48", "-frames:v", "1"});
+    QVERIFY(QFile::copy(media(QStringLiteral("cover.png")), source + QStringLiteral("/cover.png")));
+
+    // short.wav ends before the section starts, and clip.mkv would overwrite what clip.avi wrote:
+    // both fail, and the others go on.
+    const QString target = output(QStringLiteral("encoded/batch"));
+    const Run run = runUtility({"-input", source, "-output", target, "-outputstring", "_web", "-time", "500", "1000"});
+    QVERIFY2(run.exitCode == 3, qPrintable(describe(run)));
+    QCOMPARE(QDir(target).entryList(QDir::Files, QDir::Name), (QStringList{"clip_web.wmv", "tone_web.wma"}));
+    QCOMPARE(readBack(target + QStringLiteral("/clip_web.wmv")).picture, QStringLiteral("wmv2 160x120 15/1"));
+    QCOMPARE(readBack(target + QStringLiteral("/tone_web.wma")).sound, QStringLiteral("wmav2 44100 2"));
+    QVERIFY2(run.err.contains(QStringLiteral("-time \"500 1000\" starts at or after the end of the source")), qPrintable(run.err));
+    QVERIFY2(run.out.contains(QStringLiteral("2 encoded, 2 failed, 0 differing from what was asked, 2 skipped")), qPrintable(run.out));
+    QVERIFY2(run.out.contains(QStringLiteral("Failed    clip.mkv, short.wav")), qPrintable(run.out));
+    QVERIFY2(run.err.contains(QStringLiteral("clip.mkv would write %1/clip_web.wmv again").arg(target)), qPrintable(run.err));
+    QVERIFY2(run.out.contains(QStringLiteral("Skipped   cover.png, notes.txt")), qPrintable(run.out));
+}
+
+void EncoderTest::truncatedOutputIsCaught()
+{
+    const QString out = output(QStringLiteral("whole.wmv"));
+    const QStringList switches{"-input", media(QStringLiteral("clip.avi")), "-output", out, "-v_width", "80"};
+    const Run run = runUtility(switches);
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    const EncodePlan plan = PlanEncode(ParseSettings(CollectSwitches(switches)), ProbeSource(media(QStringLiteral("clip.avi"))));
+    QCOMPARE(CompareWithPlan(plan, ReadBack(out)), QStringList());
+
+    // The header still tells the whole length; the packets end half way.
+    QFile file(out);
+    QVERIFY(file.resize(file.size() / 2));
+    const QStringList differences = CompareWithPlan(plan, ReadBack(out));
+    QCOMPARE(differences.size(), 1);
+    QVERIFY2(differences[0].contains(QRegularExpression(QStringLiteral("^The file lasts [01]\\.\\d+ s; 2\\.000 s was expected"))),
+             qPrintable(differences[0]));
+}
+
+void EncoderTest::refusals_data()
+{
+    QTest::addColumn<QStringList>("switches");
+    QTest::addColumn<QString>("message");
+
+    const QString clip = media(QStringLiteral("clip.avi"));
+    const QStringList encode{"-input", clip, "-output", output(QStringLiteral("refused.wmv"))};
+    QTest::newRow("unknown switch") << encode + QStringList{"-speed", "3"} << "command line: unknown switch \"-speed\"; the switches are -input,";
+    QTest::newRow("mode") << encode + QStringList{"-v_mode", "7"} << "-v_mode \"7\" is not allowed; the modes are 0 (CBR, one pass)";
+    QTest::newRow("audio setting") << encode + QStringList{"-a_setting", "7_8_1"} << "-a_setting \"7_8_1\" is not allowed; the settings are 192_48_2,";
+    QTest::newRow("profile") << encode + QStringList{"-profile", "av999"} << "-profile \"av999\" is not allowed; the profiles are av20, av32,";
+    QTest::newRow("width") << encode + QStringList{"-v_width", "wide"} << "-v_width \"wide\" is not allowed; it takes a width in pixels from 16 to 4096";
+    QTest::newRow("bit rate in kbit/s") << encode + QStringList{"-v_bitrate", "300"} << "-v_bitrate \"300\" is not allowed; it takes a bit rate in bit/s";
+    QTest::newRow("quality") << encode + QStringList{"-v_quality", "101"} << "-v_quality \"101\" is not allowed";
+    QTest::newRow("frame rate") << encode + QStringList{"-v_framerate", "fast"} << "-v_framerate \"fast\" is not allowed";
+    QTest::newRow("codec") << encode + QStringList{"-v_codec", "WMV9"} << "the codecs are WMV8";
+    QTest::newRow("section backwards") << encode + QStringList{"-time", "2000", "500"} << "-time \"2000 500\" is not allowed";
+    QTest::newRow("section after the end") << encode + QStringList{"-time", "5000", "6000"} << "-time \"5000 6000\" starts at or after the end";
+    QTest::newRow("clip of three numbers") << encode + QStringList{"-v_clip", "1", "2", "3"} << "-v_clip \"1 2 3\" is not allowed";
+    QTest::newRow("clip leaving nothing") << encode + QStringList{"-v_clip", "100 0 100 0"} << "-v_clip \"100 0 100 0\" leaves nothing of the 160x120 picture";
+    QTest::newRow("nothing left to encode") << encode + QStringList{"-profile", "a64", "-a_setting", "0"}
+                                            << "Nothing to encode: the settings leave out both the picture and the sound.";
+    QTest::newRow("no such source") << QStringList{"-input", output(QStringLiteral("missing.avi")), "-output", output(QStringLiteral("refused.wmv"))}
+                                    << "missing.avi\": there is no such file or folder.";
+    QTest::newRow("not a media file") << QStringList{"-input", media(QStringLiteral("notes.txt")), "-output", output(QStringLiteral("refused.wmv"))}
+                                      << "notes.txt is not a sound or video file.";
+    QTest::newRow("output is the source") << QStringList{"-input", clip, "-output", QDir(media_.path()).filePath("../" + QDir(media_.path()).dirName() + "/clip.avi")}
+                                           << "clip.avi\" is the source itself";
+    QTest::newRow("no source") << QStringList{"-output", output(QStringLiteral("refused.wmv"))} << "No source was given";
+}
+
+void EncoderTest::refusals()
+{
+    QFETCH(QStringList, switches);
+    QFETCH(QString, message);
+    const Run run = runUtility(switches);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QVERIFY(!QFile::exists(output(QStringLiteral("refused.wmv"))));
+    QVERIFY(QFileInfo(media(QStringLiteral("clip.avi"))).size() > 0);
+}
+
+void EncoderTest::unwritableOutputLeavesNothing()
+{
+    // The tests may run as root, who can write anywhere; a folder whose name is taken by a file
+    // cannot be written by anyone.
+    const QString blocked = output(QStringLiteral("blocked"));
+    writeFile(blocked, "a file, not a folder");
+    const QStringList before = QDir(work_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    const Run run = runUtility({"-input", media(QStringLiteral("clip.avi")), "-output", blocked + QStringLiteral("/out.wmv")});
+    QVERIFY(run.exitCode != 0);
+    QVERIFY2(run.err.contains(QStringLiteral("Cannot write %1/out.wmv").arg(blocked)), qPrintable(run.err));
+    QCOMPARE(QDir(work_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+}
+
+void EncoderTest::stoppedEncodeKeepsTheOlderFile()
+{
+    makeMedia(QStringLiteral("long.avi"), {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=15", "-t", "10", "-c:v", "mpeg4", "-q:v", "10"});
+    const QString out = output(QStringLiteral("older.wmv"));
+    writeFile(out, "an older file");
+    const QStringList before = QDir(work_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+
+    QProcess process;
+    process.start(qEnvironmentVariable("QUILLMARK_BIN_DIR") + QStringLiteral("/WM8EUTIL.EXE"),
+                  {"-input", media(QStringLiteral("long.avi")), "-output", out, "-v_mode", "1"});
+    const auto writing = [&] {
+        return QDir(work_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size() > before.size();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(writing() || process.state() == QProcess::NotRunning, 30000);
+    QVERIFY2(process.state() == QProcess::Running, "the encode ended before it could be stopped");
+    process.terminate();
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 3);
+    QVERIFY(process.readAllStandardError().contains("Stopped before the end."));
+    QFile older(out);
+    QVERIFY(older.open(QIODevice::ReadOnly));
+    QCOMPARE(older.readAll(), QByteArray("an older file"));
+    QCOMPARE(QDir(work_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+}
+
+void EncoderTest::profilesAddUpToTheirNames()
+{
+    static const QRegularExpression rate(QStringLiteral("^[a-z]+(\\d+)"));
+    for (const QString &name : ProfileNames()) {
+        const Profile *profile = FindProfile(name);
+        const int picture = profile->picture ? profile->picture->bitRate : 0;
+        const int sound = profile->audioCode ? AudioFormatFromCode(QLatin1String(profile->audioCode))->bitRate : 0;
+        QVERIFY2(profile->picture || profile->audioCode, qPrintable(name));
+        QCOMPARE((picture + sound) / 1000, rate.match(name).captured(1).toInt());
+    }
+    QCOMPARE(ProfileNames().size(), 19);
+}
+
+QUILLMARK_TEST_MAIN(EncoderTest)
+#include "test_encoder.moc"
