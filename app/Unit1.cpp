@@ -6,7 +6,6 @@
 #include "params/UtilityLocation.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
-#include "platform/Failure.h"
 #include "platform/Services.h"
 #include "platform/WindowPlacement.h"
 #include "source/Unit4.h"
@@ -48,11 +47,7 @@ TForm1::~TForm1() = default;
 void TForm1::FormCreate()
 {
     SetAppDirFromProgram(services().programPath);
-    try {
-        WriteLaunchScriptIfMissing(ui->Memo2->toPlainText().split(u'\n'));
-    } catch (const Failure &failure) {
-        TApplication::ShowException(failure);
-    }
+    ReportFailures([this] { WriteLaunchScriptIfMissing(ui->Memo2->toPlainText().split(u'\n')); });
 }
 
 void TForm1::showEvent(QShowEvent *event)

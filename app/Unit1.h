@@ -102,6 +102,7 @@ private:
     void SetClientHeight(int height);
     bool UtilityPresent() const;
 
+    void UseSource();
     void UseSourceFile(const QString &source);
     void UseSourceFolder(const QString &source);
     void EnableBrowseButtons(bool outputFile, bool outputFolder);

@@ -6,6 +6,7 @@
 #include "params/ConfigFile.h"
 #include "params/LaunchScript.h"
 #include "params/Unit3.h"
+#include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/PathHelpers.h"
 #include "platform/Services.h"
@@ -37,5 +38,5 @@ void TForm1::EncodeButtonClick()
         ShowSourceNotFound();
         return;
     }
-    LaunchEncoder(WriteConfigFile(Form3->Table()));
+    ReportFailures([] { LaunchEncoder(WriteConfigFile(Form3->Table())); });
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QApplication>
+#include "platform/Failure.h"
 
-class Failure;
+#include <QApplication>
 
 // The application object: its title, the default error report for failures raised while an event is
 // handled, the end of the program, and how long hints stay up.
@@ -13,8 +13,8 @@ public:
 
     static QString Title();
 
-    // Dispatches an event; a Failure raised while handling it is shown by ShowException and ends
-    // only the handling of that event.
+    // Dispatches an event; a Failure raised while handling it and not caught by its handler is
+    // shown by ShowException and ends the handling of that event.
     bool notify(QObject *receiver, QEvent *event) override;
 
     // The default error report: the failure's message in a box titled with the application title,
@@ -38,3 +38,16 @@ private:
 };
 
 TApplication *Application();
+
+// Runs the work of an event handler; a Failure it raises is shown as the default error report and
+// ends only that work. Handlers that can fail catch here rather than let the failure unwind through
+// the toolkit's own frames, which are built without exception handling and would skip their cleanup.
+template <class Work>
+void ReportFailures(Work &&work)
+{
+    try {
+        work();
+    } catch (const Failure &failure) {
+        TApplication::ShowException(failure);
+    }
+}

@@ -4,6 +4,7 @@
 #include "app/Unit1.h"
 #include "params/ParamTable.h"
 #include "params/Unit3.h"
+#include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/Failure.h"
 #include "platform/PathHelpers.h"
@@ -88,6 +89,11 @@ void StorePathParam(QLineEdit *box)
 }
 
 void TForm1::EditInputChange()
+{
+    ReportFailures([this] { UseSource(); });
+}
+
+void TForm1::UseSource()
 {
     const QString source = ui->EditInput->text();
     const SourceKind kind = ClassifySource(source);

@@ -5,6 +5,7 @@
 #include "params/ParamNames.h"
 #include "params/ParamTable.h"
 #include "params/Unit3.h"
+#include "platform/Application.h"
 #include "platform/PathHelpers.h"
 #include "source/MediaInfo.h"
 #include "source/MediaPlayer.h"
@@ -58,10 +59,12 @@ void TForm1::FloatablePreviewWindow1Click()
 // so it is replaced even when the source is missing.
 void TForm1::Viewsourceinfo1Click()
 {
-    const QString input = Form3->Table().Value(RowInput);
-    const QString path = SaveConfigFile(input.isEmpty() ? QStringList() : QStringList{ConfigLine(RowInput, input)});
-    if (FileExists(ui->EditInput->text()))
-        LaunchEncoder(path);
-    else
-        ShowSourceNotFound();
+    ReportFailures([this] {
+        const QString input = Form3->Table().Value(RowInput);
+        const QString path = SaveConfigFile(input.isEmpty() ? QStringList() : QStringList{ConfigLine(RowInput, input)});
+        if (FileExists(ui->EditInput->text()))
+            LaunchEncoder(path);
+        else
+            ShowSourceNotFound();
+    });
 }

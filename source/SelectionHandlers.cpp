@@ -1,6 +1,7 @@
 #include "app/Forms.h"
 #include "app/Unit1.h"
 #include "params/StoreParam.h"
+#include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/Failure.h"
 #include "platform/PathHelpers.h"
@@ -103,7 +104,7 @@ void TForm1::SectionKeyPress(const SectionSide &side, QChar &Key)
 {
     if (Key == QChar(13)) {
         Key = QChar();
-        ApplySectionTime(side);
+        ReportFailures([this, &side] { ApplySectionTime(side); });
         return;
     }
     if (Key != QChar(8) && Key != QChar(9) && Key != u'.' && !(Key >= u'0' && Key <= u'9'))
@@ -132,12 +133,12 @@ void TForm1::EditSelEndEnter()
 
 void TForm1::EditSelStartExit()
 {
-    ApplySectionTime(StartSide());
+    ReportFailures([this] { ApplySectionTime(StartSide()); });
 }
 
 void TForm1::EditSelEndExit()
 {
-    ApplySectionTime(EndSide());
+    ReportFailures([this] { ApplySectionTime(EndSide()); });
 }
 
 // A typed time is refused when it would not keep the start before the end, or, while a source is open,
