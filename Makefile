@@ -7,7 +7,7 @@ BUILD_DIR := build-sanitize
 CMAKE_FLAGS += -DQUILLMARK_SANITIZE=ON
 endif
 
-.PHONY: run test build bench deps configure clean
+.PHONY: run test build bench install uninstall deps configure clean
 
 run: deps build
 	$(BUILD_DIR)/bin/quillmark
@@ -19,6 +19,13 @@ test: deps build
 bench: deps build
 	cmake --build $(BUILD_DIR) --target bench_encoder
 	@for b in $(BUILD_DIR)/bin/bench_*; do echo "== $$b"; $$b || exit 1; done
+
+# PREFIX=/some/where installs elsewhere than ~/.local.
+install: deps build
+	cmake --install $(BUILD_DIR) $(if $(PREFIX),--prefix $(PREFIX))
+
+uninstall:
+	cmake --build $(BUILD_DIR) --target uninstall
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
