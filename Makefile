@@ -7,7 +7,7 @@ BUILD_DIR := build-sanitize
 CMAKE_FLAGS += -DQUILLMARK_SANITIZE=ON
 endif
 
-.PHONY: run test build bench install uninstall deps configure clean
+.PHONY: run test build bench install uninstall screenshots deps configure clean
 
 run: deps build
 	$(BUILD_DIR)/bin/quillmark
@@ -19,6 +19,10 @@ test: deps build
 bench: deps build
 	cmake --build $(BUILD_DIR) --target bench_encoder
 	@for b in $(BUILD_DIR)/bin/bench_*; do echo "== $$b"; $$b || exit 1; done
+
+screenshots: build
+	tools/install-deps tools/debian-packages-screenshots
+	tools/screenshots.sh $(BUILD_DIR) docs/screenshots
 
 # PREFIX=/some/where installs elsewhere than ~/.local.
 install: deps build

@@ -1,0 +1,96 @@
+// Every caption of every window shows whole: with the fonts the layouts name, with a wider font in
+// their place, and (run again by CTest with QT_SCALE_FACTOR=1.5) at one and a half times the size.
+#include "TestApp.h"
+#include "TestMain.h"
+
+#include "app/Forms.h"
+#include "app/Unit1.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+
+namespace {
+
+// The captions of one window that do not show whole, with why.
+QStringList clippedCaptions(QWidget *window)
+{
+    QStringList clipped;
+    for (QLabel *label : window->findChildren<QLabel *>()) {
+        if (label->window() != window || label->text().isEmpty() || label->textFormat() == Qt::RichText)
+            continue;
+        const QFontMetrics metrics = label->fontMetrics();
+        const QRect room = label->contentsRect();
+        const bool fits = label->wordWrap() ? label->heightForWidth(room.width()) <= room.height()
+                                            : metrics.horizontalAdvance(label->text()) <= room.width() &&
+                                                  metrics.height() <= room.height();
+        if (!fits)
+            clipped.append(QStringLiteral("%1 \"%2\"").arg(label->objectName(), label->text()));
+    }
+    for (QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
+        if (button->window() != window || button->text().isEmpty() || button->objectName().isEmpty())
+            continue;
+        const bool box = qobject_cast<QCheckBox *>(button) || qobject_cast<QRadioButton *>(button);
+        const int needed = box ? button->sizeHint().width()
+                               : button->fontMetrics().horizontalAdvance(button->text()) + 8;
+        if (needed > button->width())
+            clipped.append(QStringLiteral("%1 \"%2\"").arg(button->objectName(), button->text()));
+    }
+    for (QTabWidget *pages : window->findChildren<QTabWidget *>()) {
+        if (pages->window() != window)
+            continue;
+        if (pages->tabBar()->sizeHint().width() > pages->width())
+            clipped.append(QStringLiteral("%1's tabs").arg(pages->objectName()));
+    }
+    return clipped;
+}
+
+} // namespace
+
+class LayoutTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void captionsShowWhole_data();
+    void captionsShowWhole();
+};
+
+void LayoutTest::captionsShowWhole_data()
+{
+    QTest::addColumn<QString>("font");
+    QTest::newRow("the font of the layouts") << QString();
+    QTest::newRow("a wider font in its place") << QStringLiteral("DejaVu Sans");
+}
+
+void LayoutTest::captionsShowWhole()
+{
+    QFETCH(QString, font);
+    if (!font.isEmpty()) {
+        QFont::removeSubstitutions(QStringLiteral("MS Sans Serif"));
+        QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), font);
+    }
+    TestApp app;
+    if (!font.isEmpty())
+        QCOMPARE(QFontInfo(Form1->font()).family(), font);
+    Form1->ButtonMoreClick();
+    QStringList clipped;
+    for (const char *name : {"Form1", "Form2", "Form3", "Form4", "Form5"}) {
+        auto *window = app.control<QWidget>(QString::fromLatin1(name));
+        window->ensurePolished();
+        if (window->layout())
+            window->layout()->activate();
+        for (QWidget *child : window->findChildren<QWidget *>())
+            child->ensurePolished();
+        for (const QString &caption : clippedCaptions(window))
+            clipped.append(QString::fromLatin1(name) + u' ' + caption);
+    }
+    QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+}
+
+QUILLMARK_TEST_MAIN(LayoutTest)
+#include "test_layout.moc"
