@@ -3,6 +3,7 @@
 #include "MediaMaker.h"
 #include "TestApp.h"
 #include "TestMain.h"
+#include "UserActions.h"
 
 #include "app/Forms.h"
 #include "app/Unit1.h"
@@ -174,15 +175,7 @@ void PreviewTest::previewIsDockedAtStart()
 
 void PreviewTest::dragGrip(QPoint from, QPoint to)
 {
-    auto *grip = app->control<TDockGrip>(QStringLiteral("DockGrip"));
-    const QPoint local = grip->mapFromGlobal(from);
-    QTest::mousePress(grip, Qt::LeftButton, Qt::NoModifier, local);
-    QMouseEvent move(QEvent::MouseMove, grip->mapFromGlobal(to), grip->mapFromGlobal(to), to, Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(grip, &move);
-    QMouseEvent release(QEvent::MouseButtonRelease, grip->mapFromGlobal(to), grip->mapFromGlobal(to), to,
-                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(grip, &release);
+    DragWithMouse(app->control<TDockGrip>(QStringLiteral("DockGrip")), from, to);
 }
 
 void PreviewTest::previewIsDraggedOutAndBack()

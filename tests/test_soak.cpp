@@ -275,13 +275,7 @@ private:
         const QPoint from = grip->mapToGlobal(QPoint(10, 4));
         const QPoint to = pick(2) ? app_.control<QWidget>(QStringLiteral("Panel2"))->mapToGlobal(QPoint(30, 30))
                                   : from + QPoint(pick(600) - 300, pick(600) - 300);
-        QTest::mousePress(grip, Qt::LeftButton, Qt::NoModifier, grip->mapFromGlobal(from));
-        QMouseEvent move(QEvent::MouseMove, grip->mapFromGlobal(to), grip->mapFromGlobal(to), to, Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(grip, &move);
-        QMouseEvent release(QEvent::MouseButtonRelease, grip->mapFromGlobal(to), grip->mapFromGlobal(to), to,
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(grip, &release);
+        DragWithMouse(grip, from, to);
     }
 
     TestApp &app_;

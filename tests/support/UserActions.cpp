@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QMouseEvent>
 #include <QTest>
 
 void TypeText(QWidget *widget, const QString &text)
@@ -29,4 +30,14 @@ void ChooseRow(QComboBox *list, int row)
     QTest::mouseMove(view->viewport(), centre);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
     QTRY_VERIFY(!view->window()->isVisible());
+}
+
+void DragWithMouse(QWidget *widget, QPoint from, QPoint to)
+{
+    QTest::mousePress(widget, Qt::LeftButton, Qt::NoModifier, widget->mapFromGlobal(from));
+    const QPoint local = widget->mapFromGlobal(to);
+    QMouseEvent move(QEvent::MouseMove, local, local, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, local, to, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &release);
 }
