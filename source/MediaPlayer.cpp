@@ -18,9 +18,10 @@ QString clockText(double seconds)
     return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
 }
 
-QToolButton *barButton(QWidget *bar, QStyle::StandardPixmap picture, const QString &hint)
+QToolButton *barButton(QWidget *bar, const char *name, QStyle::StandardPixmap picture, const QString &hint)
 {
     auto *button = new QToolButton(bar);
+    button->setObjectName(QString::fromLatin1(name));
     button->setIcon(bar->style()->standardIcon(picture));
     button->setToolTip(hint);
     button->setAutoRaise(true);
@@ -32,9 +33,9 @@ QToolButton *barButton(QWidget *bar, QStyle::StandardPixmap picture, const QStri
 
 TMediaPlayer2::TMediaPlayer2(QWidget *parent)
     : QWidget(parent), backend_(services().makeMediaBackend()), controlBar_(new QWidget(this)),
-      playButton_(barButton(controlBar_, QStyle::SP_MediaPlay, tr("Play"))),
-      pauseButton_(barButton(controlBar_, QStyle::SP_MediaPause, tr("Pause"))),
-      stopButton_(barButton(controlBar_, QStyle::SP_MediaStop, tr("Stop"))),
+      playButton_(barButton(controlBar_, "PlayButton", QStyle::SP_MediaPlay, tr("Play"))),
+      pauseButton_(barButton(controlBar_, "PauseButton", QStyle::SP_MediaPause, tr("Pause"))),
+      stopButton_(barButton(controlBar_, "StopButton", QStyle::SP_MediaStop, tr("Stop"))),
       positionBar_(new QSlider(Qt::Horizontal, controlBar_)), timeLabel_(new QLabel(controlBar_))
 {
     setFocusPolicy(Qt::NoFocus);
@@ -61,7 +62,9 @@ TMediaPlayer2::TMediaPlayer2(QWidget *parent)
     connect(stopButton_, &QToolButton::clicked, this, &TMediaPlayer2::Stop);
     connect(positionBar_, &QSlider::sliderMoved, this, [this](int milliseconds) { backend_->SetPosition(milliseconds / 1000.0); });
     connect(backend_.get(), &MediaBackend::PositionChanged, this, &TMediaPlayer2::followPosition);
+    connect(backend_.get(), &MediaBackend::PlayingChanged, this, &TMediaPlayer2::showPlaying);
     showTime(0);
+    showPlaying(false);
 }
 
 TMediaPlayer2::~TMediaPlayer2() = default;
@@ -73,6 +76,7 @@ void TMediaPlayer2::Open(const QString &path)
     positionBar_->setRange(0, int(qMin(facts_.duration * 1000, 2e9)));
     positionBar_->setEnabled(true);
     showTime(0);
+    showPlaying(false);
     const quint64 opening = ++openings_;
     QMetaObject::invokeMethod(this, [this, opening] { announceNewStream(opening); }, Qt::QueuedConnection);
 }
@@ -95,6 +99,7 @@ void TMediaPlayer2::SetFileName(const QString &path)
     facts_ = MediaFacts();
     positionBar_->setEnabled(false);
     showTime(0);
+    showPlaying(false);
 }
 
 bool TMediaPlayer2::hasPlayRange() const
@@ -159,4 +164,13 @@ void TMediaPlayer2::followPosition(double seconds)
 void TMediaPlayer2::showTime(double seconds)
 {
     timeLabel_->setText(clockText(seconds) + QStringLiteral(" / ") + clockText(facts_.duration));
+}
+
+// The buttons offer what can be done now: play while stopped or paused with a file open, pause and
+// stop while playing.
+void TMediaPlayer2::showPlaying(bool playing)
+{
+    playButton_->setEnabled(!playing && !fileName_.isEmpty());
+    pauseButton_->setEnabled(playing);
+    stopButton_->setEnabled(!fileName_.isEmpty());
 }

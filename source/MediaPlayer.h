@@ -52,6 +52,7 @@ private:
     bool hasPlayRange() const;
     void followPosition(double seconds);
     void showTime(double seconds);
+    void showPlaying(bool playing);
 
     std::unique_ptr<MediaBackend> backend_;
     QWidget *controlBar_;

@@ -18,6 +18,7 @@
 #include <QFrame>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QToolButton>
 
 class PreviewTest : public QObject {
     Q_OBJECT
@@ -145,13 +146,17 @@ void PreviewTest::playKeepsToThePlayRange()
     player->SetSelectionEnd(8);
     app->media->calls.clear();
 
-    player->Play();
+    auto *playButton = player->findChild<QToolButton *>(QStringLiteral("PlayButton"));
+    QVERIFY(playButton->isEnabled());
+    QTest::mouseClick(playButton, Qt::LeftButton);
     QCOMPARE(app->media->calls, (QStringList{"SetPosition 5", "Play"}));
+    QVERIFY(!playButton->isEnabled());
     FakeMediaBackend *backend = app->media->backend;
     backend->Advance(7.9);
     QVERIFY(app->media->playing);
     backend->Advance(8.04);
     QVERIFY(!app->media->playing);
+    QVERIFY(playButton->isEnabled());
     QCOMPARE(app->media->position, 8.0);
 
     app->media->calls.clear();
