@@ -2,7 +2,7 @@
 #include "TestMain.h"
 
 #include "platform/PathHelpers.h"
-#include "source/Paths.h"
+#include "source/ProposedOutput.h"
 
 Q_DECLARE_METATYPE(PathStyle)
 
