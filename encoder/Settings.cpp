@@ -44,9 +44,10 @@ int wholeNumber(const Switch &item, int lowest, int highest, const QString &allo
     return int(numbers->front());
 }
 
+// No file or folder has a NUL character in its name; a configuration file's line can hold one.
 QString path(const Switch &item)
 {
-    if (item.value.trimmed().isEmpty())
+    if (item.value.trimmed().isEmpty() || item.value.contains(QChar(0)))
         refuse(item, QStringLiteral("it takes the path of a file or folder"));
     return item.value;
 }

@@ -24,6 +24,7 @@ private slots:
     void commandLineRefusals();
     void clipNumbersStayInRange_data();
     void clipNumbersStayInRange();
+    void pathsHoldingNulAreRefused();
     void extremeSourcesGivePlansTheEncoderTakes();
 };
 
@@ -178,6 +179,20 @@ void EncoderConfigTest::clipNumbersStayInRange()
     } catch (const Failure &failure) {
         QVERIFY2(!taken, qPrintable(failure.message()));
         QVERIFY2(failure.message().startsWith(QStringLiteral("test: -v_clip \"%1\" is not allowed").arg(value)),
+                 qPrintable(failure.message()));
+    }
+}
+
+void EncoderConfigTest::pathsHoldingNulAreRefused()
+{
+    const std::vector<Switch> switches = ParseConfigText(QByteArray("-input \"/media/clip\0.avi\"\r\n", 27), "conf.weu");
+    QCOMPARE(switches.size(), size_t(1));
+    try {
+        ParseSettings(switches);
+        QFAIL("the path was taken");
+    } catch (const Failure &failure) {
+        QVERIFY2(failure.message().startsWith(QStringLiteral("conf.weu, line 1: -input \"/media/clip")), qPrintable(failure.message()));
+        QVERIFY2(failure.message().endsWith(QStringLiteral("is not allowed; it takes the path of a file or folder.")),
                  qPrintable(failure.message()));
     }
 }
