@@ -24,7 +24,7 @@
 
 namespace {
 
-constexpr qint64 LineLimit = 200;
+constexpr qint64 LineLimit = 100;
 const QString ScriptName = QStringLiteral("launch.bat");
 
 // Texts that leave the interpreter are plain: the quotes it keeps as text inside an argument never
