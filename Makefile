@@ -7,13 +7,26 @@ BUILD_DIR := build-sanitize
 CMAKE_FLAGS += -DQUILLMARK_SANITIZE=ON
 endif
 
-.PHONY: run test build bench install uninstall screenshots deps configure clean
+# The fuzz build: clang with libFuzzer and the sanitizers, in a folder of its own.
+FUZZ_DIR := build-fuzz
+FUZZ_SECONDS ?= 60
+TEST_FUZZ_SECONDS ?= 15
+
+.PHONY: run test build bench install uninstall screenshots deps configure clean fuzz
 
 run: deps build
 	$(BUILD_DIR)/bin/quillmark
 
 test: deps build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
+
+# Runs every fuzz target for FUZZ_SECONDS on its corpus; fails on a finding.
+fuzz: deps
+	@test -f $(FUZZ_DIR)/build.ninja || CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMARK_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	fuzz/run $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 # Times the programs against their reference tools in one run; not part of the tests.
 bench: deps build
@@ -41,4 +54,4 @@ deps:
 	tools/install-deps
 
 clean:
-	rm -rf build build-sanitize
+	rm -rf build build-sanitize $(FUZZ_DIR)

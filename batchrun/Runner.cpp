@@ -42,9 +42,12 @@ int Runner::Run(const Script &script, const QStringList &arguments)
 {
     begin(script, arguments);
     ended_ = false;
+    linesRun_ = 0;
     while (!ended_ && next_ < script_.lines.size()) {
         current_ = next_++;
         try {
+            if (lineLimit_ && linesRun_++ == *lineLimit_)
+                throw ScriptError(QStringLiteral("The script was ended after %1 lines.").arg(*lineLimit_));
             runLine(script_.lines[current_]);
         } catch (const ScriptError &error) {
             report(error.message());
@@ -55,6 +58,11 @@ int Runner::Run(const Script &script, const QStringList &arguments)
         }
     }
     return errorLevel_;
+}
+
+void Runner::LimitLines(qint64 count)
+{
+    lineLimit_ = count;
 }
 
 void Runner::begin(const Script &script, const QStringList &arguments)

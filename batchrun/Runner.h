@@ -24,6 +24,11 @@ public:
     // not be found or started, 1 after an error that ended the script, 0 when nothing set one.
     int Run(const Script &script, const QStringList &arguments);
 
+    // Ends the script with an error once it has run count lines, counted across the batch files it hands
+    // over to. Without a limit a script runs as long as it does: a GOTO loop forever, as in the command
+    // interpreter; tests set one so that such a script cannot hold them up.
+    void LimitLines(qint64 count);
+
 private:
     void begin(const Script &script, const QStringList &arguments);
     void runLine(const QString &line);
@@ -53,4 +58,6 @@ private:
     bool echo_ = true;
     bool ended_ = false;
     int errorLevel_ = 0;
+    std::optional<qint64> lineLimit_;
+    qint64 linesRun_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "encoder/EncodePlan.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -31,24 +32,25 @@ std::optional<CropRect> planCrop(const std::optional<ClipNumbers> &clip, int wid
 {
     if (!clip)
         return std::nullopt;
-    int right = clip->right;
-    int bottom = clip->bottom;
+    // In 64 bits: a negative margin reaches past the edge of a picture as wide as an int allows.
+    qint64 right = clip->right;
+    qint64 bottom = clip->bottom;
     if (right <= clip->left || bottom <= clip->top) {
         notes += QStringLiteral("-v_clip \"%1\" names no rectangle of the picture, so its numbers are read as the margins "
                                 "to cut from the left, top, right and bottom.").arg(clipText(*clip));
-        right = width - clip->right;
-        bottom = height - clip->bottom;
+        right = qint64(width) - clip->right;
+        bottom = qint64(height) - clip->bottom;
     }
     if (right > width || bottom > height) {
         notes += QStringLiteral("-v_clip \"%1\" reaches past the %2x%3 picture; the clip stops at its edges.")
                      .arg(clipText(*clip)).arg(width).arg(height);
-        right = std::min(right, width);
-        bottom = std::min(bottom, height);
+        right = std::min<qint64>(right, width);
+        bottom = std::min<qint64>(bottom, height);
     }
     // Colour is stored at half resolution, so the kept rectangle starts and spans even pixel counts.
     const int x = clip->left & ~1;
     const int y = clip->top & ~1;
-    const CropRect rect{x, y, (right - x) & ~1, (bottom - y) & ~1};
+    const CropRect rect{x, y, int((right - x) & ~1), int((bottom - y) & ~1)};
     if (rect.width < 2 || rect.height < 2)
         throw Failure(QStringLiteral("-v_clip \"%1\" leaves nothing of the %2x%3 picture.").arg(clipText(*clip)).arg(width).arg(height));
     if (rect.width == (width & ~1) && rect.height == (height & ~1))
@@ -142,8 +144,9 @@ VideoPlan planVideo(const Settings &settings, const PictureFacts &picture, QStri
     video.keyDistance = settings.keyDistance.value_or(DefaultKeyDistance);
     video.bufferMs = settings.bufferMs.value_or(DefaultBufferMs);
     noteUnusedRateSwitches(settings, video.mode, notes);
-    // The encoder's buffer has to hold at least one whole frame at the bit rate.
-    const int shortestBuffer = int(std::ceil(1000.0 / av_q2d(video.frameRate))) + 1;
+    // The encoder's buffer has to hold at least one whole frame at the bit rate. A source may claim a
+    // frame rate so low that one frame outlasts the longest buffer there is; that one is used then.
+    const int shortestBuffer = int(std::min(std::ceil(1000.0 / av_q2d(video.frameRate)) + 1, double(INT_MAX)));
     if (video.usesBuffer() && video.bufferMs < shortestBuffer) {
         notes += QStringLiteral("A buffer of %1 ms holds less than one frame; %2 ms is used.").arg(video.bufferMs).arg(shortestBuffer);
         video.bufferMs = shortestBuffer;

@@ -44,9 +44,10 @@ int wholeNumber(const Switch &item, int lowest, int highest, const QString &allo
     return int(numbers->front());
 }
 
+// No file or folder has a NUL character in its name; a configuration file's line can hold one.
 QString path(const Switch &item)
 {
-    if (item.value.trimmed().isEmpty())
+    if (item.value.trimmed().isEmpty() || item.value.contains(QChar(0)))
         refuse(item, QStringLiteral("it takes the path of a file or folder"));
     return item.value;
 }
@@ -95,9 +96,13 @@ AVRational frameRate(const Switch &item)
 
 ClipNumbers clipNumbers(const Switch &item)
 {
+    // No picture reaches 100000 pixels; every number is kept within that, so that none is cut to fit an
+    // int and a left edge of 4294967296 cannot turn into 0.
+    constexpr qint64 Farthest = 100000;
     const auto numbers = wholeNumbers(item.value, 4, true);
-    if (!numbers || (*numbers)[0] < 0 || (*numbers)[1] < 0 || std::abs((*numbers)[2]) > 100000
-        || std::abs((*numbers)[3]) > 100000)
+    const auto within = [](qint64 number, qint64 lowest) { return number >= lowest && number <= Farthest; };
+    if (!numbers || !within((*numbers)[0], 0) || !within((*numbers)[1], 0) || !within((*numbers)[2], -Farthest)
+        || !within((*numbers)[3], -Farthest))
         refuse(item, QStringLiteral("it takes four whole numbers, left top right bottom: the edges of the kept "
                                     "rectangle in pixels, or the margins to cut where they name no rectangle"));
     return {int((*numbers)[0]), int((*numbers)[1]), int((*numbers)[2]), int((*numbers)[3])};

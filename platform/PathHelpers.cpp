@@ -36,8 +36,17 @@ QString collapseDoubledSeparators(QString text, PathStyle style)
     return text;
 }
 
+// No file system takes a NUL character in a name, and Qt warns on the terminal for each such path it
+// is asked about: a path holding one names nothing, without asking.
+bool holdsNul(const QString &path)
+{
+    return path.contains(QChar(0));
+}
+
 QString findNoCase(const QString &folder, const QString &name, QDir::Filters kinds, bool (*exists)(const QString &))
 {
+    if (holdsNul(folder) || holdsNul(name))
+        return {};
     const QString exact = JoinPath(folder, name);
     if (exists(exact))
         return exact;
@@ -112,7 +121,7 @@ QString BuildOutputName(const QString &source, const QString &middle, PathStyle 
 
 bool FileExists(const QString &path)
 {
-    if (path.isEmpty())
+    if (path.isEmpty() || holdsNul(path))
         return false;
     const QFileInfo info(path);
     return info.exists() && !info.isDir();
@@ -120,7 +129,7 @@ bool FileExists(const QString &path)
 
 bool DirectoryExists(const QString &path)
 {
-    return !path.isEmpty() && QFileInfo(path).isDir();
+    return !path.isEmpty() && !holdsNul(path) && QFileInfo(path).isDir();
 }
 
 QString FindFileNoCase(const QString &folder, const QString &name)

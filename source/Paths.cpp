@@ -10,6 +10,7 @@
 #include "platform/PathHelpers.h"
 #include "platform/Services.h"
 #include "source/MediaPlayer.h"
+#include "source/ProposedOutput.h"
 #include "source/Unit4.h"
 #include "ui_Unit1.h"
 
@@ -68,16 +69,6 @@ SourceKind ClassifySource(const QString &text)
     if (FileExists(text))
         return SourceKind::File;
     return DirectoryExists(text) ? SourceKind::Folder : SourceKind::None;
-}
-
-QString ProposedOutputFile(const QString &source)
-{
-    const QString ext = ExtractFileExt(source).toUpper();
-    if (ext == QLatin1String(".WAV"))
-        return ChangeFileExt(source, QStringLiteral(".wma"));
-    if (ext == QLatin1String(".AVI"))
-        return ChangeFileExt(source, QStringLiteral(".wmv"));
-    return {};
 }
 
 // The value goes into the row as it stands: a path may hold any text, "(default)" included.

@@ -17,24 +17,51 @@ int WholeSeconds(double seconds)
     return int(rounded);
 }
 
-std::optional<double> ReadSeconds(const QString &text)
+namespace {
+
+// A seconds text: blanks around it, a sign, digits with at most one "." among them (at least one
+// digit), an exponent. The captures are the sign, the whole digits, the decimals and the exponent.
+QRegularExpressionMatch matchSeconds(const QString &text)
 {
-    static const QRegularExpression number(QStringLiteral("^\\s*[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?\\s*$"));
-    if (!number.match(text).hasMatch())
-        return std::nullopt;
-    bool ok = false;
-    const double seconds = QLocale::c().toDouble(text.trimmed(), &ok);
-    if (!ok || !std::isfinite(seconds))
-        return std::nullopt;
-    return seconds;
+    static const QRegularExpression number(
+        QStringLiteral("^\\s*([+-]?)(?=\\.?[0-9])([0-9]*)(?:\\.([0-9]*))?([eE][+-]?[0-9]+)?\\s*$"));
+    return number.match(text);
 }
 
+std::optional<double> finiteNumber(const QString &text)
+{
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text, &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::optional<double> ReadSeconds(const QString &text)
+{
+    const QRegularExpressionMatch match = matchSeconds(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return finiteNumber(text.trimmed());
+}
+
+// The decimal point moves three places to the right in the text itself, so that the milliseconds are
+// read exactly as the decimal spells them: 4.0025 s is exactly 4002.5 ms and goes to the even 4002,
+// where 4.0025 in binary times 1000 lands a little above the half and would give 4003.
 QString SecondsToMsText(const QString &text)
 {
-    const double seconds = text == QLatin1String("(default)") ? 0 : ReadSeconds(text).value_or(0);
+    const QRegularExpressionMatch match = matchSeconds(text);
+    if (text == QLatin1String("(default)") || !match.hasMatch())
+        return QStringLiteral("0");
+    const QString decimals = match.captured(3).leftJustified(3, u'0');
+    QString milliseconds = match.captured(1) + match.captured(2) + decimals.left(3);
+    if (decimals.size() > 3)
+        milliseconds += u'.' + decimals.mid(3);
     // Adding zero turns a negative zero into zero, which prints without its sign.
-    const double milliseconds = std::nearbyint(seconds * 1000) + 0.0;
-    return QString::number(std::isfinite(milliseconds) ? milliseconds : 0, 'f', 0);
+    const double rounded = std::nearbyint(finiteNumber(milliseconds + match.captured(4)).value_or(0)) + 0.0;
+    return QString::number(rounded, 'f', 0);
 }
 
 QString SectionTimeValue(const QString &startText, const QString &endText)

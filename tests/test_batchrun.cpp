@@ -130,6 +130,8 @@ private slots:
     void programArguments();
     void programSearch_data();
     void programSearch();
+    void lineLimit_data();
+    void lineLimit();
 
 private:
     // A fresh program folder holding the launch script the program wrote.
@@ -444,6 +446,35 @@ void BatchrunTest::programSearch()
     QFETCH(QString, found);
     const QString path = QStringLiteral("/nonexistent:") + files_.filePath(QStringLiteral("path"));
     QCOMPARE(FindProgram(command, files_.path(), path), found.isEmpty() ? QString() : files_.filePath(found));
+}
+
+void BatchrunTest::lineLimit_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+    QTest::newRow("a goto loop") << "@echo off\n:top\necho x\ngoto top\n" << "x\nx\n"
+                                 << "test.bat:4: The script was ended after 5 lines.\n";
+    QTest::newRow("counted across batch files handed over to")
+        << "@echo off\necho a\necho b\nother 1 2\n" << "a\nb\n"
+        << files_.filePath(QStringLiteral("other.bat")) + ":2: The script was ended after 5 lines.\n";
+    QTest::newRow("a script within the limit") << "@echo off\necho 1\necho 2\necho 3\necho 4\n" << "1\n2\n3\n4\n" << "";
+}
+
+// Without a limit a GOTO loop runs for ever, as in the command interpreter; tests and the fuzz target set one.
+void BatchrunTest::lineLimit()
+{
+    QFETCH(QString, script);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    FakeConsole console;
+    FakeStarter starter(console);
+    Runner runner(console, starter, Variables::FromEnvironment({}), files_.path());
+    runner.LimitLines(5);
+    const int result = runner.Run(ScriptFromText(QStringLiteral("test.bat"), script.toUtf8()), {QStringLiteral("test.bat")});
+    QCOMPARE(console.out, out);
+    QCOMPARE(console.err, err);
+    QCOMPARE(result, err.isEmpty() ? 0 : 1);
 }
 
 QUILLMARK_TEST_MAIN(BatchrunTest)

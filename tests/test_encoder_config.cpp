@@ -2,11 +2,13 @@
 #include "TestMain.h"
 
 #include "encoder/ConfigReader.h"
+#include "encoder/EncodePlan.h"
 #include "encoder/SwitchCollector.h"
 #include "platform/Failure.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
+#include <climits>
 
 class EncoderConfigTest : public QObject {
     Q_OBJECT
@@ -20,6 +22,10 @@ private slots:
     void commandLineValues();
     void commandLineRefusals_data();
     void commandLineRefusals();
+    void clipNumbersStayInRange_data();
+    void clipNumbersStayInRange();
+    void pathsHoldingNulAreRefused();
+    void extremeSourcesGivePlansTheEncoderTakes();
 };
 
 void EncoderConfigTest::readsSwitchesAndValues()
@@ -126,6 +132,87 @@ void EncoderConfigTest::commandLineRefusals()
     } catch (const Failure &failure) {
         QVERIFY2(failure.message().startsWith(message), qPrintable(failure.message()));
     }
+}
+
+namespace {
+
+// The settings of switches given as name and value, after a -input.
+Settings settingsOf(const QStringList &namesAndValues)
+{
+    std::vector<Switch> switches{{QStringLiteral("-input"), QStringLiteral("clip.avi"), QStringLiteral("test")}};
+    for (qsizetype i = 0; i + 1 < namesAndValues.size(); i += 2)
+        switches.push_back({namesAndValues[i], namesAndValues[i + 1], QStringLiteral("test")});
+    return ParseSettings(switches);
+}
+
+SourceFacts pictureSource(int width, int height, AVRational frameRate)
+{
+    SourceFacts source;
+    source.picture = PictureFacts{0, QStringLiteral("rawvideo"), width, height, {1, 1}, frameRate, 2.0};
+    source.duration = 2.0;
+    return source;
+}
+
+} // namespace
+
+void EncoderConfigTest::clipNumbersStayInRange_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("edges and margins at the limit") << "100000 100000 -100000 -100000" << true;
+    QTest::newRow("left that an int would wrap to 0") << "4294967296 0 100 100" << false;
+    QTest::newRow("left just past an int") << "2147483648 0 100 100" << false;
+    QTest::newRow("top past the limit") << "0 100001 160 120" << false;
+    QTest::newRow("right margin past the limit") << "0 0 -100001 0" << false;
+    QTest::newRow("bottom past the limit") << "0 0 160 100001" << false;
+}
+
+void EncoderConfigTest::clipNumbersStayInRange()
+{
+    QFETCH(QString, value);
+    QFETCH(bool, taken);
+    try {
+        const Settings settings = settingsOf({QStringLiteral("-v_clip"), value});
+        QVERIFY(taken);
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(settings.clip->left).arg(settings.clip->top).arg(settings.clip->right)
+                     .arg(settings.clip->bottom), value);
+    } catch (const Failure &failure) {
+        QVERIFY2(!taken, qPrintable(failure.message()));
+        QVERIFY2(failure.message().startsWith(QStringLiteral("test: -v_clip \"%1\" is not allowed").arg(value)),
+                 qPrintable(failure.message()));
+    }
+}
+
+void EncoderConfigTest::pathsHoldingNulAreRefused()
+{
+    const std::vector<Switch> switches = ParseConfigText(QByteArray("-input \"/media/clip\0.avi\"\r\n", 27), "conf.weu");
+    QCOMPARE(switches.size(), size_t(1));
+    try {
+        ParseSettings(switches);
+        QFAIL("the path was taken");
+    } catch (const Failure &failure) {
+        QVERIFY2(failure.message().startsWith(QStringLiteral("conf.weu, line 1: -input \"/media/clip")), qPrintable(failure.message()));
+        QVERIFY2(failure.message().endsWith(QStringLiteral("is not allowed; it takes the path of a file or folder.")),
+                 qPrintable(failure.message()));
+    }
+}
+
+// A damaged or crafted file can claim any positive size and frame rate; the plan still holds numbers
+// the encoder can use.
+void EncoderConfigTest::extremeSourcesGivePlansTheEncoderTakes()
+{
+    const EncodePlan slow = PlanEncode(settingsOf({}), pictureSource(160, 120, {1, 33554432}));
+    QCOMPARE(slow.video->bufferMs, INT_MAX);
+    QVERIFY2(slow.notes.contains(QStringLiteral("A buffer of 5000 ms holds less than one frame; 2147483647 ms is used.")),
+             qPrintable(slow.notes.join(u'\n')));
+
+    const EncodePlan wide = PlanEncode(settingsOf({QStringLiteral("-v_clip"), QStringLiteral("0 0 -5 -5")}),
+                                       pictureSource(INT_MAX, INT_MAX, {25, 1}));
+    QVERIFY(!wide.video->crop);
+    QCOMPARE(wide.video->width, 4096);
+    QVERIFY2(wide.notes.contains(QStringLiteral("-v_clip \"0 0 -5 -5\" reaches past the 2147483647x2147483647 picture; "
+                                                "the clip stops at its edges.")),
+             qPrintable(wide.notes.join(u'\n')));
 }
 
 QUILLMARK_TEST_MAIN(EncoderConfigTest)

@@ -2,7 +2,10 @@
 #include "TestMain.h"
 
 #include "platform/PathHelpers.h"
-#include "source/Paths.h"
+#include "source/ProposedOutput.h"
+
+#include <QDir>
+#include <QRegularExpression>
 
 Q_DECLARE_METATYPE(PathStyle)
 
@@ -18,6 +21,7 @@ private slots:
     void trailingSeparators();
     void proposedOutputFile_data();
     void proposedOutputFile();
+    void nulCharacterNamesNothing();
 };
 
 void PathsTest::parts_data()
@@ -125,6 +129,20 @@ void PathsTest::proposedOutputFile()
     QFETCH(QString, source);
     QFETCH(QString, output);
     QCOMPARE(ProposedOutputFile(source), output);
+}
+
+// A text box or a script line may hold a NUL character; no file has one in its name, and asking the
+// file system about such a path would print a warning on the terminal.
+void PathsTest::nulCharacterNamesNothing()
+{
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+    const QString folder = QDir::tempPath();
+    const QString nul(QChar(0));
+    QVERIFY(DirectoryExists(folder));
+    QVERIFY(!DirectoryExists(folder + nul));
+    QVERIFY(!FileExists(folder + nul + QStringLiteral("x")));
+    QCOMPARE(FindEntryNoCase(QStringLiteral("/"), QDir(folder).dirName() + nul), QString());
+    QCOMPARE(FindFileNoCase(folder + nul, QStringLiteral("x")), QString());
 }
 
 QUILLMARK_TEST_MAIN(PathsTest)

@@ -91,6 +91,10 @@ void SelectionTest::secondsToMilliseconds_data()
     QTest::newRow("decimals") << "1.5" << "1500";
     QTest::newRow("half to even, down") << "0.0125" << "12";
     QTest::newRow("half to even, up") << "0.0135" << "14";
+    QTest::newRow("exact half, a little above it in binary") << "4.0025" << "4002";
+    QTest::newRow("exact half, a little below it in binary") << "0.5015" << "502";
+    QTest::newRow("exact half with an exponent") << "2.0005e0" << "2000";
+    QTest::newRow("sign and blanks around") << " +.0025 " << "2";
     QTest::newRow("lone point") << "." << "0";
     QTest::newRow("two points") << "1.2.3" << "0";
     QTest::newRow("letters") << "abc" << "0";
