@@ -43,8 +43,10 @@ QString Unquoted(const QString &value)
 
 std::vector<Switch> ParseConfigText(const QByteArray &text, const QString &fileName)
 {
+    // A file saved by an editor that marks UTF-8 with a byte-order mark reads as without one.
+    static const QByteArray byteOrderMark("\xEF\xBB\xBF");
     std::vector<Switch> switches;
-    const QList<QByteArray> lines = text.split('\n');
+    const QList<QByteArray> lines = (text.startsWith(byteOrderMark) ? text.mid(3) : text).split('\n');
     for (qsizetype i = 0; i < lines.size(); ++i) {
         QByteArray line = lines[i];
         if (line.endsWith('\r'))

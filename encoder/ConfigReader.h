@@ -15,8 +15,8 @@ struct Switch {
 };
 
 // Parses the text of a configuration file: one switch per line, the switch name, one blank and the
-// value; CR LF and LF line ends alike, blank lines ignored. Throws Failure naming the file and the
-// line for an unknown switch or a line of another form.
+// value; CR LF and LF line ends alike, blank lines and a leading UTF-8 byte-order mark ignored.
+// Throws Failure naming the file and the line for an unknown switch or a line of another form.
 std::vector<Switch> ParseConfigText(const QByteArray &text, const QString &fileName);
 
 // Reads and parses a configuration file; throws Failure when it cannot be read.

@@ -39,6 +39,10 @@ void EncoderConfigTest::readsSwitchesAndValues()
     QCOMPARE(switches[2].value, QStringLiteral("say \"hi\""));
     QCOMPARE(switches[2].origin, QStringLiteral("tmpconfig.weu, line 4"));
     QCOMPARE(switches[3].value, QStringLiteral("  "));
+
+    const std::vector<Switch> marked = ParseConfigText("\xEF\xBB\xBF-profile av100\r\n", "edited.weu");
+    QCOMPARE(marked.size(), size_t(1));
+    QCOMPARE(marked[0].name, QStringLiteral("-profile"));
 }
 
 void EncoderConfigTest::refusesMalformedLines_data()
