@@ -46,11 +46,8 @@ void reportNothingStarted(const QString &file, const QStringList &tried)
                                 MessageIcon::Error);
 }
 
-} // namespace
-
-DesktopShell::DesktopShell(QString interpreterPath) : interpreterPath_(std::move(interpreterPath)) {}
-
-QStringList DesktopShell::TerminalCandidates()
+// The terminals to try, in order.
+QStringList terminalCandidates()
 {
     QStringList candidates;
     const QString chosen = GetEnvVar(QStringLiteral("TERMINAL"));
@@ -59,6 +56,10 @@ QStringList DesktopShell::TerminalCandidates()
     candidates << QStringLiteral("x-terminal-emulator") << QStringLiteral("xterm");
     return candidates;
 }
+
+} // namespace
+
+DesktopShell::DesktopShell(QString interpreterPath) : interpreterPath_(std::move(interpreterPath)) {}
 
 void DesktopShell::Open(const QString &file, const QString &parameters, const QString &folder, int)
 {
@@ -71,7 +72,7 @@ void DesktopShell::Open(const QString &file, const QString &parameters, const QS
 void DesktopShell::OpenBatchFile(const QString &file, const QString &parameters, const QString &folder)
 {
     const QStringList command = QStringList{QStringLiteral("-e"), interpreterPath_, file} + splitParameters(parameters);
-    const QStringList terminals = TerminalCandidates();
+    const QStringList terminals = terminalCandidates();
     for (const QString &terminal : terminals)
         if (startDetached(terminal, command, folder))
             return;

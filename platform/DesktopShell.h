@@ -2,7 +2,6 @@
 
 #include "platform/Shell.h"
 
-#include <QStringList>
 
 // The real shell. A batch file (.bat, .cmd) runs in a new terminal window: the one named by
 // $TERMINAL, else x-terminal-emulator, else xterm, running the batch interpreter on the file with the
@@ -13,9 +12,6 @@ public:
     explicit DesktopShell(QString interpreterPath);
 
     void Open(const QString &file, const QString &parameters, const QString &folder, int showMode) override;
-
-    // The terminals to try, in order.
-    static QStringList TerminalCandidates();
 
 private:
     void OpenBatchFile(const QString &file, const QString &parameters, const QString &folder);

@@ -1,13 +1,18 @@
 #include "source/MediaInfo.h"
 
-QString GeneralNumber(double value)
+namespace {
+
+// A number in its shortest form to 15 significant digits: 12.5, 60.
+QString generalNumber(double value)
 {
     return QString::number(value, 'g', 15);
 }
 
+} // namespace
+
 QStringList MediaInfoLines(const MediaFacts &facts)
 {
-    QStringList lines = {QStringLiteral("Duration: ") + GeneralNumber(facts.duration) + QStringLiteral(" seconds")};
+    QStringList lines = {QStringLiteral("Duration: ") + generalNumber(facts.duration) + QStringLiteral(" seconds")};
     if (facts.width > 0 && facts.height > 0) {
         lines.append(QStringLiteral("Height: ") + QString::number(facts.height));
         lines.append(QStringLiteral("Width: ") + QString::number(facts.width));

@@ -7,6 +7,3 @@
 // The lines the source media information shows: the duration always, the picture size (height
 // first) when there is a picture, the bit rate when it is known.
 QStringList MediaInfoLines(const MediaFacts &facts);
-
-// A number in its shortest form to 15 significant digits: 12.5, 60.
-QString GeneralNumber(double value);

@@ -62,14 +62,17 @@ QString outputFolderMiddle()
     return PathSeparator() + QStringLiteral("encoded") + PathSeparator();
 }
 
-} // namespace
+// What a source text names.
+enum class SourceKind { None, File, Folder };
 
-SourceKind ClassifySource(const QString &text)
+SourceKind classifySource(const QString &text)
 {
     if (FileExists(text))
         return SourceKind::File;
     return DirectoryExists(text) ? SourceKind::Folder : SourceKind::None;
 }
+
+} // namespace
 
 // The value goes into the row as it stands: a path may hold any text, "(default)" included.
 void StorePathParam(QLineEdit *box)
@@ -87,7 +90,7 @@ void TForm1::EditInputChange()
 void TForm1::UseSource()
 {
     const QString source = ui->EditInput->text();
-    const SourceKind kind = ClassifySource(source);
+    const SourceKind kind = classifySource(source);
     showAsWarning(ui->EditInput, kind == SourceKind::None);
     switch (kind) {
     case SourceKind::File:
