@@ -12,8 +12,7 @@ QString QuillmarkHelp()
             "utility WM8EUTIL.EXE on it in a terminal window. Quillmark keeps no settings from one run to the next "
             "and takes no other arguments."))
         + u'\n'
-        + HelpItem(QStringLiteral("    --help"), QStringLiteral("display this help and exit"))
-        + HelpItem(QStringLiteral("    --version"), QStringLiteral("output version information and exit"))
+        + HelpAndVersionItems()
         + QStringLiteral("\nExit status:\n")
         + HelpItem(QStringLiteral("0"),
                    QStringLiteral("the window was closed or File > Exit chosen; also when Quillmark ends at start "

@@ -19,8 +19,7 @@ QString BatchrunHelp()
             "without regard to letter case, and a command named without extension is found as .COM, .EXE, .BAT or "
             ".CMD, in that order. PAUSE waits for a key only when a terminal is there to press one."))
         + u'\n'
-        + HelpItem(QStringLiteral("    --help"), QStringLiteral("display this help and exit"))
-        + HelpItem(QStringLiteral("    --version"), QStringLiteral("output version information and exit"))
+        + HelpAndVersionItems()
         + QStringLiteral("\nExit status:\n")
         + HelpItem(QStringLiteral("0"), QStringLiteral("the script ended and nothing set another code"))
         + HelpItem(QStringLiteral("1"), QStringLiteral("FILE cannot be found or read, or an error ended the script"))

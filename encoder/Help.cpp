@@ -84,8 +84,7 @@ QString UtilityHelp()
             "once, the later one. A value of several words runs up to the next switch; double quotes around a value "
             "are removed."))
         + QStringLiteral("\nSwitches:\n") + switchList()
-        + HelpItem(QStringLiteral("    --help"), QStringLiteral("display this help and exit"))
-        + HelpItem(QStringLiteral("    --version"), QStringLiteral("output version information and exit"))
+        + HelpAndVersionItems()
         + u'\n'
         + WrapText(QStringLiteral(
             "A configuration file holds one switch per line: the switch, one blank and the value, as Quillmark "

@@ -51,6 +51,12 @@ QString HelpItem(const QString &term, const QString &text)
     return head.leftJustified(ExplanationColumn) + body.mid(ExplanationColumn);
 }
 
+QString HelpAndVersionItems()
+{
+    return HelpItem(QStringLiteral("    --help"), QStringLiteral("display this help and exit"))
+        + HelpItem(QStringLiteral("    --version"), QStringLiteral("output version information and exit"));
+}
+
 QStringList ArgumentList(int argc, char *argv[])
 {
     QStringList arguments;

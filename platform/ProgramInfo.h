@@ -15,6 +15,9 @@ QString VersionText(const QString &program);
 // 25th column on (or on the next line when the term is longer), wrapped to 79 columns.
 QString HelpItem(const QString &term, const QString &text);
 
+// The help's entries for --help and --version.
+QString HelpAndVersionItems();
+
 // Text wrapped to 79 columns, each line starting with indent blanks.
 QString WrapText(const QString &text, int indent = 0);
 
