@@ -12,7 +12,7 @@ FUZZ_DIR := build-fuzz
 FUZZ_SECONDS ?= 60
 TEST_FUZZ_SECONDS ?= 15
 
-.PHONY: run test build bench install uninstall screenshots deps configure clean fuzz
+.PHONY: run test build bench install uninstall deb screenshots deps configure clean fuzz
 
 run: deps build
 	$(BUILD_DIR)/bin/quillmark
@@ -44,6 +44,12 @@ install: deps build
 uninstall:
 	cmake --build $(BUILD_DIR) --target uninstall
 
+# The Debian package, quillmark_<version>-1_amd64.deb, in this folder: apt-get install ./quillmark_*.deb
+deb: deps build
+	rm -rf $(BUILD_DIR)/deb
+	cpack --config $(BUILD_DIR)/CPackConfig.cmake -B $(BUILD_DIR)/deb
+	cp $(BUILD_DIR)/deb/quillmark_*.deb .
+
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
@@ -54,4 +60,4 @@ deps:
 	tools/install-deps
 
 clean:
-	rm -rf build build-sanitize $(FUZZ_DIR)
+	rm -rf build build-sanitize $(FUZZ_DIR) quillmark_*.deb

@@ -47,6 +47,7 @@ TForm1::~TForm1() = default;
 void TForm1::FormCreate()
 {
     SetAppDirFromProgram(services().programPath);
+    ChooseLaunchDir();
     ReportFailures([this] { WriteLaunchScriptIfMissing(ui->Memo2->toPlainText().split(u'\n')); });
 }
 

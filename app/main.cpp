@@ -1,13 +1,20 @@
+#include "app/CommandHelp.h"
 #include "app/Forms.h"
 #include "app/Unit1.h"
 #include "platform/Application.h"
 #include "platform/DesktopShell.h"
+#include "platform/ProgramInfo.h"
 #include "platform/QtDialogs.h"
 #include "platform/Services.h"
 #include "source/AvMediaBackend.h"
 
 int main(int argc, char *argv[])
 {
+    // Answered before the application object exists, so that they need no display.
+    const QStringList arguments = ArgumentList(argc, argv);
+    if (const auto answered = AnswerHelpOrVersion(arguments, QStringLiteral("quillmark"), QuillmarkHelp()))
+        return *answered;
+
     TApplication app(argc, argv);
     QtDialogs dialogs;
     DesktopShell shell(QCoreApplication::applicationDirPath() + QStringLiteral("/batchrun"));

@@ -1,10 +1,12 @@
 // batchrun FILE [ARGUMENTS]: runs a batch file as the Windows command interpreter would. Each argument
 // is one batch argument, taken as it stands with any quotes it has.
+#include "batchrun/Help.h"
 #include "batchrun/Runner.h"
 #include "batchrun/SpawnStarter.h"
 #include "batchrun/TerminalConsole.h"
 #include "batchrun/WindowsPaths.h"
 #include "platform/Failure.h"
+#include "platform/ProgramInfo.h"
 
 #include <QDir>
 #include <QProcessEnvironment>
@@ -23,13 +25,13 @@ int processExitCode(int exitCode)
 int main(int argc, char *argv[])
 {
     TerminalConsole console;
-    if (argc < 2) {
-        console.PrintError(QStringLiteral("Usage: batchrun FILE [ARGUMENTS]\n"));
+    const QStringList arguments = ArgumentList(argc, argv);
+    if (const auto answered = AnswerHelpOrVersion(arguments, QStringLiteral("batchrun"), BatchrunHelp()))
+        return *answered;
+    if (arguments.isEmpty()) {
+        console.PrintError(QStringLiteral("Usage: batchrun FILE [ARGUMENTS]\nTry 'batchrun --help' for more information.\n"));
         return 2;
     }
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
 
     const QString folder = QDir::currentPath();
     const QString file = FindPath(arguments[0], folder);

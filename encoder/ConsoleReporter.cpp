@@ -1,6 +1,6 @@
 #include "encoder/ConsoleReporter.h"
 
-#include "params/ParamNames.h"
+#include "encoder/Help.h"
 
 #include <cstdio>
 
@@ -93,15 +93,7 @@ void ConsoleReporter::endProgressLine()
 
 void ConsoleReporter::usage()
 {
-    QStringList names;
-    for (int row = 1; row <= ParamCount; ++row)
-        names += ParamName(row);
-    err_ << "Usage: WM8EUTIL.EXE -config FILE\n"
-            "       WM8EUTIL.EXE -input SOURCE [-output OUTPUT] [SWITCH VALUE ...]\n"
-            "Encodes a sound or video file, or every such file in a folder, into Windows Media files.\n"
-            "Without -output it reports on the source and encodes nothing.\n"
-            "The switches are "
-         << names.join(QStringLiteral(", ")) << ".\n";
+    err_ << UsageText();
     err_.flush();
 }
 

@@ -13,9 +13,35 @@ namespace {
     throw Failure(QStringLiteral("%1: %2 \"%3\" is not allowed; %4.").arg(item.origin, item.name, item.value, allowed));
 }
 
-QString rangeText(const QString &what, int lowest, int highest)
+// A switch that takes one whole number: its range, and what the number is (a range's number) or what
+// each number stands for (a choice).
+struct NumberRule {
+    int row;
+    int lowest;
+    int highest;
+    bool choice;
+    const char *meaning;
+};
+
+constexpr NumberRule NumberRules[] = {
+    {RowWidth, 16, 4096, false, "a width in pixels"},
+    {RowHeight, 16, 4096, false, "a height in pixels"},
+    {RowMode, 0, 3, true, "the modes are 0 (CBR, one pass), 1 (CBR, two pass), 2 (VBR, one pass, by quality) and 3 (VBR, two pass)"},
+    {RowKeyDistance, 1, 3600, false, "the seconds between key frames"},
+    {RowBitrate, 1000, 20000000, false, "a bit rate in bit/s"},
+    {RowQuality, 0, 100, false, "a quality"},
+    {RowBuffer, 1, 60000, false, "a buffer in milliseconds"},
+    {RowPreproc, 0, 5, true, "the methods are 0 (none), 1 (deinterlace), 2 (also half dimensions), 3 (also half dimensions "
+                             "and double frame rate), 4 (also half height and double frame rate) and 5 (inverse telecine, "
+                             "30 to 24 fps)"},
+};
+
+const NumberRule *numberRule(int row)
 {
-    return QStringLiteral("it takes %1 from %2 to %3").arg(what).arg(lowest).arg(highest);
+    for (const NumberRule &rule : NumberRules)
+        if (rule.row == row)
+            return &rule;
+    return nullptr;
 }
 
 // The whole numbers of a value written bare with blanks between them ("8 0 304 240"); nothing when
@@ -36,11 +62,12 @@ std::optional<std::vector<qint64>> wholeNumbers(const QString &value, qsizetype 
     return numbers;
 }
 
-int wholeNumber(const Switch &item, int lowest, int highest, const QString &allowed)
+int wholeNumber(const Switch &item)
 {
+    const NumberRule &rule = *numberRule(ParamRow(item.name));
     const auto numbers = wholeNumbers(item.value, 1, false);
-    if (!numbers || numbers->front() < lowest || numbers->front() > highest)
-        refuse(item, allowed);
+    if (!numbers || numbers->front() < rule.lowest || numbers->front() > rule.highest)
+        refuse(item, AllowedValues(rule.row));
     return int(numbers->front());
 }
 
@@ -48,7 +75,7 @@ int wholeNumber(const Switch &item, int lowest, int highest, const QString &allo
 QString path(const Switch &item)
 {
     if (item.value.trimmed().isEmpty() || item.value.contains(QChar(0)))
-        refuse(item, QStringLiteral("it takes the path of a file or folder"));
+        refuse(item, AllowedValues(RowInput));
     return item.value;
 }
 
@@ -56,7 +83,7 @@ const Profile *profile(const Switch &item)
 {
     if (const Profile *found = FindProfile(item.value.trimmed()))
         return found;
-    refuse(item, QStringLiteral("the profiles are ") + ProfileNames().join(QStringLiteral(", ")));
+    refuse(item, AllowedValues(RowProfile));
 }
 
 AudioSetting audioSetting(const Switch &item)
@@ -66,8 +93,7 @@ AudioSetting audioSetting(const Switch &item)
         return {false, {}};
     if (const auto format = AudioFormatFromCode(code))
         return {true, *format};
-    refuse(item, QStringLiteral("the settings are %1 (bit rate in kbit/s, sampling rate in kHz, channels), and 0 "
-                                "for no sound").arg(AudioSettingCodes().join(QStringLiteral(", "))));
+    refuse(item, AllowedValues(RowAudioSetting));
 }
 
 VideoCodec videoCodec(const Switch &item)
@@ -77,7 +103,7 @@ VideoCodec videoCodec(const Switch &item)
         return VideoCodec::Wmv8;
     if (name.compare(QLatin1String("WMV7"), Qt::CaseInsensitive) == 0)
         return VideoCodec::Wmv7;
-    refuse(item, QStringLiteral("the codecs are WMV8 (Windows Media Video 8, the default) and WMV7"));
+    refuse(item, AllowedValues(RowVideoCodec));
 }
 
 AVRational frameRate(const Switch &item)
@@ -86,7 +112,7 @@ AVRational frameRate(const Switch &item)
     const QString text = item.value.trimmed();
     const double rate = text.toDouble();
     if (!decimal.match(text).hasMatch() || rate < 1 || rate > 60)
-        refuse(item, QStringLiteral("it takes a frame rate from 1 to 60 frames a second, such as 15, 25 or 29.970"));
+        refuse(item, AllowedValues(RowFramerate));
     // The NTSC rates are written rounded; they stand for 24, 30 and 60 times 1000/1001.
     for (const int whole : {24, 30, 60})
         if (std::abs(rate - whole * 1000.0 / 1001.0) < 0.005)
@@ -103,8 +129,7 @@ ClipNumbers clipNumbers(const Switch &item)
     const auto within = [](qint64 number, qint64 lowest) { return number >= lowest && number <= Farthest; };
     if (!numbers || !within((*numbers)[0], 0) || !within((*numbers)[1], 0) || !within((*numbers)[2], -Farthest)
         || !within((*numbers)[3], -Farthest))
-        refuse(item, QStringLiteral("it takes four whole numbers, left top right bottom: the edges of the kept "
-                                    "rectangle in pixels, or the margins to cut where they name no rectangle"));
+        refuse(item, AllowedValues(RowClip));
     return {int((*numbers)[0]), int((*numbers)[1]), int((*numbers)[2]), int((*numbers)[3])};
 }
 
@@ -113,8 +138,7 @@ Section section(const Switch &item)
     constexpr qint64 Day = 24 * 3600 * 1000;
     const auto numbers = wholeNumbers(item.value, 2, false);
     if (!numbers || (*numbers)[0] > Day || (*numbers)[1] > Day || ((*numbers)[1] != 0 && (*numbers)[1] <= (*numbers)[0]))
-        refuse(item, QStringLiteral("it takes the start and the end of the section in milliseconds, the end after "
-                                    "the start; an end of 0 runs to the end of the source"));
+        refuse(item, AllowedValues(RowTime));
     return {(*numbers)[0], (*numbers)[1]};
 }
 
@@ -125,27 +149,15 @@ void apply(Settings &settings, const Switch &item)
     case RowOutput: settings.output = path(item); break;
     case RowAudioSetting: settings.audio = audioSetting(item); break;
     case RowVideoCodec: settings.codec = videoCodec(item); break;
-    case RowWidth: settings.width = wholeNumber(item, 16, 4096, rangeText(QStringLiteral("a width in pixels"), 16, 4096)); break;
-    case RowHeight: settings.height = wholeNumber(item, 16, 4096, rangeText(QStringLiteral("a height in pixels"), 16, 4096)); break;
-    case RowMode:
-        settings.mode = RateMode(wholeNumber(item, 0, 3, QStringLiteral("the modes are 0 (CBR, one pass), 1 (CBR, two pass), "
-                                                                        "2 (VBR, one pass, by quality) and 3 (VBR, two pass)")));
-        break;
+    case RowWidth: settings.width = wholeNumber(item); break;
+    case RowHeight: settings.height = wholeNumber(item); break;
+    case RowMode: settings.mode = RateMode(wholeNumber(item)); break;
     case RowFramerate: settings.frameRate = frameRate(item); break;
-    case RowKeyDistance:
-        settings.keyDistance = wholeNumber(item, 1, 3600, rangeText(QStringLiteral("the seconds between key frames"), 1, 3600));
-        break;
-    case RowBitrate:
-        settings.bitRate = wholeNumber(item, 1000, 20000000, rangeText(QStringLiteral("a bit rate in bit/s"), 1000, 20000000));
-        break;
-    case RowQuality: settings.quality = wholeNumber(item, 0, 100, rangeText(QStringLiteral("a quality"), 0, 100)); break;
-    case RowBuffer: settings.bufferMs = wholeNumber(item, 1, 60000, rangeText(QStringLiteral("a buffer in milliseconds"), 1, 60000)); break;
-    case RowPreproc:
-        settings.preprocessing = Preprocessing(wholeNumber(
-            item, 0, 5, QStringLiteral("the methods are 0 (none), 1 (deinterlace), 2 (also half dimensions), 3 (also half "
-                                       "dimensions and double frame rate), 4 (also half height and double frame rate) "
-                                       "and 5 (inverse telecine, 30 to 24 fps)")));
-        break;
+    case RowKeyDistance: settings.keyDistance = wholeNumber(item); break;
+    case RowBitrate: settings.bitRate = wholeNumber(item); break;
+    case RowQuality: settings.quality = wholeNumber(item); break;
+    case RowBuffer: settings.bufferMs = wholeNumber(item); break;
+    case RowPreproc: settings.preprocessing = Preprocessing(wholeNumber(item)); break;
     case RowClip: settings.clip = clipNumbers(item); break;
     case RowTime: settings.section = section(item); break;
     case RowOutputString: settings.outputString = item.value; break;
@@ -161,6 +173,31 @@ void apply(Settings &settings, const Switch &item)
 }
 
 } // namespace
+
+QString AllowedValues(int row)
+{
+    if (const NumberRule *rule = numberRule(row))
+        return rule->choice ? QString::fromLatin1(rule->meaning)
+                            : QStringLiteral("it takes %1 from %2 to %3").arg(QLatin1String(rule->meaning)).arg(rule->lowest).arg(rule->highest);
+    switch (row) {
+    case RowInput:
+    case RowOutput: return QStringLiteral("it takes the path of a file or folder");
+    case RowAudioSetting:
+        return QStringLiteral("the settings are %1 (bit rate in kbit/s, sampling rate in kHz, channels), and 0 for no sound")
+            .arg(AudioSettingCodes().join(QStringLiteral(", ")));
+    case RowVideoCodec: return QStringLiteral("the codecs are WMV8 (Windows Media Video 8, the default) and WMV7");
+    case RowFramerate: return QStringLiteral("it takes a frame rate from 1 to 60 frames a second, such as 15, 25 or 29.970");
+    case RowClip:
+        return QStringLiteral("it takes four whole numbers, left top right bottom: the edges of the kept rectangle in pixels, "
+                              "or the margins to cut where they name no rectangle");
+    case RowTime:
+        return QStringLiteral("it takes the start and the end of the section in milliseconds, the end after the start; an "
+                              "end of 0 runs to the end of the source");
+    case RowProfile: return QStringLiteral("the profiles are ") + ProfileNames().join(QStringLiteral(", "));
+    case RowConfig: return QStringLiteral("it takes the path of a configuration file");
+    default: return QStringLiteral("it takes any text");
+    }
+}
 
 bool Settings::hasPictureSwitch() const
 {

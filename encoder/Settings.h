@@ -82,6 +82,10 @@ struct Settings {
     bool hasPictureSwitch() const;
 };
 
+// What the value of the switch in row may be, as its refusal and the utility's help give it ("it takes
+// a width in pixels from 16 to 4096", "the profiles are ...").
+QString AllowedValues(int row);
+
 // Checks every switch's value and gathers them; a later switch replaces an earlier one of the same
 // name. Throws Failure naming the switch, where it came from and what it allows.
 Settings ParseSettings(const std::vector<Switch> &switches);

@@ -25,7 +25,7 @@ QStringList ConfigLines(const ParamTable &table)
 
 QString SaveConfigFile(const QStringList &lines)
 {
-    const QString path = AppFile(QStringLiteral("tmpconfig.weu"));
+    const QString path = LaunchFile(QStringLiteral("tmpconfig.weu"));
     SaveLinesToFile(path, lines);
     return QFileInfo(path).absoluteFilePath();
 }

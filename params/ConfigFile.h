@@ -12,7 +12,7 @@ QString ConfigLine(int row, const QString &value);
 // A line for each row with a value, in row order 1 to 23.
 QStringList ConfigLines(const ParamTable &table);
 
-// Saves lines as AppDir's tmpconfig.weu and returns its absolute path; throws Failure when the
+// Saves lines as LaunchDir's tmpconfig.weu and returns its absolute path; throws Failure when the
 // file cannot be created.
 QString SaveConfigFile(const QStringList &lines);
 

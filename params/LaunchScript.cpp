@@ -6,7 +6,7 @@
 
 QString LaunchScriptPath()
 {
-    return AppFile(QStringLiteral("launch.bat"));
+    return LaunchFile(QStringLiteral("launch.bat"));
 }
 
 void WriteLaunchScriptIfMissing(const QStringList &templateLines)

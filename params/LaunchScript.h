@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-// AppDir's launch.bat.
+// The launch.bat in LaunchDir.
 QString LaunchScriptPath();
 
 // Writes the template lines to launch.bat unless a launch.bat exists already, whatever it holds.

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <unistd.h>
+
 namespace {
 
 bool isDelimiter(QChar c, PathStyle style)
@@ -130,6 +132,11 @@ bool FileExists(const QString &path)
 bool DirectoryExists(const QString &path)
 {
     return !path.isEmpty() && !holdsNul(path) && QFileInfo(path).isDir();
+}
+
+bool IsWritableFolder(const QString &path)
+{
+    return DirectoryExists(path) && ::access(QFile::encodeName(path).constData(), W_OK | X_OK) == 0;
 }
 
 QString FindFileNoCase(const QString &folder, const QString &name)

@@ -44,6 +44,10 @@ QString BuildOutputName(const QString &source, const QString &middle, PathStyle 
 bool FileExists(const QString &path);
 bool DirectoryExists(const QString &path);
 
+// Whether the current user may create files in the folder, the way the system itself decides (a
+// read-only mount refuses even root).
+bool IsWritableFolder(const QString &path);
+
 // The full path of the file in folder whose name equals name without regard to letter case, as
 // Windows matches names; empty when there is none. An exact match is preferred. An empty folder is the
 // root folder.

@@ -1,12 +1,15 @@
-// The utility's configuration reader and what WM8EUTIL.EXE makes of a configuration file.
+// The utility's configuration reader, what WM8EUTIL.EXE makes of a configuration file, and the values
+// its help names.
 #include "TestMain.h"
 
 #include "encoder/ConfigReader.h"
 #include "encoder/EncodePlan.h"
 #include "encoder/SwitchCollector.h"
+#include "params/ParamNames.h"
 #include "platform/Failure.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <climits>
 
@@ -26,6 +29,8 @@ private slots:
     void clipNumbersStayInRange();
     void pathsHoldingNulAreRefused();
     void extremeSourcesGivePlansTheEncoderTakes();
+    void helpNamesTheValuesTheChecksTake_data();
+    void helpNamesTheValuesTheChecksTake();
 };
 
 void EncoderConfigTest::readsSwitchesAndValues()
@@ -217,6 +222,67 @@ void EncoderConfigTest::extremeSourcesGivePlansTheEncoderTakes()
     QVERIFY2(wide.notes.contains(QStringLiteral("-v_clip \"0 0 -5 -5\" reaches past the 2147483647x2147483647 picture; "
                                                 "the clip stops at its edges.")),
              qPrintable(wide.notes.join(u'\n')));
+}
+
+namespace {
+
+// The values a switch's help text names, and values next to them that it rules out: the ends of a
+// range and the numbers just past them, or each name or number of a list and one past the last.
+void valuesNamedIn(const QString &allowed, QStringList &taken, QStringList &refused)
+{
+    static const QRegularExpression range(QStringLiteral("from (\\d+) to (\\d+)"));
+    if (const QRegularExpressionMatch match = range.match(allowed); match.hasMatch()) {
+        const qint64 lowest = match.captured(1).toLongLong();
+        const qint64 highest = match.captured(2).toLongLong();
+        taken << QString::number(lowest) << QString::number(highest);
+        refused << QString::number(lowest - 1) << QString::number(highest + 1);
+        return;
+    }
+    static const QRegularExpression remarks(QStringLiteral("\\([^)]*\\)"));
+    static const QRegularExpression separators(QStringLiteral("\\s*,\\s*(and\\s+)?|\\s+and\\s+"));
+    const QString list = QString(allowed.mid(allowed.indexOf(QLatin1String(" are ")) + 5)).remove(remarks);
+    for (const QString &item : list.split(separators, Qt::SkipEmptyParts))
+        taken << item.section(u' ', 0, 0);
+    bool numbers = false;
+    const int last = taken.last().toInt(&numbers);
+    refused << (numbers ? QString::number(last + 1) : QStringLiteral("nosuch"));
+}
+
+} // namespace
+
+// The help shows each switch's values as the checks give them when they refuse one; those texts
+// must name exactly what the checks take.
+void EncoderConfigTest::helpNamesTheValuesTheChecksTake_data()
+{
+    QTest::addColumn<int>("row");
+    for (const int row : {RowAudioSetting, RowVideoCodec, RowWidth, RowHeight, RowMode, RowFramerate, RowKeyDistance,
+                          RowBitrate, RowQuality, RowBuffer, RowPreproc, RowProfile})
+        QTest::newRow(qPrintable(ParamName(row))) << row;
+}
+
+void EncoderConfigTest::helpNamesTheValuesTheChecksTake()
+{
+    QFETCH(int, row);
+    const QString allowed = AllowedValues(row);
+    QStringList taken;
+    QStringList refused;
+    valuesNamedIn(allowed, taken, refused);
+    QVERIFY2(taken.size() >= 2, qPrintable(allowed));
+    for (const QString &value : taken) {
+        try {
+            settingsOf({ParamName(row), value});
+        } catch (const Failure &failure) {
+            QFAIL(qPrintable(failure.message()));
+        }
+    }
+    for (const QString &value : refused) {
+        try {
+            settingsOf({ParamName(row), value});
+            QFAIL(qPrintable(value + QStringLiteral(" was taken")));
+        } catch (const Failure &failure) {
+            QVERIFY2(failure.message().endsWith(QStringLiteral("; ") + allowed + u'.'), qPrintable(failure.message()));
+        }
+    }
 }
 
 QUILLMARK_TEST_MAIN(EncoderConfigTest)

@@ -1,6 +1,7 @@
 // The parameter table, StoreParam, the configuration file, the launch script, start-up and ENCODE.
 #include "TestApp.h"
 #include "TestMain.h"
+#include "Unprivileged.h"
 
 #include "app/Forms.h"
 #include "app/Unit1.h"
@@ -14,6 +15,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -83,6 +85,49 @@ void blockWrites(const QString &folder, const QStringList &names)
         QVERIFY(QDir(folder).mkpath(name));
 }
 
+// A program folder the user cannot write into, holding the utility, as a system-wide install is.
+class InstalledFolder {
+public:
+    InstalledFolder()
+    {
+        writeFile(path() + QStringLiteral("/WM8EUTIL.EXE"), "");
+        setWritable(false);
+    }
+    ~InstalledFolder() { setWritable(true); }
+
+    QString path() const { return dir_.path(); }
+
+private:
+    void setWritable(bool writable) const
+    {
+        const auto readable = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
+                            | QFile::ExeOther;
+        QFile::setPermissions(path(), writable ? readable | QFile::WriteOwner : readable);
+    }
+    QTemporaryDir dir_;
+};
+
+// Sets an environment variable for the length of a test, or unsets it for a null value.
+class EnvironmentVariable {
+public:
+    EnvironmentVariable(const char *name, const QByteArray &value) : name_(name), saved_(qgetenv(name))
+    {
+        set(value);
+    }
+    ~EnvironmentVariable() { set(saved_); }
+
+private:
+    void set(const QByteArray &value) const
+    {
+        if (value.isNull())
+            qunsetenv(name_);
+        else
+            qputenv(name_, value);
+    }
+    const char *name_;
+    QByteArray saved_;
+};
+
 } // namespace
 
 class LaunchTest : public QObject {
@@ -101,6 +146,9 @@ private slots:
     void startFindsTheUtility_data();
     void startFindsTheUtility();
     void startInAReadOnlyFolderGoesOn();
+    void unwritableProgramFolderKeepsLaunchFilesInTheDataFolder_data();
+    void unwritableProgramFolderKeepsLaunchFilesInTheDataFolder();
+    void unwritableProgramAndDataFoldersAreReported();
 
     void encodeWritesFilledRowsInRowOrder();
     void encodeWritesAnEmptyFileForAnEmptyTable();
@@ -286,6 +334,72 @@ void LaunchTest::startInAReadOnlyFolderGoesOn()
     QCOMPARE(app.dialogs.messages[0].text, QStringLiteral("Cannot create file %1/launch.bat.").arg(folder.path()));
     QCOMPARE(app.dialogs.messages[0].icon, MessageIcon::Error);
     QVERIFY(Form1->isVisible());
+}
+
+void LaunchTest::unwritableProgramFolderKeepsLaunchFilesInTheDataFolder_data()
+{
+    QTest::addColumn<QString>("dataHome");   // XDG_DATA_HOME, under the test's folder when relative there
+    QTest::addColumn<QString>("expected");   // the launch files' folder under the test's folder
+    QTest::newRow("XDG_DATA_HOME") << "/data" << "data/quillmark";
+    QTest::newRow("XDG_DATA_HOME unset") << QString() << "home/.local/share/quillmark";
+    QTest::newRow("XDG_DATA_HOME relative, so ignored") << "data" << "home/.local/share/quillmark";
+}
+
+void LaunchTest::unwritableProgramFolderKeepsLaunchFilesInTheDataFolder()
+{
+    if (const auto code = RerunUnprivileged()) {
+        QCOMPARE(*code, 0);
+        return;
+    }
+    QFETCH(QString, dataHome);
+    QFETCH(QString, expected);
+    QTemporaryDir base;
+    const InstalledFolder program;
+    const EnvironmentVariable home("HOME", base.filePath(QStringLiteral("home")).toLocal8Bit());
+    const EnvironmentVariable xdg("XDG_DATA_HOME", dataHome.startsWith(u'/') ? (base.path() + dataHome).toLocal8Bit()
+                                                                             : dataHome.toLocal8Bit());
+    const QString folder = base.filePath(expected);
+
+    TestApp app({.utilityInAppDir = false}, program.path());
+    QVERIFY(app.dialogs.messages.isEmpty());
+    QCOMPARE(app.terminations, 0);
+    QFile script(folder + QStringLiteral("/launch.bat"));
+    QVERIFY(script.open(QIODevice::ReadOnly));
+    QCOMPARE(script.readAll(), QByteArray(ExpectedLaunchScript));
+
+    const QString source = base.filePath(QStringLiteral("clip.avi"));
+    writeFile(source, "");
+    app.media->files.insert(source, {});
+    app.control<TEdit>(QStringLiteral("EditInput"))->setText(source);
+    QTest::mouseClick(app.control<QPushButton>(QStringLiteral("EncodeButton")), Qt::LeftButton);
+
+    QVERIFY(app.dialogs.messages.isEmpty());
+    QFile config(folder + QStringLiteral("/tmpconfig.weu"));
+    QVERIFY(config.open(QIODevice::ReadOnly));
+    QVERIFY(config.readAll().startsWith("-input \"" + source.toUtf8() + "\"\r\n"));
+    QCOMPARE(app.shell.calls.size(), 1);
+    QCOMPARE(app.shell.calls[0].file, folder + QStringLiteral("/launch.bat"));
+    QCOMPARE(app.shell.calls[0].parameters, u'"' + folder + QStringLiteral("/tmpconfig.weu\""));
+    QCOMPARE(app.shell.calls[0].folder, program.path());
+    QCOMPARE(QDir(program.path()).entryList(QDir::Files), QStringList{QStringLiteral("WM8EUTIL.EXE")});
+}
+
+void LaunchTest::unwritableProgramAndDataFoldersAreReported()
+{
+    if (const auto code = RerunUnprivileged()) {
+        QCOMPARE(*code, 0);
+        return;
+    }
+    QTemporaryDir base;
+    const InstalledFolder program;
+    const QString notAFolder = base.filePath(QStringLiteral("file"));
+    writeFile(notAFolder, "");
+    const EnvironmentVariable xdg("XDG_DATA_HOME", notAFolder.toLocal8Bit());
+
+    TestApp app({.utilityInAppDir = false}, program.path());
+    QCOMPARE(app.dialogs.messages.size(), 1);
+    QCOMPARE(app.dialogs.messages[0].text, QStringLiteral("Cannot create file %1/quillmark/launch.bat.").arg(notAFolder));
+    QCOMPARE(app.terminations, 0);
 }
 
 void LaunchTest::encodeWritesFilledRowsInRowOrder()

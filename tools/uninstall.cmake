@@ -1,5 +1,5 @@
-# Removes what `cmake --install` put in place (listed in the install manifest), the files the program
-# writes beside itself (launch.bat, tmpconfig.weu), and the program's folder once it is empty.
+# Removes what `cmake --install` put onto this system (as tools/record-install.cmake listed it), the files
+# the program writes beside itself (launch.bat, tmpconfig.weu), and the program's folder once it is empty.
 if(NOT EXISTS "${MANIFEST}")
     message(FATAL_ERROR "Nothing to uninstall: ${MANIFEST} does not exist; run the install first.")
 endif()
@@ -7,7 +7,7 @@ file(STRINGS "${MANIFEST}" installed)
 list(FILTER installed INCLUDE REGEX ".")
 set(program_dir "")
 foreach(path IN LISTS installed)
-    if(path MATCHES "/quillmark$")
+    if(path MATCHES "/lib/quillmark/quillmark$")
         get_filename_component(program_dir "${path}" DIRECTORY)
     endif()
 endforeach()

@@ -1,19 +1,17 @@
 #!/bin/sh
-# Draws the program's pictures from ImageMagick primitives. Run it again after changing a drawing;
-# the PNG files it writes are kept in the repository so that the build needs no ImageMagick.
+# Draws the program's pictures from ImageMagick primitives, and renders the icon from its SVG drawing
+# with rsvg-convert. Run it again after changing a drawing; the PNG files it writes are kept in the
+# repository so that the build needs neither tool.
 set -eu
 cd "$(dirname "$0")"
 new() { convert -size "$1" xc:none "$@"; }
 
-# The program's icon: a quill writing a line across a dark film frame with a play mark.
-convert -size 32x32 xc:none \
-    -fill '#1d3557' -stroke '#0b1a2e' -draw 'roundrectangle 1,3 30,28 4,4' \
-    -fill '#f1faee' -stroke none -draw 'rectangle 3,6 5,8' -draw 'rectangle 3,12 5,14' -draw 'rectangle 3,18 5,20' -draw 'rectangle 3,23 5,25' \
-    -draw 'rectangle 26,6 28,8' -draw 'rectangle 26,12 28,14' -draw 'rectangle 26,18 28,20' -draw 'rectangle 26,23 28,25' \
-    -fill '#e63946' -draw 'polygon 10,9 10,22 20,15.5' \
-    -stroke '#f4a261' -strokewidth 2 -draw 'line 13,29 30,1' \
-    -fill '#ffffff' -stroke '#c9c9c9' -strokewidth 1 -draw 'polygon 30,1 22,8 17,20 19,21 26,11' \
-    quillmark.png
+# The program's icon, drawn in quillmark.svg: 32 pixels for the window and the About box, the larger
+# sizes for the icon theme (the package installs the drawing itself as the scalable one).
+rsvg-convert -w 32 -h 32 quillmark.svg -o quillmark.png
+for size in 48 64 128; do
+    rsvg-convert -w $size -h $size quillmark.svg -o quillmark-$size.png
+done
 
 # A closed folder for the folder browse buttons.
 convert -size 16x16 xc:none \

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QString>
+
+// What quillmark --help prints.
+QString QuillmarkHelp();

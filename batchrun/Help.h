@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QString>
+
+// What batchrun --help prints.
+QString BatchrunHelp();
