@@ -1,12 +1,10 @@
 #include "platform/Controls.h"
 
 #include <QFocusEvent>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionSlider>
-#include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -217,73 +215,4 @@ bool TUpDown::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
-}
-
-// --- TStringGrid ---------------------------------------------------------------------------------
-
-namespace {
-
-// Paints the first column as fixed cells, in the colour of buttons.
-class FixedColumnDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        if (index.column() == 0) {
-            painter->fillRect(option.rect, option.palette.button());
-            QStyleOptionViewItem fixed = option;
-            fixed.state &= ~QStyle::State_Selected;
-            QStyledItemDelegate::paint(painter, fixed, index);
-            return;
-        }
-        QStyledItemDelegate::paint(painter, option, index);
-    }
-};
-
-} // namespace
-
-TStringGrid::TStringGrid(QWidget *parent) : QTableView(parent)
-{
-    setItemDelegate(new FixedColumnDelegate(this));
-    setShowGrid(false);
-    setTabKeyNavigation(true);
-    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                    QAbstractItemView::AnyKeyPressed);
-    setSelectionMode(QAbstractItemView::ContiguousSelection);
-    verticalHeader()->hide();
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(18);
-    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    horizontalHeader()->setStretchLastSection(false);
-    horizontalHeader()->setHighlightSections(false);
-}
-
-QString TStringGrid::ColWidths() const
-{
-    QStringList widths;
-    for (int width : colWidths_)
-        widths.append(QString::number(width));
-    return widths.join(u',');
-}
-
-void TStringGrid::setColWidths(const QString &widths)
-{
-    colWidths_.clear();
-    for (const QString &width : widths.split(u',', Qt::SkipEmptyParts))
-        colWidths_.append(width.trimmed().toInt());
-    applyColWidths();
-}
-
-void TStringGrid::setModel(QAbstractItemModel *model)
-{
-    QTableView::setModel(model);
-    applyColWidths();
-}
-
-void TStringGrid::applyColWidths()
-{
-    for (int column = 0; column < colWidths_.size(); ++column)
-        setColumnWidth(column, colWidths_[column]);
 }

@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSlider>
-#include <QTableView>
 #include <QWidget>
 
 class QToolButton;
@@ -122,23 +121,4 @@ private:
     int increment_ = 1;
     int position_ = 0;
     bool watchingKeys_ = false;
-};
-
-// A string grid on a table model: a fixed header row, a fixed first column, rows 18 pixels high, no
-// grid lines drawn, cells edited in place, Tab moving from cell to cell, columns resized by dragging.
-// ColWidths gives the column widths, separated by commas.
-class TStringGrid : public QTableView {
-    Q_OBJECT
-    Q_PROPERTY(QString ColWidths READ ColWidths WRITE setColWidths)
-public:
-    explicit TStringGrid(QWidget *parent = nullptr);
-
-    QString ColWidths() const;
-    void setColWidths(const QString &widths);
-    void setModel(QAbstractItemModel *model) override;
-
-private:
-    void applyColWidths();
-
-    QList<int> colWidths_;
 };
