@@ -10,29 +10,40 @@
 
 namespace {
 
-// Focus that comes and goes with the window's activation or a popup menu is not a move of the focus
-// inside the program.
+// Focus that goes with the window's deactivation, to a popup, or to the menu bar taking the keyboard
+// (Alt and a menu's letter) is not the user leaving the box: the focus comes back to it afterwards.
 bool isFocusMove(const QFocusEvent &event)
 {
-    return event.reason() != Qt::ActiveWindowFocusReason && event.reason() != Qt::PopupFocusReason;
+    return event.reason() != Qt::ActiveWindowFocusReason && event.reason() != Qt::PopupFocusReason &&
+           event.reason() != Qt::MenuBarFocusReason;
 }
 
 } // namespace
 
 // --- TEdit ---------------------------------------------------------------------------------------
 
+// A box is entered whenever it gets the focus without holding it already, also when its window first
+// gives it the focus on being activated; the focus it keeps through a deactivation is no new entry.
 void TEdit::focusInEvent(QFocusEvent *event)
 {
     QLineEdit::focusInEvent(event);
-    if (isFocusMove(*event))
-        emit entered();
+    if (holdsFocus_)
+        return;
+    holdsFocus_ = true;
+    emit entered();
 }
 
+// The menu bar lends the focus as a popup does, and the selection stays as it does for a popup, so
+// that typing on afterwards still replaces a selected placeholder.
 void TEdit::focusOutEvent(QFocusEvent *event)
 {
-    QLineEdit::focusOutEvent(event);
-    if (isFocusMove(*event))
-        emit exited();
+    QFocusEvent lent(QEvent::FocusOut,
+                     event->reason() == Qt::MenuBarFocusReason ? Qt::PopupFocusReason : event->reason());
+    QLineEdit::focusOutEvent(&lent);
+    if (!holdsFocus_ || !isFocusMove(*event))
+        return;
+    holdsFocus_ = false;
+    emit exited();
 }
 
 void TEdit::mouseReleaseEvent(QMouseEvent *event)

@@ -8,8 +8,9 @@
 class QToolButton;
 
 // An edit box with the events the handlers rely on: entered and exited when the focus moves within
-// the program (not when another application takes it), clicked on a mouse click, and keyPressed for
-// every character typed, which the handler can swallow by setting it to 0.
+// the program (not when another window, a popup or the menu bar takes it for a while), clicked on a
+// mouse click, and keyPressed for every character typed, which the handler can swallow by setting it
+// to 0.
 class TEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -26,6 +27,9 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    bool holdsFocus_ = false;
 };
 
 // The character a key press types, as the keyboard gives it to an edit box: Enter is 13, Backspace 8,

@@ -94,6 +94,8 @@ void TMediaPlayer2::SetFileName(const QString &path)
         Open(path);
         return;
     }
+    if (fileName_.isEmpty())
+        return;
     backend_->Unload();
     fileName_.clear();
     facts_ = MediaFacts();

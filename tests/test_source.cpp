@@ -7,8 +7,11 @@
 #include "app/Forms.h"
 #include "app/Unit1.h"
 #include "platform/Controls.h"
+#include "source/MediaPlayer.h"
+#include "source/Unit4.h"
 
 #include <QCheckBox>
+#include <QMenuBar>
 #include <QDir>
 #include <QFile>
 #include <QTabWidget>
@@ -61,6 +64,8 @@ private slots:
     void oddPathsAreStoredExactly();
     void playerFailureStillStoresTheSource();
     void checkedSectionEnablesTrackBarsForAFile();
+    void startUpFocusEntersTheSourceBox();
+    void menuByKeyboardLeavesTheSourceBoxEntered();
 
     void browseCommands();
     void saveDialogPreselectsTheFilterOfTheSource_data();
@@ -186,12 +191,17 @@ void SourceTest::shortFolderTextChangesOnlyColourAndRow()
 
 void SourceTest::missingSourceAndEmptiedBox()
 {
+    const QString clip = media + QStringLiteral("/clip.avi");
+    touch(clip);
+    app->media->files.insert(clip, MediaFacts{});
+    input->setText(clip);
     const QString missing = media + QStringLiteral("/gone.avi");
     input->setText(missing);
     QCOMPARE(textColour(input), Red);
     QCOMPARE(app->row(1), u'"' + missing + u'"');
     QCOMPARE(buttons(*app), QStringLiteral("1111"));
-    QCOMPARE(app->media->calls, QStringList{QStringLiteral("Unload")});
+    QCOMPARE(app->media->calls, (QStringList{QStringLiteral("Load ") + clip, QStringLiteral("Unload")}));
+    QCOMPARE(Form4->Player()->FileName(), QString());
 
     input->setFocus();
     input->selectAll();
@@ -273,6 +283,41 @@ void SourceTest::checkedSectionEnablesTrackBarsForAFile()
     input->setText(clip);
     QVERIFY(app->control<QWidget>(QStringLiteral("TrackBarSelStart"))->isEnabled());
     QVERIFY(app->control<QWidget>(QStringLiteral("TrackBarSelEnd"))->isEnabled());
+}
+
+void SourceTest::startUpFocusEntersTheSourceBox()
+{
+    QTRY_VERIFY(input->hasFocus());
+    QCOMPARE(input->text(), QString());
+    QCOMPARE(app->row(1), QString());
+    TypeText(input, QStringLiteral("/abc"));
+    QCOMPARE(input->text(), QStringLiteral("/abc"));
+    QCOMPARE(textColour(input), Red);
+    QCOMPARE(app->row(1), QStringLiteral("\"/abc\""));
+}
+
+// Alt and a menu's letter give the menu bar the keyboard for a while; that is no leaving of the box:
+// it stays as the user left it, and leaving it later puts the placeholder back.
+void SourceTest::menuByKeyboardLeavesTheSourceBoxEntered()
+{
+    QTRY_VERIFY(input->hasFocus());
+    QTest::keyClick(input, Qt::Key_F, Qt::AltModifier);
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_O);
+    QCOMPARE(app->dialogs.fileDialogs.size(), 1);
+    QTRY_VERIFY(input->hasFocus());
+    QCOMPARE(input->text(), QString());
+
+    QTest::keyClick(input, Qt::Key_U, Qt::AltModifier);
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QTest::keyClick(app->control<QMenuBar>(QStringLiteral("MainMenu1")), Qt::Key_Escape);
+    QTRY_VERIFY(input->hasFocus());
+    QCOMPARE(input->text(), QString());
+
+    QTest::keyClick(input, Qt::Key_Tab);
+    QCOMPARE(input->text(), QStringLiteral("(No file selected)"));
+    QCOMPARE(app->row(1), QString());
 }
 
 void SourceTest::browseCommands()
