@@ -117,6 +117,7 @@ private:
     void StoreSection(TEdit *box);
     void HighlightSection();
     void SetPlayRange(bool start, double seconds);
+    void PlaySection();
     void SectionKeyPress(const SectionSide &side, QChar &Key);
     bool AcceptableSectionTime(const SectionSide &side) const;
     void ApplySectionTime(const SectionSide &side);
