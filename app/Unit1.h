@@ -102,6 +102,8 @@ private:
     void SetClientHeight(int height);
     bool UtilityPresent() const;
 
+    void ForgetMedia();
+
     void UseSource();
     void UseSourceFile(const QString &source);
     void UseSourceFolder(const QString &source);

@@ -134,6 +134,7 @@ void TForm1::UseSourceFile(const QString &source)
             player->Open(source);
         } catch (const Failure &) {
             StorePathParam(ui->EditInput);
+            ForgetMedia();
             throw;
         }
     }

@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QDir>
 #include <QFile>
 #include <QTabWidget>
@@ -64,6 +65,8 @@ private slots:
     void oddPathsAreStoredExactly();
     void playerFailureStillStoresTheSource();
     void checkedSectionEnablesTrackBarsForAFile();
+    void failedOpenForgetsTheFileBefore_data();
+    void failedOpenForgetsTheFileBefore();
     void startUpFocusEntersTheSourceBox();
     void menuByKeyboardLeavesTheSourceBoxEntered();
 
@@ -283,6 +286,62 @@ void SourceTest::checkedSectionEnablesTrackBarsForAFile()
     input->setText(clip);
     QVERIFY(app->control<QWidget>(QStringLiteral("TrackBarSelStart"))->isEnabled());
     QVERIFY(app->control<QWidget>(QStringLiteral("TrackBarSelEnd"))->isEnabled());
+}
+
+// A source that the player cannot open, chosen in one step, leaves nothing that describes the file
+// shown before: the player, the information, the section and the picture size forget it.
+void SourceTest::failedOpenForgetsTheFileBefore_data()
+{
+    QTest::addColumn<bool>("browsed");
+    QTest::newRow("pasted into the box") << false;
+    QTest::newRow("chosen in the open dialog") << true;
+}
+
+void SourceTest::failedOpenForgetsTheFileBefore()
+{
+    QFETCH(bool, browsed);
+    const QString clip = media + QStringLiteral("/clip.avi");
+    touch(clip);
+    app->media->files.insert(clip, MediaFacts{30, 320, 240, 800000});
+    app->control<QCheckBox>(QStringLiteral("CheckBox2"))->setChecked(true);
+    input->setText(clip);
+    auto *memo = app->control<QPlainTextEdit>(QStringLiteral("Memo1"));
+    QTRY_VERIFY(!memo->toPlainText().isEmpty());
+    auto *width = app->control<TEdit>(QStringLiteral("EditWidth"));
+    width->setFocus();
+    output->setFocus();
+    QCOMPARE(app->row(5), QStringLiteral("320"));
+    QCOMPARE(app->row(15), QStringLiteral("0 30000"));
+
+    const QString broken = media + QStringLiteral("/broken.avi");
+    touch(broken);
+    if (browsed) {
+        app->dialogs.fileAnswers = {broken};
+        Form1->SpeedButton3Click();
+    } else {
+        input->setFocus();
+        input->selectAll();
+        input->insert(broken);
+    }
+
+    QCOMPARE(app->dialogs.messages.size(), 1);
+    QCOMPARE(app->dialogs.messages[0].text, QStringLiteral("Cannot open media file %1.").arg(broken));
+    TMediaPlayer2 *player = Form4->Player();
+    QCOMPARE(player->FileName(), QString());
+    QCOMPARE(player->Duration(), 0.0);
+    QCOMPARE(app->media->calls.last(), QStringLiteral("Unload"));
+    QCOMPARE(memo->toPlainText(), QString());
+    for (const char *name : {"TrackBarSelStart", "TrackBarSelEnd"})
+        QCOMPARE(app->control<TTrackBar>(QString::fromLatin1(name))->maximum(), 0);
+    for (const char *name : {"EditSelStart", "EditSelEnd", "EditWidth", "EditHeight"})
+        QCOMPARE(app->control<TEdit>(QString::fromLatin1(name))->text(), QStringLiteral("(default)"));
+    QCOMPARE(player->SelectionStart(), 0.0);
+    QCOMPARE(player->SelectionEnd(), 0.0);
+    QCOMPARE(app->row(1), u'"' + broken + u'"');
+    QCOMPARE(app->row(5), QString());
+    QCOMPARE(app->row(15), QStringLiteral("0 0"));
+    QTest::qWait(20);
+    QCOMPARE(memo->toPlainText(), QString());
 }
 
 void SourceTest::startUpFocusEntersTheSourceBox()
