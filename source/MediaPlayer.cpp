@@ -151,11 +151,12 @@ void TMediaPlayer2::Pause()
     backend_->Pause();
 }
 
+// Stopping goes back to the start of the play range and rests there, its picture shown as after
+// opening.
 void TMediaPlayer2::Stop()
 {
-    backend_->Stop();
-    if (hasPlayRange())
-        backend_->SetPosition(selectionStart_);
+    backend_->Pause();
+    backend_->SetPosition(hasPlayRange() ? selectionStart_ : 0);
 }
 
 // Playback that reaches the end of the play range pauses there.

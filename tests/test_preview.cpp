@@ -162,8 +162,18 @@ void PreviewTest::playKeepsToThePlayRange()
     app->media->calls.clear();
     player->Play();
     QCOMPARE(app->media->calls, (QStringList{"SetPosition 5", "Play"}));
+
+    // Stop rests at the start of the play range, or of the media without one, showing its picture.
+    app->media->calls.clear();
+    QTest::mouseClick(player->findChild<QToolButton *>(QStringLiteral("StopButton")), Qt::LeftButton);
+    QCOMPARE(app->media->calls, (QStringList{"Pause", "SetPosition 5"}));
+    QVERIFY(!app->media->playing);
+    QVERIFY(playButton->isEnabled());
+    player->SetSelectionStart(0);
+    player->SetSelectionEnd(0);
+    backend->Advance(12);
     player->Stop();
-    QCOMPARE(app->media->position, 5.0);
+    QCOMPARE(app->media->position, 0.0);
 }
 
 void PreviewTest::previewIsDockedAtStart()
