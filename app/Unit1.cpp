@@ -31,6 +31,16 @@ const char *const UtilityMissingText =
     "Make sure you have installed the Microsoft Windows Media 8 Encoder Utility available from:\r"
     "Quillmark's own build: make build puts WM8EUTIL.EXE beside the program.";
 
+// The media information shows in the colours of the system's tooltips. A layout cannot name those
+// colours: a style sheet here knows no tooltip role of the palette.
+void showInToolTipColours(QWidget *widget)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::ToolTipBase));
+    palette.setColor(QPalette::Text, palette.color(QPalette::ToolTipText));
+    widget->setPalette(palette);
+}
+
 } // namespace
 
 TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>())
@@ -39,6 +49,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    showInToolTipColours(ui->Memo1);
     FormCreate();
 }
 
