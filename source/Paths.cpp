@@ -14,6 +14,8 @@
 #include "source/Unit4.h"
 #include "ui_Unit1.h"
 
+#include <QDir>
+
 namespace {
 
 const char *const NoFileSelected = "(No file selected)";
@@ -70,6 +72,19 @@ SourceKind classifySource(const QString &text)
     if (FileExists(text))
         return SourceKind::File;
     return DirectoryExists(text) ? SourceKind::Folder : SourceKind::None;
+}
+
+// Where the folder browser starts: in the folder the source names or the one that holds it, else in
+// the home folder.
+QString browseStartFolder(const QString &source)
+{
+    if (source.isEmpty() || source == QLatin1String(NoFileSelected))
+        return QDir::homePath();
+    const QString path = QDir::current().absoluteFilePath(source);
+    if (DirectoryExists(path))
+        return path;
+    const QString folder = ExtractFileDir(path);
+    return DirectoryExists(folder) ? folder : QDir::homePath();
 }
 
 } // namespace
@@ -174,7 +189,8 @@ void TForm1::EditInputExit()
 
 void TForm1::SpeedButton1Click()
 {
-    if (const auto folder = services().dialogs->BrowseFolder(QStringLiteral("Browse for source folder...")))
+    if (const auto folder = services().dialogs->BrowseFolder(QStringLiteral("Browse for source folder..."),
+                                                             browseStartFolder(ui->EditInput->text())))
         ui->EditInput->setText(*folder);
 }
 
@@ -186,7 +202,8 @@ void TForm1::SpeedButton3Click()
 
 void TForm1::SpeedButton2Click()
 {
-    if (const auto folder = services().dialogs->BrowseFolder(QStringLiteral("Browse for output folder...")))
+    if (const auto folder = services().dialogs->BrowseFolder(QStringLiteral("Browse for output folder..."),
+                                                             browseStartFolder(ui->EditInput->text())))
         ui->EditOutput->setText(*folder);
 }
 

@@ -7,10 +7,14 @@
 #include "app/Forms.h"
 #include "app/Unit1.h"
 #include "platform/Controls.h"
+#include "platform/QtDialogs.h"
 #include "source/MediaPlayer.h"
 #include "source/Unit4.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QListView>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QDir>
@@ -73,6 +77,10 @@ private slots:
     void browseCommands();
     void saveDialogPreselectsTheFilterOfTheSource_data();
     void saveDialogPreselectsTheFilterOfTheSource();
+    void folderBrowserStartsInTheSourceFolder_data();
+    void folderBrowserStartsInTheSourceFolder();
+    void fileDialogsShowTheFiltersAsWrittenAndMatchAnyCase_data();
+    void fileDialogsShowTheFiltersAsWrittenAndMatchAnyCase();
     void menuCommandsActWhileButtonsAreDisabled();
     void encodeWritesTheChosenPaths();
 
@@ -436,6 +444,85 @@ void SourceTest::saveDialogPreselectsTheFilterOfTheSource()
     input->setText(source);
     Form1->SpeedButton4Click();
     QCOMPARE(app->dialogs.fileDialogs.last().filterIndex, filter);
+}
+
+void SourceTest::folderBrowserStartsInTheSourceFolder_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("start");
+    QTest::newRow("a file: its folder") << "Media/clip.avi" << "Media";
+    QTest::newRow("a folder: that folder") << "Media" << "Media";
+    QTest::newRow("a missing file: the folder that would hold it") << "Media/gone.avi" << "Media";
+    QTest::newRow("nothing: home") << "" << "~";
+    QTest::newRow("the placeholder: home") << "(No file selected)" << "~";
+    QTest::newRow("a missing folder: home") << "Gone/clip.avi" << "~";
+}
+
+void SourceTest::folderBrowserStartsInTheSourceFolder()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, start);
+    touch(media + QStringLiteral("/clip.avi"));
+    app->media->files.insert(media + QStringLiteral("/clip.avi"), MediaFacts{});
+    input->setText(source.isEmpty() || source.startsWith(u'(') ? source : app->appPath(source));
+    const QString expected = start == QLatin1String("~") ? QDir::homePath() : app->appPath(start);
+
+    Form1->SpeedButton1Click();
+    Form1->SpeedButton2Click();
+    QCOMPARE(app->dialogs.folderStarts, (QStringList{expected, expected}));
+}
+
+// The real dialog: its filter list reads as the program writes it, and each filter shows the files of
+// its types whatever the letter case of their names.
+void SourceTest::fileDialogsShowTheFiltersAsWrittenAndMatchAnyCase_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QStringList>("shownFilters");
+    QTest::addColumn<QStringList>("listed");
+    QTest::newRow("open") << false
+                          << QStringList{"Supported media (*.AVI;*.WAV)", "Audio (*.WAV)", "Video (*.AVI)", "All files"}
+                          << QStringList{"a.avi", "B.AVI", "c.Wav", "d.WAV"};
+    QTest::newRow("save") << true
+                          << QStringList{"Windows Media Audio (*.WMA)", "Windows Media Video (*.WMV)", "All files"}
+                          << QStringList{"e.wmv", "F.WMV"};
+}
+
+void SourceTest::fileDialogsShowTheFiltersAsWrittenAndMatchAnyCase()
+{
+    QFETCH(bool, save);
+    QFETCH(QStringList, shownFilters);
+    QFETCH(QStringList, listed);
+    for (const char *name : {"a.avi", "B.AVI", "c.Wav", "d.WAV", "e.wmv", "F.WMV", "g.mp3", "h.avi.txt"})
+        touch(media + u'/' + QString::fromLatin1(name));
+    app->dialogs.fileAnswers = {QString()};
+    if (save)
+        Form1->SpeedButton4Click();
+    else
+        Form1->SpeedButton3Click();
+
+    QFileDialog dialog;
+    SetUpFileDialog(dialog, app->dialogs.fileDialogs.last(), save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setDirectory(media);
+    dialog.show();
+    auto *filters = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+    QStringList shown;
+    for (int row = 0; row < filters->count(); ++row)
+        shown.append(filters->itemText(row));
+    QCOMPARE(shown, shownFilters);
+    QCOMPARE(filters->currentIndex(), save ? 1 : 0);
+
+    auto *files = dialog.findChild<QListView *>(QStringLiteral("listView"));
+    const auto names = [&] {
+        QStringList seen;
+        for (int row = 0; row < files->model()->rowCount(files->rootIndex()); ++row) {
+            const QModelIndex index = files->model()->index(row, 0, files->rootIndex());
+            if (!files->isRowHidden(row))
+                seen.append(index.data().toString());
+        }
+        seen.sort(Qt::CaseInsensitive);
+        return seen;
+    };
+    QTRY_COMPARE(names(), listed);
 }
 
 void SourceTest::menuCommandsActWhileButtonsAreDisabled()
