@@ -78,9 +78,9 @@ SourceKind classifySource(const QString &text)
 // the home folder.
 QString browseStartFolder(const QString &source)
 {
-    if (source.isEmpty() || source == QLatin1String(NoFileSelected))
+    if (source == QLatin1String(NoFileSelected))
         return QDir::homePath();
-    const QString path = QDir::current().absoluteFilePath(source);
+    const QString path = AbsolutePath(source);
     if (DirectoryExists(path))
         return path;
     const QString folder = ExtractFileDir(path);
@@ -89,12 +89,14 @@ QString browseStartFolder(const QString &source)
 
 } // namespace
 
-// The value goes into the row as it stands: a path may hold any text, "(default)" included.
+// The value goes into the row as it stands, "(default)" included, but absolute: the utility runs in
+// the program's folder, where a path typed relative to the folder the program was started in would
+// name another file or none.
 void StorePathParam(QLineEdit *box)
 {
     const QString text = box->text();
     const bool named = !text.isEmpty() && text != QLatin1String(NoFileSelected);
-    Form3->Table().SetValue(box->property("Tag").toInt(), named ? u'"' + text + u'"' : QString());
+    Form3->Table().SetValue(box->property("Tag").toInt(), named ? u'"' + AbsolutePath(text) + u'"' : QString());
 }
 
 void TForm1::EditInputChange()
@@ -159,10 +161,12 @@ void TForm1::UseSourceFile(const QString &source)
     }
 }
 
+// The output folder is proposed beside the absolute source folder: a bare folder name has no folder
+// part, and the proposal would otherwise land in the root folder.
 void TForm1::UseSourceFolder(const QString &source)
 {
     EnableBrowseButtons(false, true);
-    ui->EditOutput->setText(BuildOutputName(source, outputFolderMiddle()));
+    ui->EditOutput->setText(BuildOutputName(AbsolutePath(source), outputFolderMiddle()));
 }
 
 void TForm1::EditOutputChange()

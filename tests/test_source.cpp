@@ -73,6 +73,7 @@ private slots:
     void failedOpenForgetsTheFileBefore();
     void startUpFocusEntersTheSourceBox();
     void menuByKeyboardLeavesTheSourceBoxEntered();
+    void relativePathsAreStoredAbsolute();
 
     void browseCommands();
     void saveDialogPreselectsTheFilterOfTheSource_data();
@@ -385,6 +386,30 @@ void SourceTest::menuByKeyboardLeavesTheSourceBoxEntered()
     QTest::keyClick(input, Qt::Key_Tab);
     QCOMPARE(input->text(), QStringLiteral("(No file selected)"));
     QCOMPARE(app->row(1), QString());
+}
+
+// Paths typed relative to the folder the program was started in are stored absolute, so that the
+// utility, which runs in the program's folder, finds them.
+void SourceTest::relativePathsAreStoredAbsolute()
+{
+    const QString started = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(media));
+    touch(media + QStringLiteral("/my clip.avi"));
+    app->media->files.insert(QStringLiteral("my clip.avi"), MediaFacts{});
+    QVERIFY(QDir().mkpath(QStringLiteral("Clips")));
+
+    input->setText(QStringLiteral("Clips"));
+    QCOMPARE(output->text(), media + QStringLiteral("/encoded/Clips"));
+    QCOMPARE(app->row(1), u'"' + media + QStringLiteral("/Clips\""));
+
+    input->setText(QStringLiteral("my clip.avi"));
+    QCOMPARE(output->text(), QStringLiteral("my clip.wmv"));
+    output->setText(QStringLiteral("../out/./mine.wmv"));
+    Form1->EncodeButtonClick();
+    QVERIFY(QDir::setCurrent(started));
+
+    QCOMPARE(app->appFile(QStringLiteral("tmpconfig.weu")),
+             ("-input \"" + media + "/my clip.avi\"\r\n-output \"" + app->appDir + "/out/mine.wmv\"\r\n").toUtf8());
 }
 
 void SourceTest::browseCommands()
