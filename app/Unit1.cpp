@@ -26,10 +26,21 @@ const char *const QualityHint =
     "Target video quality.\n\nIn CBR modes 0 is the smoothest motion and 100 represent the crispest images.\n"
     "In VBR mode 2 this setting represent the target quality for the entire sequence.";
 
+// The utility comes with Quillmark here: the last line says where an installed user gets it back.
 const char *const UtilityMissingText =
     "Unable to locate the Microsoft Windows Media 8 Encoder Utility (WM8EUTIL.EXE).\r\r"
     "Make sure you have installed the Microsoft Windows Media 8 Encoder Utility available from:\r"
-    "Quillmark's own build: make build puts WM8EUTIL.EXE beside the program.";
+    "the Quillmark package: reinstall Quillmark, or put WM8EUTIL.EXE in %1.";
+
+// The media information shows in the colours of the system's tooltips. A layout cannot name those
+// colours: a style sheet here knows no tooltip role of the palette.
+void showInToolTipColours(QWidget *widget)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::ToolTipBase));
+    palette.setColor(QPalette::Text, palette.color(QPalette::ToolTipText));
+    widget->setPalette(palette);
+}
 
 } // namespace
 
@@ -39,6 +50,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::T
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    showInToolTipColours(ui->Memo1);
     FormCreate();
 }
 
@@ -71,7 +83,7 @@ void TForm1::FormShow()
 
     if (!UtilityPresent()) {
         services().dialogs->Message(QStringLiteral("Essential files not found!"),
-                                    QString::fromLatin1(UtilityMissingText), MessageIcon::Error);
+                                    QString::fromLatin1(UtilityMissingText).arg(AppDir), MessageIcon::Error);
         Application()->Terminate();
     }
 }

@@ -102,6 +102,8 @@ private:
     void SetClientHeight(int height);
     bool UtilityPresent() const;
 
+    void ForgetMedia();
+
     void UseSource();
     void UseSourceFile(const QString &source);
     void UseSourceFolder(const QString &source);
@@ -117,6 +119,7 @@ private:
     void StoreSection(TEdit *box);
     void HighlightSection();
     void SetPlayRange(bool start, double seconds);
+    void PlaySection();
     void SectionKeyPress(const SectionSide &side, QChar &Key);
     bool AcceptableSectionTime(const SectionSide &side) const;
     void ApplySectionTime(const SectionSide &side);

@@ -66,3 +66,9 @@ bool StoreParam(QObject *control, const QString &explicitValue)
     Form3->Table().SetValue(row, value);
     return true;
 }
+
+void ResetToDefault(QLineEdit *box)
+{
+    box->setText(QStringLiteral("(default)"));
+    StoreParam(box, QStringLiteral("!"));
+}

@@ -4,6 +4,8 @@
 #include "platform/WindowPlacement.h"
 #include "ui_Unit3.h"
 
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QShowEvent>
 
 TForm3::TForm3(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TForm3>()), table_(new ParamTable(this))
@@ -26,4 +28,16 @@ void TForm3::showEvent(QShowEvent *event)
     if (!shownBefore_)
         ui->Button2->setFocus();
     shownBefore_ = true;
+}
+
+// Enter presses the button that has the focus. Neither button is the dialog's default, so Enter
+// anywhere else (ending the edit of a cell, say) presses nothing.
+void TForm3::keyPressEvent(QKeyEvent *event)
+{
+    auto *button = qobject_cast<QPushButton *>(focusWidget());
+    if (button && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        button->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }

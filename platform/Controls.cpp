@@ -1,40 +1,49 @@
 #include "platform/Controls.h"
 
 #include <QFocusEvent>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionSlider>
-#include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
 
-// Focus that comes and goes with the window's activation or a popup menu is not a move of the focus
-// inside the program.
+// Focus that goes with the window's deactivation, to a popup, or to the menu bar taking the keyboard
+// (Alt and a menu's letter) is not the user leaving the box: the focus comes back to it afterwards.
 bool isFocusMove(const QFocusEvent &event)
 {
-    return event.reason() != Qt::ActiveWindowFocusReason && event.reason() != Qt::PopupFocusReason;
+    return event.reason() != Qt::ActiveWindowFocusReason && event.reason() != Qt::PopupFocusReason &&
+           event.reason() != Qt::MenuBarFocusReason;
 }
 
 } // namespace
 
 // --- TEdit ---------------------------------------------------------------------------------------
 
+// A box is entered whenever it gets the focus without holding it already, also when its window first
+// gives it the focus on being activated; the focus it keeps through a deactivation is no new entry.
 void TEdit::focusInEvent(QFocusEvent *event)
 {
     QLineEdit::focusInEvent(event);
-    if (isFocusMove(*event))
-        emit entered();
+    if (holdsFocus_)
+        return;
+    holdsFocus_ = true;
+    emit entered();
 }
 
+// The menu bar lends the focus as a popup does, and the selection stays as it does for a popup, so
+// that typing on afterwards still replaces a selected placeholder.
 void TEdit::focusOutEvent(QFocusEvent *event)
 {
-    QLineEdit::focusOutEvent(event);
-    if (isFocusMove(*event))
-        emit exited();
+    QFocusEvent lent(QEvent::FocusOut,
+                     event->reason() == Qt::MenuBarFocusReason ? Qt::PopupFocusReason : event->reason());
+    QLineEdit::focusOutEvent(&lent);
+    if (!holdsFocus_ || !isFocusMove(*event))
+        return;
+    holdsFocus_ = false;
+    emit exited();
 }
 
 void TEdit::mouseReleaseEvent(QMouseEvent *event)
@@ -217,73 +226,4 @@ bool TUpDown::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
-}
-
-// --- TStringGrid ---------------------------------------------------------------------------------
-
-namespace {
-
-// Paints the first column as fixed cells, in the colour of buttons.
-class FixedColumnDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        if (index.column() == 0) {
-            painter->fillRect(option.rect, option.palette.button());
-            QStyleOptionViewItem fixed = option;
-            fixed.state &= ~QStyle::State_Selected;
-            QStyledItemDelegate::paint(painter, fixed, index);
-            return;
-        }
-        QStyledItemDelegate::paint(painter, option, index);
-    }
-};
-
-} // namespace
-
-TStringGrid::TStringGrid(QWidget *parent) : QTableView(parent)
-{
-    setItemDelegate(new FixedColumnDelegate(this));
-    setShowGrid(false);
-    setTabKeyNavigation(true);
-    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                    QAbstractItemView::AnyKeyPressed);
-    setSelectionMode(QAbstractItemView::ContiguousSelection);
-    verticalHeader()->hide();
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(18);
-    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    horizontalHeader()->setStretchLastSection(false);
-    horizontalHeader()->setHighlightSections(false);
-}
-
-QString TStringGrid::ColWidths() const
-{
-    QStringList widths;
-    for (int width : colWidths_)
-        widths.append(QString::number(width));
-    return widths.join(u',');
-}
-
-void TStringGrid::setColWidths(const QString &widths)
-{
-    colWidths_.clear();
-    for (const QString &width : widths.split(u',', Qt::SkipEmptyParts))
-        colWidths_.append(width.trimmed().toInt());
-    applyColWidths();
-}
-
-void TStringGrid::setModel(QAbstractItemModel *model)
-{
-    QTableView::setModel(model);
-    applyColWidths();
-}
-
-void TStringGrid::applyColWidths()
-{
-    for (int column = 0; column < colWidths_.size(); ++column)
-        setColumnWidth(column, colWidths_[column]);
 }

@@ -3,14 +3,14 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSlider>
-#include <QTableView>
 #include <QWidget>
 
 class QToolButton;
 
 // An edit box with the events the handlers rely on: entered and exited when the focus moves within
-// the program (not when another application takes it), clicked on a mouse click, and keyPressed for
-// every character typed, which the handler can swallow by setting it to 0.
+// the program (not when another window, a popup or the menu bar takes it for a while), clicked on a
+// mouse click, and keyPressed for every character typed, which the handler can swallow by setting it
+// to 0.
 class TEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -27,6 +27,9 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    bool holdsFocus_ = false;
 };
 
 // The character a key press types, as the keyboard gives it to an edit box: Enter is 13, Backspace 8,
@@ -122,23 +125,4 @@ private:
     int increment_ = 1;
     int position_ = 0;
     bool watchingKeys_ = false;
-};
-
-// A string grid on a table model: a fixed header row, a fixed first column, rows 18 pixels high, no
-// grid lines drawn, cells edited in place, Tab moving from cell to cell, columns resized by dragging.
-// ColWidths gives the column widths, separated by commas.
-class TStringGrid : public QTableView {
-    Q_OBJECT
-    Q_PROPERTY(QString ColWidths READ ColWidths WRITE setColWidths)
-public:
-    explicit TStringGrid(QWidget *parent = nullptr);
-
-    QString ColWidths() const;
-    void setColWidths(const QString &widths);
-    void setModel(QAbstractItemModel *model) override;
-
-private:
-    void applyColWidths();
-
-    QList<int> colWidths_;
 };

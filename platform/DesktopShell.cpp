@@ -27,11 +27,10 @@ QStringList splitParameters(const QString &text)
     return QStringList{text.mid(first, end - first)} + SplitBatchArguments(text.mid(end));
 }
 
-// Starts the first word of command (a program name or path) with the rest of its words and the
-// arguments, detached, in folder.
-bool startDetached(const QString &command, const QStringList &arguments, const QString &folder)
+// Starts the program named by the first word with the other words and the arguments, detached, in
+// folder.
+bool startDetached(QStringList words, const QStringList &arguments, const QString &folder)
 {
-    QStringList words = QProcess::splitCommand(command);
     if (words.isEmpty())
         return false;
     const QString program = QStandardPaths::findExecutable(words.takeFirst());
@@ -46,16 +45,19 @@ void reportNothingStarted(const QString &file, const QStringList &tried)
                                 MessageIcon::Error);
 }
 
-// The terminals to try, in order.
-QStringList terminalCandidates()
+// The words of a terminal setting, read as a shell reads "$TERMINAL": the whole text (blanks around
+// it aside) names the program when there is one by that name, so that a path with blanks stays whole;
+// otherwise it is a command line of its own, split at blanks with quotes keeping a path whole
+// ("my-term --hold").
+QStringList terminalWords(const QString &setting)
 {
-    QStringList candidates;
-    const QString chosen = GetEnvVar(QStringLiteral("TERMINAL"));
-    if (!chosen.trimmed().isEmpty())
-        candidates.append(chosen);
-    candidates << QStringLiteral("x-terminal-emulator") << QStringLiteral("xterm");
-    return candidates;
+    const QString whole = setting.trimmed();
+    if (!QStandardPaths::findExecutable(whole).isEmpty())
+        return {whole};
+    return QProcess::splitCommand(whole);
 }
+
+const QStringList FallbackTerminals{QStringLiteral("x-terminal-emulator"), QStringLiteral("xterm")};
 
 } // namespace
 
@@ -69,18 +71,30 @@ void DesktopShell::Open(const QString &file, const QString &parameters, const QS
         OpenDocument(file, folder);
 }
 
+// The terminal the user chose in $TERMINAL comes first; one that cannot be started is reported before
+// the usual terminals are tried in its place.
 void DesktopShell::OpenBatchFile(const QString &file, const QString &parameters, const QString &folder)
 {
     const QStringList command = QStringList{QStringLiteral("-e"), interpreterPath_, file} + splitParameters(parameters);
-    const QStringList terminals = terminalCandidates();
-    for (const QString &terminal : terminals)
-        if (startDetached(terminal, command, folder))
+    QStringList tried;
+    if (const QString chosen = GetEnvVar(QStringLiteral("TERMINAL")); !chosen.trimmed().isEmpty()) {
+        if (startDetached(terminalWords(chosen), command, folder))
             return;
-    reportNothingStarted(file, terminals);
+        services().dialogs->Message(QStringLiteral("Shell"),
+                                    QStringLiteral("Cannot start the terminal that TERMINAL names: %1.\r\r"
+                                                   "Trying %2 instead.")
+                                        .arg(chosen, FallbackTerminals.join(QStringLiteral(", then "))),
+                                    MessageIcon::Warning);
+        tried.append(chosen);
+    }
+    for (const QString &terminal : FallbackTerminals)
+        if (startDetached({terminal}, command, folder))
+            return;
+    reportNothingStarted(file, tried + FallbackTerminals);
 }
 
 void DesktopShell::OpenDocument(const QString &file, const QString &folder)
 {
-    if (!startDetached(QStringLiteral("xdg-open"), {file}, folder))
+    if (!startDetached({QStringLiteral("xdg-open")}, {file}, folder))
         reportNothingStarted(file, {QStringLiteral("xdg-open")});
 }

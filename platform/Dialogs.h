@@ -30,8 +30,9 @@ public:
     virtual std::optional<QString> OpenFile(const FileDialogSpec &spec) = 0;
     virtual std::optional<QString> SaveFile(const FileDialogSpec &spec) = 0;
 
-    // The folder browser: the confirmed folder's full path, or nothing when cancelled.
-    virtual std::optional<QString> BrowseFolder(const QString &prompt) = 0;
+    // The folder browser, opened in startFolder: the confirmed folder's full path, or nothing when
+    // cancelled.
+    virtual std::optional<QString> BrowseFolder(const QString &prompt, const QString &startFolder) = 0;
 
     // Shows one of the program's own dialog windows modally; returns its result (QDialog::Accepted
     // or QDialog::Rejected).

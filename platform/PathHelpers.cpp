@@ -121,6 +121,13 @@ QString BuildOutputName(const QString &source, const QString &middle, PathStyle 
     return collapseDoubledSeparators(ExtractFileDir(source, style) + middle + ExtractFileName(source, style), style);
 }
 
+QString AbsolutePath(const QString &path)
+{
+    if (path.isEmpty() || QDir::isAbsolutePath(path))
+        return path;
+    return QDir::cleanPath(QDir::current().absoluteFilePath(path));
+}
+
 bool FileExists(const QString &path)
 {
     if (path.isEmpty() || holdsNul(path))

@@ -40,6 +40,10 @@ QString JoinPath(const QString &folder, const QString &name, PathStyle style = N
 // (twice, left to right): C:\Media\Clips with \encoded\ gives C:\Media\encoded\Clips.
 QString BuildOutputName(const QString &source, const QString &middle, PathStyle style = NativePathStyle);
 
+// The path made absolute against the current folder, which is the folder the program was started in
+// (nothing changes it); an absolute path and the empty text come back as they are.
+QString AbsolutePath(const QString &path);
+
 // Existence tests. FileExists is false for a folder; wildcard characters are ordinary characters.
 bool FileExists(const QString &path);
 bool DirectoryExists(const QString &path);

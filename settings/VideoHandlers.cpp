@@ -12,14 +12,6 @@ namespace {
 
 const char *const Default = "(default)";
 
-// A box the program resets shows "(default)", and its row is cleared with it, so that what the window
-// shows is what is encoded.
-void resetToDefault(QLineEdit *box)
-{
-    box->setText(QString::fromLatin1(Default));
-    StoreParam(box, QStringLiteral("!"));
-}
-
 } // namespace
 
 QList<QLineEdit *> TForm1::NumericBoxes() const
@@ -35,9 +27,9 @@ void TForm1::ComboBoxModeChange()
         ui->EditBitrate->setEnabled(mode->bitrateEnabled);
         ui->EditBuffer->setEnabled(mode->bufferEnabled);
         if (!mode->bitrateEnabled)
-            resetToDefault(ui->EditBitrate);
+            ResetToDefault(ui->EditBitrate);
         if (!mode->bufferEnabled)
-            resetToDefault(ui->EditBuffer);
+            ResetToDefault(ui->EditBuffer);
         ui->TrackBarQuality->setEnabled(mode->qualityEnabled);
     }
     StoreParam(ui->ComboBoxMode, index == 0 ? QString() : QString::number(index - 1));
@@ -124,9 +116,9 @@ void TForm1::ComboBoxPreprocChange()
     const int index = ui->ComboBoxPreproc->ItemIndex();
     if (const auto method = DeinterlaceMethod(index)) {
         if (method->resetWidth)
-            resetToDefault(ui->EditWidth);
+            ResetToDefault(ui->EditWidth);
         if (method->resetHeight)
-            resetToDefault(ui->EditHeight);
+            ResetToDefault(ui->EditHeight);
         if (method->resetFramerate) {
             ui->ComboBoxFramerate->SetItemIndex(0);
             StoreParam(ui->ComboBoxFramerate, QString());

@@ -94,11 +94,6 @@ void AvMediaBackend::Pause()
     player_->pause();
 }
 
-void AvMediaBackend::Stop()
-{
-    player_->stop();
-}
-
 bool AvMediaBackend::Playing() const
 {
     return player_->playbackState() == QMediaPlayer::PlayingState;

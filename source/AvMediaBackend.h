@@ -20,7 +20,6 @@ public:
     void Unload() override;
     void Play() override;
     void Pause() override;
-    void Stop() override;
     bool Playing() const override;
     double Position() const override;
     void SetPosition(double seconds) override;

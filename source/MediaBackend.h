@@ -21,7 +21,6 @@ public:
 
     virtual void Play() = 0;
     virtual void Pause() = 0;
-    virtual void Stop() = 0;
     virtual bool Playing() const = 0;
     virtual double Position() const = 0;   // seconds
     virtual void SetPosition(double seconds) = 0;

@@ -1,5 +1,6 @@
 #include "source/MediaPlayer.h"
 
+#include "platform/Failure.h"
 #include "platform/Services.h"
 
 #include <QHBoxLayout>
@@ -69,9 +70,16 @@ TMediaPlayer2::TMediaPlayer2(QWidget *parent)
 
 TMediaPlayer2::~TMediaPlayer2() = default;
 
+// A file that cannot be opened also drops the one shown before: the player then describes no file
+// rather than the wrong one.
 void TMediaPlayer2::Open(const QString &path)
 {
-    facts_ = backend_->Load(path);
+    try {
+        facts_ = backend_->Load(path);
+    } catch (const Failure &) {
+        SetFileName(QString());
+        throw;
+    }
     fileName_ = path;
     positionBar_->setRange(0, int(qMin(facts_.duration * 1000, 2e9)));
     positionBar_->setEnabled(true);
@@ -94,6 +102,8 @@ void TMediaPlayer2::SetFileName(const QString &path)
         Open(path);
         return;
     }
+    if (fileName_.isEmpty())
+        return;
     backend_->Unload();
     fileName_.clear();
     facts_ = MediaFacts();
@@ -141,11 +151,12 @@ void TMediaPlayer2::Pause()
     backend_->Pause();
 }
 
+// Stopping goes back to the start of the play range and rests there, its picture shown as after
+// opening.
 void TMediaPlayer2::Stop()
 {
-    backend_->Stop();
-    if (hasPlayRange())
-        backend_->SetPosition(selectionStart_);
+    backend_->Pause();
+    backend_->SetPosition(hasPlayRange() ? selectionStart_ : 0);
 }
 
 // Playback that reaches the end of the play range pauses there.

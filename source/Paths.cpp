@@ -14,6 +14,8 @@
 #include "source/Unit4.h"
 #include "ui_Unit1.h"
 
+#include <QDir>
+
 namespace {
 
 const char *const NoFileSelected = "(No file selected)";
@@ -72,14 +74,29 @@ SourceKind classifySource(const QString &text)
     return DirectoryExists(text) ? SourceKind::Folder : SourceKind::None;
 }
 
+// Where the folder browser starts: in the folder the source names or the one that holds it, else in
+// the home folder.
+QString browseStartFolder(const QString &source)
+{
+    if (source == QLatin1String(NoFileSelected))
+        return QDir::homePath();
+    const QString path = AbsolutePath(source);
+    if (DirectoryExists(path))
+        return path;
+    const QString folder = ExtractFileDir(path);
+    return DirectoryExists(folder) ? folder : QDir::homePath();
+}
+
 } // namespace
 
-// The value goes into the row as it stands: a path may hold any text, "(default)" included.
+// The value goes into the row as it stands, "(default)" included, but absolute: the utility runs in
+// the program's folder, where a path typed relative to the folder the program was started in would
+// name another file or none.
 void StorePathParam(QLineEdit *box)
 {
     const QString text = box->text();
     const bool named = !text.isEmpty() && text != QLatin1String(NoFileSelected);
-    Form3->Table().SetValue(box->property("Tag").toInt(), named ? u'"' + text + u'"' : QString());
+    Form3->Table().SetValue(box->property("Tag").toInt(), named ? u'"' + AbsolutePath(text) + u'"' : QString());
 }
 
 void TForm1::EditInputChange()
@@ -134,6 +151,7 @@ void TForm1::UseSourceFile(const QString &source)
             player->Open(source);
         } catch (const Failure &) {
             StorePathParam(ui->EditInput);
+            ForgetMedia();
             throw;
         }
     }
@@ -143,10 +161,12 @@ void TForm1::UseSourceFile(const QString &source)
     }
 }
 
+// The output folder is proposed beside the absolute source folder: a bare folder name has no folder
+// part, and the proposal would otherwise land in the root folder.
 void TForm1::UseSourceFolder(const QString &source)
 {
     EnableBrowseButtons(false, true);
-    ui->EditOutput->setText(BuildOutputName(source, outputFolderMiddle()));
+    ui->EditOutput->setText(BuildOutputName(AbsolutePath(source), outputFolderMiddle()));
 }
 
 void TForm1::EditOutputChange()
@@ -173,7 +193,8 @@ void TForm1::EditInputExit()
 
 void TForm1::SpeedButton1Click()
 {
-    if (const auto folder = services().dialogs->BrowseFolder(QStringLiteral("Browse for source folder...")))
+    if (const auto folder = services().dialogs->BrowseFolder(QStringLiteral("Browse for source folder..."),
+                                                             browseStartFolder(ui->EditInput->text())))
         ui->EditInput->setText(*folder);
 }
 
@@ -185,7 +206,8 @@ void TForm1::SpeedButton3Click()
 
 void TForm1::SpeedButton2Click()
 {
-    if (const auto folder = services().dialogs->BrowseFolder(QStringLiteral("Browse for output folder...")))
+    if (const auto folder = services().dialogs->BrowseFolder(QStringLiteral("Browse for output folder..."),
+                                                             browseStartFolder(ui->EditInput->text())))
         ui->EditOutput->setText(*folder);
 }
 

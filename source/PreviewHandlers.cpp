@@ -4,6 +4,7 @@
 #include "params/Encode.h"
 #include "params/ParamNames.h"
 #include "params/ParamTable.h"
+#include "params/StoreParam.h"
 #include "params/Unit3.h"
 #include "platform/Application.h"
 #include "platform/PathHelpers.h"
@@ -12,6 +13,8 @@
 #include "source/SectionTimes.h"
 #include "source/Unit4.h"
 #include "ui_Unit1.h"
+
+#include <QSignalBlocker>
 
 void TForm1::ShowNewStream(const TMediaPlayer2 &player)
 {
@@ -39,6 +42,26 @@ void TForm1::ShowNewStream(const TMediaPlayer2 &player)
         ui->EditHeight->setText(QString::number(facts.height));
         ui->EditWidth->setText(QString::number(facts.width));
     }
+}
+
+// What the window showed of a file the player could not open in its place gives way, so that nothing
+// describes the file that is gone: no media information, a section of no length with the times at
+// "(default)" (the whole source), and no picture size.
+void TForm1::ForgetMedia()
+{
+    ui->Memo1->clear();
+    for (TTrackBar *bar : {ui->TrackBarSelStart, ui->TrackBarSelEnd}) {
+        const QSignalBlocker quiet(bar);
+        bar->setRange(0, 0);
+        bar->setSelStart(0);
+        bar->setSelEnd(0);
+    }
+    for (TEdit *box : {ui->EditSelStart, ui->EditSelEnd})
+        box->setText(QStringLiteral("(default)"));
+    lastGoodStart_ = lastGoodEnd_ = QStringLiteral("(default)");
+    PlaySection();
+    ResetToDefault(ui->EditWidth);
+    ResetToDefault(ui->EditHeight);
 }
 
 // The menu entry's check mark has already switched when this runs: unchecked now means the player

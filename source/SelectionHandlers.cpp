@@ -78,6 +78,15 @@ void TForm1::SetPlayRange(bool start, double seconds)
         start ? player->SetSelectionStart(seconds) : player->SetSelectionEnd(seconds);
 }
 
+// Off, the section leaves the preview the whole source; on, the preview plays the section the boxes
+// name, as -time encodes it (a box without a time counts as 0, an end of 0 being the source's end).
+void TForm1::PlaySection()
+{
+    const bool section = ui->CheckBox2->isChecked();
+    SetPlayRange(true, section ? ReadSeconds(ui->EditSelStart->text()).value_or(0) : 0);
+    SetPlayRange(false, section ? ReadSeconds(ui->EditSelEnd->text()).value_or(0) : 0);
+}
+
 void TForm1::CheckBox2Click()
 {
     const bool section = ui->CheckBox2->isChecked();
@@ -88,6 +97,7 @@ void TForm1::CheckBox2Click()
         ui->TrackBarSelEnd->setEnabled(section);
     }
     StoreSection(ui->EditSelStart);
+    PlaySection();
 }
 
 void TForm1::EditSelStartChange()
@@ -142,7 +152,9 @@ void TForm1::EditSelEndExit()
 }
 
 // A typed time is refused when it would not keep the start before the end, or, while a source is open,
-// when it lies beyond the length of the media.
+// when the start does not lie inside the media or the end lies beyond the end the track bars reach: the
+// length in whole seconds, which can be a little more than the media's own (the bars of 3.5 seconds
+// end at 4). The utility ends such a section at the end of the source.
 bool TForm1::AcceptableSectionTime(const SectionSide &side) const
 {
     const TMediaPlayer2 *player = Form4->Player();
@@ -151,8 +163,11 @@ bool TForm1::AcceptableSectionTime(const SectionSide &side) const
     if (!otherTimed && !lengthKnown)
         return true;
     const double seconds = secondsOf(side.box->text());
-    if (lengthKnown && (side.start ? seconds >= player->Duration() : seconds > player->Duration()))
-        return false;
+    if (lengthKnown) {
+        const double lastEnd = qMax(player->Duration(), double(ui->TrackBarSelEnd->maximum()));
+        if (side.start ? seconds >= player->Duration() : seconds > lastEnd)
+            return false;
+    }
     if (!otherTimed)
         return true;
     const double other = secondsOf(side.otherBox->text());

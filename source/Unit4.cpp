@@ -11,6 +11,7 @@ namespace {
 
 constexpr Qt::WindowFlags FloatingFlags = Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
                                           Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint;
+constexpr QPoint FirstFloatingPlace(199, 324);
 
 } // namespace
 
@@ -18,8 +19,10 @@ TForm4::TForm4(QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::TForm4>()), dropOutline_(new QRubberBand(QRubberBand::Rectangle))
 {
     ui->setupUi(this);
+    // The window first floats at this place with the layout's size (the layout gives a window its
+    // size, not its place).
+    floatingGeometry_ = QRect(FirstFloatingPlace, size());
     setWindowFlags(FloatingFlags);
-    floatingGeometry_ = geometry();
 }
 
 TForm4::~TForm4()
@@ -39,7 +42,7 @@ bool TForm4::Docked() const
 
 void TForm4::ManualDock(QWidget *site)
 {
-    if (!Docked())
+    if (!Docked() && isVisible())
         floatingGeometry_ = geometry();
     dockSite_ = site;
     setParent(site, Qt::Widget);

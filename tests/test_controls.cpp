@@ -21,6 +21,8 @@ private slots:
     void editKeyPressCanSwallow_data();
     void editKeyPressCanSwallow();
     void editEnterExitAndClick();
+    void editKeepsItsEntryWhileTheFocusIsLent_data();
+    void editKeepsItsEntryWhileTheFocusIsLent();
     void listChangesOnlyByTheUser();
     void editableListReportsTypedText();
     void upDownStepsWithinItsRange();
@@ -86,24 +88,51 @@ void ControlsTest::editEnterExitAndClick()
     auto *second = new TEdit(window);
     window->layout()->addWidget(first);
     window->layout()->addWidget(second);
+    QSignalSpy firstEntered(first, &TEdit::entered);
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(window));
+    // The box the window gives the focus to when it first comes up is entered like any other.
+    QVERIFY(first->hasFocus());
+    QCOMPARE(firstEntered.size(), 1);
+
     QSignalSpy entered(second, &TEdit::entered);
     QSignalSpy exited(second, &TEdit::exited);
     QSignalSpy clicked(second, &TEdit::clicked);
-
-    first->setFocus(Qt::TabFocusReason);
     QTest::mouseClick(second, Qt::LeftButton);
     QCOMPARE(entered.size(), 1);
     QCOMPARE(clicked.size(), 1);
     QTest::keyClick(second, Qt::Key_Tab);
     QCOMPARE(exited.size(), 1);
-
-    // Focus that leaves with the window's activation is no move inside the program.
     second->setFocus(Qt::TabFocusReason);
-    QFocusEvent deactivation(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
-    QCoreApplication::sendEvent(second, &deactivation);
-    QCOMPARE(exited.size(), 1);
+    QCOMPARE(entered.size(), 2);
+}
+
+// The focus the box lends to another window, a popup or the menu bar comes back to it: no exit and
+// no second entry.
+void ControlsTest::editKeepsItsEntryWhileTheFocusIsLent_data()
+{
+    QTest::addColumn<int>("reason");
+    QTest::newRow("the window deactivated") << int(Qt::ActiveWindowFocusReason);
+    QTest::newRow("a popup menu") << int(Qt::PopupFocusReason);
+    QTest::newRow("the menu bar taking the keyboard") << int(Qt::MenuBarFocusReason);
+}
+
+void ControlsTest::editKeepsItsEntryWhileTheFocusIsLent()
+{
+    QFETCH(int, reason);
+    auto *edit = new TEdit(window);
+    window->layout()->addWidget(edit);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QSignalSpy entered(edit, &TEdit::entered);
+    QSignalSpy exited(edit, &TEdit::exited);
+
+    QFocusEvent out(QEvent::FocusOut, Qt::FocusReason(reason));
+    QCoreApplication::sendEvent(edit, &out);
+    QFocusEvent back(QEvent::FocusIn, Qt::FocusReason(reason));
+    QCoreApplication::sendEvent(edit, &back);
+    QCOMPARE(exited.size(), 0);
+    QCOMPARE(entered.size(), 0);
 }
 
 void ControlsTest::listChangesOnlyByTheUser()

@@ -7,6 +7,7 @@
 #include "app/Unit1.h"
 #include "params/Unit3.h"
 #include "platform/Controls.h"
+#include "platform/StringGrid.h"
 #include "settings/Options.h"
 
 #include <QAction>
@@ -20,6 +21,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -58,13 +60,19 @@ void retype(QDialog &dialog, const char *box, const QString &text)
     TypeText(edit, text);
 }
 
-// Double-clicks a value cell of the grid and types a new value, ending with Enter.
-void editCell(QDialog &dialog, int row, const QString &text)
+// The middle of the part of a cell the grid shows.
+QPoint shownCentre(QTableView *grid, int row, int column)
+{
+    return (grid->visualRect(grid->model()->index(row, column)) & grid->viewport()->rect()).center();
+}
+
+// Double-clicks a value cell of the grid and types a new value, ending with Enter unless told not to.
+void editCell(QDialog &dialog, int row, const QString &text, bool enter = true)
 {
     auto *grid = dialog.findChild<QTableView *>(QStringLiteral("SGP"));
     const QModelIndex cell = grid->model()->index(row - 1, 1);
     grid->scrollTo(cell);
-    const QPoint centre = grid->visualRect(cell).center();
+    const QPoint centre = shownCentre(grid, cell.row(), cell.column());
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
     auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
@@ -72,7 +80,47 @@ void editCell(QDialog &dialog, int row, const QString &text)
     editor->selectAll();
     QTest::keyClick(editor, Qt::Key_Delete);
     TypeText(editor, text);
-    QTest::keyClick(editor, Qt::Key_Return);
+    if (enter)
+        QTest::keyClick(editor, Qt::Key_Return);
+}
+
+// Clicks widget at position through its window, as the mouse does: the click also moves the focus.
+void clickAt(QWidget *widget, QPoint position)
+{
+    QTest::mouseClick(widget->window()->windowHandle(), Qt::LeftButton, Qt::NoModifier, widget->mapTo(widget->window(), position));
+}
+
+// Presses a key where the keyboard focus is, as the user does.
+void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+}
+
+// What the user sees of the grid's current cell: it is a value cell shown from its beginning and over
+// the whole room right of the names, the names stay at the left with the header above them, and the
+// name beside it is the name of its row. An open editor lies inside the view too.
+void verifyCurrentCellShown(TStringGrid *grid, const QString &step)
+{
+    const QByteArray where = step.toUtf8();
+    auto *names = grid->findChild<QTableView *>(QStringLiteral("FixedColumn"));
+    const QModelIndex current = grid->currentIndex();
+    QVERIFY2(current.isValid() && current.column() == 1, where);
+    const QRect view = grid->viewport()->rect();
+    const QRect cell = grid->visualRect(current);
+    QVERIFY2(cell.top() >= 0 && cell.bottom() <= view.bottom(), where);
+    QVERIFY2(cell.left() == 128, where);
+    QVERIFY2((cell & view).width() == view.width() - 128, where);
+
+    QVERIFY2(names->isVisible() && names->horizontalHeader()->isVisible(), where);
+    QCOMPARE(names->x(), grid->frameWidth());
+    QCOMPARE(names->width(), 128);
+    const QModelIndex nameIndex = names->model()->index(current.row(), 0);
+    const QRect name = names->visualRect(nameIndex);
+    QVERIFY2(names->viewport()->rect().contains(name), where);
+    QCOMPARE(names->viewport()->mapToGlobal(name.topLeft()).y(), grid->viewport()->mapToGlobal(cell.topLeft()).y());
+
+    if (auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget()); editor && editor->parent() == grid->viewport())
+        QVERIFY2(view.contains(editor->geometry()) && editor->x() >= 128, where);
 }
 
 QStringList captions(const QMenu *menu)
@@ -104,6 +152,12 @@ private slots:
     void builderEditsStayAfterCancel();
     void builderEncodeWithAMissingSource();
     void builderKeepsItsSizeAndColumns();
+    void builderGridKeepsTheCurrentCellInView_data();
+    void builderGridKeepsTheCurrentCellInView();
+    void builderTabGoesThroughTheValuesAndOnToTheButtons();
+    void builderEnterPressesTheFocusedButton_data();
+    void builderEnterPressesTheFocusedButton();
+    void builderHeaderAndNamesTakeNoClicks();
 
     void menuBarHoldsEveryCommand();
     void helpOpensTheFileBesideTheProgramFirst();
@@ -316,6 +370,158 @@ void DialogsTest::builderKeepsItsSizeAndColumns()
     Form1->View1Click();
     QCOMPARE(sizeAtSecondOpening, QSize(397, 173));
     QCOMPARE(columnAtSecondOpening, 200);
+}
+
+void DialogsTest::builderGridKeepsTheCurrentCellInView_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Down to the last row and Up again") << "arrows";
+    QTest::newRow("a click, then a long value typed") << "typing";
+    QTest::newRow("scrolled sideways by the user, then Up") << "scrolled";
+}
+
+void DialogsTest::builderGridKeepsTheCurrentCellInView()
+{
+    QFETCH(QString, how);
+    app->dialogs.dialogActions.push_back(closeWith("Button1", [&](QDialog &dialog) {
+        auto *grid = dialog.findChild<TStringGrid *>(QStringLiteral("SGP"));
+        clickAt(grid->viewport(), shownCentre(grid, 0, 1));
+        QCOMPARE(QApplication::focusWidget(), grid);
+        // The view follows a click after the double-click time has passed.
+        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        verifyCurrentCellShown(grid, QStringLiteral("clicked"));
+        if (how == QLatin1String("arrows")) {
+            for (int row = 2; row <= 23; ++row) {
+                press(Qt::Key_Down);
+                verifyCurrentCellShown(grid, QStringLiteral("Down to row %1").arg(row));
+            }
+            QCOMPARE(grid->currentIndex().row(), 22);
+            for (int row = 22; row >= 1; --row)
+                press(Qt::Key_Up);
+            verifyCurrentCellShown(grid, QStringLiteral("Up to row 1"));
+        } else if (how == QLatin1String("typing")) {
+            const QString value = QStringLiteral("\"%1/clip.avi\"").arg(QString(300, u'x'));
+            TypeText(grid, value.left(1));
+            TypeText(QApplication::focusWidget(), value.mid(1));
+            auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+            QVERIFY(editor);
+            editor->repaint();
+            verifyCurrentCellShown(grid, QStringLiteral("typing"));
+            QVERIFY(editor->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x() < editor->width());
+            press(Qt::Key_Return);
+            QTRY_COMPARE(app->row(1), value);
+            verifyCurrentCellShown(grid, QStringLiteral("typed"));
+        } else {
+            press(Qt::Key_Down);
+            grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+            QVERIFY(grid->horizontalScrollBar()->value() > 0);
+            auto *names = grid->findChild<QTableView *>(QStringLiteral("FixedColumn"));
+            QCOMPARE(names->x(), grid->frameWidth());
+            QVERIFY(names->isVisible());
+            press(Qt::Key_Up);
+            verifyCurrentCellShown(grid, QStringLiteral("Up after scrolling"));
+        }
+    }));
+    Form1->View1Click();
+}
+
+void DialogsTest::builderTabGoesThroughTheValuesAndOnToTheButtons()
+{
+    app->dialogs.dialogActions.push_back(closeWith("Button1", [this](QDialog &dialog) {
+        auto *grid = dialog.findChild<TStringGrid *>(QStringLiteral("SGP"));
+        auto *encode = dialog.findChild<QPushButton *>(QStringLiteral("Button2"));
+        auto *cancel = dialog.findChild<QPushButton *>(QStringLiteral("Button1"));
+        QCOMPARE(QApplication::focusWidget(), encode);
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), cancel);
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), grid);
+        for (int row = 1; row <= 23; ++row) {
+            QCOMPARE(grid->currentIndex(), grid->model()->index(row - 1, 1));
+            verifyCurrentCellShown(grid, QStringLiteral("Tab to row %1").arg(row));
+            if (row < 23)
+                press(Qt::Key_Tab);
+        }
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), encode);
+        press(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), grid);
+        for (int row = 23; row > 1; --row)
+            press(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(0, 1));
+        press(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), cancel);
+
+        // Tab in the editor of a cell stores it and goes on editing the next value; past the last
+        // value it goes on to the buttons.
+        editCell(dialog, 22, QStringLiteral("PG"), false);
+        press(Qt::Key_Tab);
+        QCOMPARE(app->row(22), QStringLiteral("PG"));
+        QCOMPARE(grid->currentIndex(), grid->model()->index(22, 1));
+        TypeText(QApplication::focusWidget(), QStringLiteral("x"));
+        press(Qt::Key_Tab);
+        QCOMPARE(app->row(23), QStringLiteral("x"));
+        QCOMPARE(QApplication::focusWidget(), encode);
+    }));
+    Form1->View1Click();
+}
+
+void DialogsTest::builderEnterPressesTheFocusedButton_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<int>("encodes");
+    QTest::newRow("ENCODE") << "Button2" << true << 1;
+    QTest::newRow("Cancel") << "Button1" << true << 0;
+    QTest::newRow("a value cell") << "SGP" << false << 0;
+    QTest::newRow("the editor of a value cell") << "editor" << false << 0;
+}
+
+void DialogsTest::builderEnterPressesTheFocusedButton()
+{
+    QFETCH(QString, focus);
+    QFETCH(bool, closed);
+    QFETCH(int, encodes);
+    app->control<TEdit>(QStringLiteral("EditInput"))->setText(app->addMedia(QStringLiteral("clip.avi")));
+    bool stillOpen = true;
+    app->dialogs.dialogActions.push_back([&](QDialog &dialog) {
+        if (focus == QLatin1String("editor")) {
+            editCell(dialog, 19, QStringLiteral("Title"), false);
+        } else {
+            dialog.findChild<QWidget *>(focus)->setFocus(Qt::TabFocusReason);
+        }
+        press(Qt::Key_Return);
+        stillOpen = dialog.isVisible();
+        return dialog.result();
+    });
+    Form1->View1Click();
+    QCOMPARE(!stillOpen, closed);
+    QCOMPARE(app->shell.calls.size(), encodes);
+    if (focus == QLatin1String("editor"))
+        QCOMPARE(app->row(19), QStringLiteral("Title"));
+}
+
+void DialogsTest::builderHeaderAndNamesTakeNoClicks()
+{
+    app->dialogs.dialogActions.push_back(closeWith("Button1", [](QDialog &dialog) {
+        auto *grid = dialog.findChild<TStringGrid *>(QStringLiteral("SGP"));
+        auto *names = grid->findChild<QTableView *>(QStringLiteral("FixedColumn"));
+        clickAt(grid->viewport(), shownCentre(grid, 4, 1));
+        const QModelIndex chosen = grid->currentIndex();
+
+        QHeaderView *header = grid->horizontalHeader();
+        clickAt(header->viewport(), QPoint(header->sectionViewportPosition(1) + 200, header->height() / 2));
+        clickAt(names->horizontalHeader()->viewport(), QPoint(40, 5));
+        const QPoint name = names->visualRect(names->model()->index(9, 0)).center();
+        clickAt(names->viewport(), name);
+        QTest::mouseDClick(names->window()->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                           names->viewport()->mapTo(names->window(), name));
+
+        QCOMPARE(grid->currentIndex(), chosen);
+        QCOMPARE(grid->selectionModel()->selectedIndexes(), QModelIndexList{chosen});
+        QVERIFY(!qobject_cast<QLineEdit *>(QApplication::focusWidget()));
+    }));
+    Form1->View1Click();
 }
 
 void DialogsTest::menuBarHoldsEveryCommand()

@@ -287,9 +287,10 @@ void LaunchTest::startWithoutTheUtilityEnds()
 
     QCOMPARE(app.dialogs.messages.size(), 1);
     QCOMPARE(app.dialogs.messages[0].title, QStringLiteral("Essential files not found!"));
-    QVERIFY(app.dialogs.messages[0].text.startsWith(
-        u"Unable to locate the Microsoft Windows Media 8 Encoder Utility (WM8EUTIL.EXE).\r\r"
-        "Make sure you have installed the Microsoft Windows Media 8 Encoder Utility available from:\r"));
+    QCOMPARE(app.dialogs.messages[0].text,
+             QStringLiteral("Unable to locate the Microsoft Windows Media 8 Encoder Utility (WM8EUTIL.EXE).\r\r"
+                            "Make sure you have installed the Microsoft Windows Media 8 Encoder Utility available from:\r"
+                            "the Quillmark package: reinstall Quillmark, or put WM8EUTIL.EXE in ") + app.appDir + u'.');
     QCOMPARE(app.dialogs.messages[0].icon, MessageIcon::Error);
     QCOMPARE(app.terminations, 1);
     QCOMPARE(app.appFile(QStringLiteral("launch.bat")), QByteArray(ExpectedLaunchScript));

@@ -32,8 +32,10 @@ private slots:
     void newStreamComesOncePerOpenedFile();
     void playKeepsToThePlayRange();
 
+    void informationShowsInTheToolTipColours();
     void previewIsDockedAtStart();
     void previewIsDraggedOutAndBack();
+    void doubleClickFloatsWhereTheWindowStarts();
     void ctrlFMovesThePlayerIntoThePanelAndBack();
 
     void viewSourceInfo_data();
@@ -162,8 +164,29 @@ void PreviewTest::playKeepsToThePlayRange()
     app->media->calls.clear();
     player->Play();
     QCOMPARE(app->media->calls, (QStringList{"SetPosition 5", "Play"}));
+
+    // Stop rests at the start of the play range, or of the media without one, showing its picture.
+    app->media->calls.clear();
+    QTest::mouseClick(player->findChild<QToolButton *>(QStringLiteral("StopButton")), Qt::LeftButton);
+    QCOMPARE(app->media->calls, (QStringList{"Pause", "SetPosition 5"}));
+    QVERIFY(!app->media->playing);
+    QVERIFY(playButton->isEnabled());
+    player->SetSelectionStart(0);
+    player->SetSelectionEnd(0);
+    backend->Advance(12);
     player->Stop();
-    QCOMPARE(app->media->position, 5.0);
+    QCOMPARE(app->media->position, 0.0);
+}
+
+void PreviewTest::informationShowsInTheToolTipColours()
+{
+    Form1->ButtonMoreClick();
+    auto *memo = app->control<QPlainTextEdit>(QStringLiteral("Memo1"));
+    memo->setPlainText(QStringLiteral("Duration: 30 seconds"));
+    const QImage shown = memo->viewport()->grab().toImage();
+    const QPalette system = QApplication::palette();
+    QCOMPARE(shown.pixelColor(shown.width() - 4, shown.height() - 4), system.color(QPalette::ToolTipBase));
+    QCOMPARE(memo->palette().color(QPalette::Text), system.color(QPalette::ToolTipText));
 }
 
 void PreviewTest::previewIsDockedAtStart()
@@ -207,6 +230,19 @@ void PreviewTest::previewIsDraggedOutAndBack()
     QCOMPARE(Form4->geometry().topLeft(), drop - grip->GrabOffset());
     Form4->DockGripDoubleClicked();
     QVERIFY(Form4->Docked());
+}
+
+void PreviewTest::doubleClickFloatsWhereTheWindowStarts()
+{
+    auto *grip = app->control<TDockGrip>(QStringLiteral("DockGrip"));
+    QTest::mouseDClick(grip, Qt::LeftButton, Qt::NoModifier, QPoint(20, 4));
+    QVERIFY(!Form4->Docked());
+    QVERIFY(Form4->isVisible());
+    QCOMPARE(Form4->geometry(), QRect(199, 324, 286, 281));
+
+    QTest::mouseDClick(app->control<TDockGrip>(QStringLiteral("DockGrip")), Qt::LeftButton, Qt::NoModifier, QPoint(20, 4));
+    QVERIFY(Form4->Docked());
+    QCOMPARE(Form4->parentWidget(), app->control<QWidget>(QStringLiteral("Panel2")));
 }
 
 void PreviewTest::ctrlFMovesThePlayerIntoThePanelAndBack()

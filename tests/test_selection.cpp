@@ -31,10 +31,13 @@ private slots:
     void startNotBeforeEndIsRefused();
     void endNotAfterStartIsRefused();
     void timeBeyondTheMediaIsRefused();
+    void timesUpToTheEndOfTheBarsAreAccepted_data();
+    void timesUpToTheEndOfTheBarsAreAccepted();
     void barsKeepStartBeforeEnd();
     void barsFollowAfterATypedTime();
     void pastedTextCountsAsZeroAndIsReportedOnExit();
     void uncheckingClearsTheRowAndKeepsTheTexts();
+    void uncheckingPlaysTheWholeSource();
     void newSourceResetsTheSection();
     void placeholderBoxesOnClickAndExit();
     void withoutASourceTimesAreStillCompared();
@@ -219,6 +222,47 @@ void SelectionTest::timeBeyondTheMediaIsRefused()
     QCOMPARE(box("EditSelStart")->text(), QStringLiteral("0"));
 }
 
+// The bars of a source whose length rounds up end after it; the times they show, and any typed time up
+// to their end, are accepted and stored as typed.
+void SelectionTest::timesUpToTheEndOfTheBarsAreAccepted_data()
+{
+    QTest::addColumn<double>("length");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<int>("refusals");
+    QTest::addColumn<QString>("row");
+    QTest::newRow("the bars' own end, left as filled in") << 3.5 << "" << "" << 0 << "0 4000";
+    QTest::newRow("a start, then the end left as it is") << 3.5 << "1" << "" << 0 << "1000 4000";
+    QTest::newRow("the end typed at the bars' end") << 3.5 << "" << "4" << 0 << "0 4000";
+    QTest::newRow("between the media's end and the bars'") << 3.5 << "" << "3.75" << 0 << "0 3750";
+    QTest::newRow("past the bars' end") << 3.5 << "" << "4.001" << 1 << "0 4000";
+    QTest::newRow("a start past the media's end") << 3.5 << "3.6" << "" << 1 << "0 4000";
+    QTest::newRow("bars ending before the media's end") << 2.5 << "" << "2.5" << 0 << "0 2500";
+}
+
+void SelectionTest::timesUpToTheEndOfTheBarsAreAccepted()
+{
+    QFETCH(double, length);
+    QFETCH(QString, start);
+    QFETCH(QString, end);
+    QFETCH(int, refusals);
+    QFETCH(QString, row);
+    openSource(length);
+    QTest::mouseClick(section, Qt::LeftButton);
+    if (start.isEmpty())
+        QTest::mouseClick(box("EditSelStart"), Qt::LeftButton);
+    else
+        typeTime(box("EditSelStart"), start, false);
+    QTest::keyClick(box("EditSelStart"), Qt::Key_Tab);
+    if (end.isEmpty())
+        QTest::mouseClick(box("EditSelEnd"), Qt::LeftButton);
+    else
+        typeTime(box("EditSelEnd"), end, false);
+    QTest::keyClick(box("EditSelEnd"), Qt::Key_Tab);
+    QCOMPARE(app->dialogs.messages.size(), refusals);
+    QCOMPARE(app->row(15), row);
+}
+
 void SelectionTest::barsKeepStartBeforeEnd()
 {
     openSource(30);
@@ -299,6 +343,26 @@ void SelectionTest::uncheckingClearsTheRowAndKeepsTheTexts()
     QCOMPARE(app->row(15), QString());
     QTest::mouseClick(section, Qt::LeftButton);
     QCOMPARE(app->row(15), QStringLiteral("5000 7000"));
+}
+
+void SelectionTest::uncheckingPlaysTheWholeSource()
+{
+    openSource(30);
+    QTest::mouseClick(section, Qt::LeftButton);
+    typeTime(box("EditSelStart"), QStringLiteral("5.5"));
+    typeTime(box("EditSelEnd"), QStringLiteral("9"));
+    QCOMPARE(player->SelectionStart(), 5.5);
+    QCOMPARE(player->SelectionEnd(), 9.0);
+
+    QTest::mouseClick(section, Qt::LeftButton);
+    QCOMPARE(player->SelectionStart(), 0.0);
+    QCOMPARE(player->SelectionEnd(), 0.0);
+    player->Play();
+    QCOMPARE(app->media->position, 0.0);
+
+    QTest::mouseClick(section, Qt::LeftButton);
+    QCOMPARE(player->SelectionStart(), 5.5);
+    QCOMPARE(player->SelectionEnd(), 9.0);
 }
 
 void SelectionTest::newSourceResetsTheSection()

@@ -148,6 +148,7 @@ void SettingsTest::arrowKeysNeverPassTheBlankRow()
 
 void SettingsTest::customSettingsClearsOnlyTheProfile()
 {
+    presets->setFocus();
     for (int row = 1; row <= 23; ++row)
         app->setRow(row, QStringLiteral("v%1").arg(row));
     ChooseRow(presets, 0);

@@ -44,6 +44,8 @@ private slots:
     void cleanup();
 
     void batchFileRunsInTheChosenTerminal();
+    void terminalSettingIsReadAsAShellReadsIt_data();
+    void terminalSettingIsReadAsAShellReadsIt();
     void terminalFallsBackToTheDebianDefault();
     void nothingToStartIsReported();
     void otherFilesGoToTheDesktopOpener();
@@ -98,16 +100,59 @@ void ShellTest::batchFileRunsInTheChosenTerminal()
     QVERIFY(dialogs.messages.isEmpty());
 }
 
+// TERMINAL names a program in a folder with blanks: as the whole value, as a quoted path with an
+// option after it, or as a name to find on the PATH.
+void ShellTest::terminalSettingIsReadAsAShellReadsIt_data()
+{
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("a path with blanks, whole") << "%1" << QStringList();
+    QTest::newRow("a quoted path with blanks and an option") << "\"%1\" --hold" << QStringList{"--hold"};
+    QTest::newRow("a path with blanks and blanks around") << "  %1 " << QStringList();
+}
+
+void ShellTest::terminalSettingIsReadAsAShellReadsIt()
+{
+    QFETCH(QString, setting);
+    QFETCH(QStringList, options);
+    const QString folder = work.filePath(QStringLiteral("My Terminals"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString terminal = folder + QStringLiteral("/big term");
+    const QString record = work.filePath(QStringLiteral("chosen.txt"));
+    QFile::remove(record);
+    writeRecorder(terminal, record);
+    writeRecorder(bin.filePath(QStringLiteral("x-terminal-emulator")), work.filePath(QStringLiteral("default.txt")));
+    qputenv("TERMINAL", setting.arg(terminal).toLocal8Bit());
+
+    DesktopShell shell(QStringLiteral("/opt/q/batchrun"));
+    shell.Open(work.filePath(QStringLiteral("launch.bat")), QString(), work.path(), 1);
+
+    const QStringList expected =
+        QStringList{work.path()} + options + QStringList{"-e", "/opt/q/batchrun", work.filePath("launch.bat")};
+    QCOMPARE(waitForRecord(record), expected);
+    QVERIFY(!QFile::exists(work.filePath(QStringLiteral("default.txt"))));
+    QVERIFY(dialogs.messages.isEmpty());
+}
+
 void ShellTest::terminalFallsBackToTheDebianDefault()
 {
     const QString record = work.filePath(QStringLiteral("default.txt"));
+    QFile::remove(record);
     writeRecorder(bin.filePath(QStringLiteral("x-terminal-emulator")), record);
-    qputenv("TERMINAL", "no-such-terminal");
+    qputenv("TERMINAL", "/opt/no such/terminal");
+    bool toldFirst = false;
+    dialogs.onMessage = [&](const FakeDialogs::Shown &) { toldFirst = !QFile::exists(record); };
 
     DesktopShell shell(QStringLiteral("/opt/q/batchrun"));
     shell.Open(work.filePath(QStringLiteral("LAUNCH.BAT")), QString(), work.path(), 1);
 
     QCOMPARE(waitForRecord(record), (QStringList{work.path(), "-e", "/opt/q/batchrun", work.filePath("LAUNCH.BAT")}));
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.messages[0].title, QStringLiteral("Shell"));
+    QCOMPARE(dialogs.messages[0].text, QStringLiteral("Cannot start the terminal that TERMINAL names: /opt/no such/terminal."
+                                                      "\r\rTrying x-terminal-emulator, then xterm instead."));
+    QCOMPARE(dialogs.messages[0].icon, MessageIcon::Warning);
+    QVERIFY(toldFirst);
 }
 
 void ShellTest::nothingToStartIsReported()
@@ -119,6 +164,12 @@ void ShellTest::nothingToStartIsReported()
     QCOMPARE(dialogs.messages[0].text,
              QStringLiteral("Cannot open /app/launch.bat.\r\rNothing could be started; tried: x-terminal-emulator, xterm."));
     QCOMPARE(dialogs.messages[0].icon, MessageIcon::Error);
+
+    qputenv("TERMINAL", "gone-term");
+    shell.Open(QStringLiteral("/app/launch.bat"), QString(), QStringLiteral("/app"), 1);
+    QCOMPARE(dialogs.messages.size(), 3);
+    QCOMPARE(dialogs.messages[2].text,
+             QStringLiteral("Cannot open /app/launch.bat.\r\rNothing could be started; tried: gone-term, x-terminal-emulator, xterm."));
 }
 
 void ShellTest::otherFilesGoToTheDesktopOpener()

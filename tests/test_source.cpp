@@ -7,8 +7,16 @@
 #include "app/Forms.h"
 #include "app/Unit1.h"
 #include "platform/Controls.h"
+#include "platform/QtDialogs.h"
+#include "source/MediaPlayer.h"
+#include "source/Unit4.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QListView>
+#include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QDir>
 #include <QFile>
 #include <QTabWidget>
@@ -61,10 +69,19 @@ private slots:
     void oddPathsAreStoredExactly();
     void playerFailureStillStoresTheSource();
     void checkedSectionEnablesTrackBarsForAFile();
+    void failedOpenForgetsTheFileBefore_data();
+    void failedOpenForgetsTheFileBefore();
+    void startUpFocusEntersTheSourceBox();
+    void menuByKeyboardLeavesTheSourceBoxEntered();
+    void relativePathsAreStoredAbsolute();
 
     void browseCommands();
     void saveDialogPreselectsTheFilterOfTheSource_data();
     void saveDialogPreselectsTheFilterOfTheSource();
+    void folderBrowserStartsInTheSourceFolder_data();
+    void folderBrowserStartsInTheSourceFolder();
+    void fileDialogsShowTheFiltersAsWrittenAndMatchAnyCase_data();
+    void fileDialogsShowTheFiltersAsWrittenAndMatchAnyCase();
     void menuCommandsActWhileButtonsAreDisabled();
     void encodeWritesTheChosenPaths();
 
@@ -186,12 +203,17 @@ void SourceTest::shortFolderTextChangesOnlyColourAndRow()
 
 void SourceTest::missingSourceAndEmptiedBox()
 {
+    const QString clip = media + QStringLiteral("/clip.avi");
+    touch(clip);
+    app->media->files.insert(clip, MediaFacts{});
+    input->setText(clip);
     const QString missing = media + QStringLiteral("/gone.avi");
     input->setText(missing);
     QCOMPARE(textColour(input), Red);
     QCOMPARE(app->row(1), u'"' + missing + u'"');
     QCOMPARE(buttons(*app), QStringLiteral("1111"));
-    QCOMPARE(app->media->calls, QStringList{QStringLiteral("Unload")});
+    QCOMPARE(app->media->calls, (QStringList{QStringLiteral("Load ") + clip, QStringLiteral("Unload")}));
+    QCOMPARE(Form4->Player()->FileName(), QString());
 
     input->setFocus();
     input->selectAll();
@@ -275,6 +297,121 @@ void SourceTest::checkedSectionEnablesTrackBarsForAFile()
     QVERIFY(app->control<QWidget>(QStringLiteral("TrackBarSelEnd"))->isEnabled());
 }
 
+// A source that the player cannot open, chosen in one step, leaves nothing that describes the file
+// shown before: the player, the information, the section and the picture size forget it.
+void SourceTest::failedOpenForgetsTheFileBefore_data()
+{
+    QTest::addColumn<bool>("browsed");
+    QTest::newRow("pasted into the box") << false;
+    QTest::newRow("chosen in the open dialog") << true;
+}
+
+void SourceTest::failedOpenForgetsTheFileBefore()
+{
+    QFETCH(bool, browsed);
+    const QString clip = media + QStringLiteral("/clip.avi");
+    touch(clip);
+    app->media->files.insert(clip, MediaFacts{30, 320, 240, 800000});
+    app->control<QCheckBox>(QStringLiteral("CheckBox2"))->setChecked(true);
+    input->setText(clip);
+    auto *memo = app->control<QPlainTextEdit>(QStringLiteral("Memo1"));
+    QTRY_VERIFY(!memo->toPlainText().isEmpty());
+    auto *width = app->control<TEdit>(QStringLiteral("EditWidth"));
+    width->setFocus();
+    output->setFocus();
+    QCOMPARE(app->row(5), QStringLiteral("320"));
+    QCOMPARE(app->row(15), QStringLiteral("0 30000"));
+
+    const QString broken = media + QStringLiteral("/broken.avi");
+    touch(broken);
+    if (browsed) {
+        app->dialogs.fileAnswers = {broken};
+        Form1->SpeedButton3Click();
+    } else {
+        input->setFocus();
+        input->selectAll();
+        input->insert(broken);
+    }
+
+    QCOMPARE(app->dialogs.messages.size(), 1);
+    QCOMPARE(app->dialogs.messages[0].text, QStringLiteral("Cannot open media file %1.").arg(broken));
+    TMediaPlayer2 *player = Form4->Player();
+    QCOMPARE(player->FileName(), QString());
+    QCOMPARE(player->Duration(), 0.0);
+    QCOMPARE(app->media->calls.last(), QStringLiteral("Unload"));
+    QCOMPARE(memo->toPlainText(), QString());
+    for (const char *name : {"TrackBarSelStart", "TrackBarSelEnd"})
+        QCOMPARE(app->control<TTrackBar>(QString::fromLatin1(name))->maximum(), 0);
+    for (const char *name : {"EditSelStart", "EditSelEnd", "EditWidth", "EditHeight"})
+        QCOMPARE(app->control<TEdit>(QString::fromLatin1(name))->text(), QStringLiteral("(default)"));
+    QCOMPARE(player->SelectionStart(), 0.0);
+    QCOMPARE(player->SelectionEnd(), 0.0);
+    QCOMPARE(app->row(1), u'"' + broken + u'"');
+    QCOMPARE(app->row(5), QString());
+    QCOMPARE(app->row(15), QStringLiteral("0 0"));
+    QTest::qWait(20);
+    QCOMPARE(memo->toPlainText(), QString());
+}
+
+void SourceTest::startUpFocusEntersTheSourceBox()
+{
+    QTRY_VERIFY(input->hasFocus());
+    QCOMPARE(input->text(), QString());
+    QCOMPARE(app->row(1), QString());
+    TypeText(input, QStringLiteral("/abc"));
+    QCOMPARE(input->text(), QStringLiteral("/abc"));
+    QCOMPARE(textColour(input), Red);
+    QCOMPARE(app->row(1), QStringLiteral("\"/abc\""));
+}
+
+// Alt and a menu's letter give the menu bar the keyboard for a while; that is no leaving of the box:
+// it stays as the user left it, and leaving it later puts the placeholder back.
+void SourceTest::menuByKeyboardLeavesTheSourceBoxEntered()
+{
+    QTRY_VERIFY(input->hasFocus());
+    QTest::keyClick(input, Qt::Key_F, Qt::AltModifier);
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_O);
+    QCOMPARE(app->dialogs.fileDialogs.size(), 1);
+    QTRY_VERIFY(input->hasFocus());
+    QCOMPARE(input->text(), QString());
+
+    QTest::keyClick(input, Qt::Key_U, Qt::AltModifier);
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QTest::keyClick(app->control<QMenuBar>(QStringLiteral("MainMenu1")), Qt::Key_Escape);
+    QTRY_VERIFY(input->hasFocus());
+    QCOMPARE(input->text(), QString());
+
+    QTest::keyClick(input, Qt::Key_Tab);
+    QCOMPARE(input->text(), QStringLiteral("(No file selected)"));
+    QCOMPARE(app->row(1), QString());
+}
+
+// Paths typed relative to the folder the program was started in are stored absolute, so that the
+// utility, which runs in the program's folder, finds them.
+void SourceTest::relativePathsAreStoredAbsolute()
+{
+    const QString started = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(media));
+    touch(media + QStringLiteral("/my clip.avi"));
+    app->media->files.insert(QStringLiteral("my clip.avi"), MediaFacts{});
+    QVERIFY(QDir().mkpath(QStringLiteral("Clips")));
+
+    input->setText(QStringLiteral("Clips"));
+    QCOMPARE(output->text(), media + QStringLiteral("/encoded/Clips"));
+    QCOMPARE(app->row(1), u'"' + media + QStringLiteral("/Clips\""));
+
+    input->setText(QStringLiteral("my clip.avi"));
+    QCOMPARE(output->text(), QStringLiteral("my clip.wmv"));
+    output->setText(QStringLiteral("../out/./mine.wmv"));
+    Form1->EncodeButtonClick();
+    QVERIFY(QDir::setCurrent(started));
+
+    QCOMPARE(app->appFile(QStringLiteral("tmpconfig.weu")),
+             ("-input \"" + media + "/my clip.avi\"\r\n-output \"" + app->appDir + "/out/mine.wmv\"\r\n").toUtf8());
+}
+
 void SourceTest::browseCommands()
 {
     const QString clip = media + QStringLiteral("/clip.avi");
@@ -332,6 +469,85 @@ void SourceTest::saveDialogPreselectsTheFilterOfTheSource()
     input->setText(source);
     Form1->SpeedButton4Click();
     QCOMPARE(app->dialogs.fileDialogs.last().filterIndex, filter);
+}
+
+void SourceTest::folderBrowserStartsInTheSourceFolder_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("start");
+    QTest::newRow("a file: its folder") << "Media/clip.avi" << "Media";
+    QTest::newRow("a folder: that folder") << "Media" << "Media";
+    QTest::newRow("a missing file: the folder that would hold it") << "Media/gone.avi" << "Media";
+    QTest::newRow("nothing: home") << "" << "~";
+    QTest::newRow("the placeholder: home") << "(No file selected)" << "~";
+    QTest::newRow("a missing folder: home") << "Gone/clip.avi" << "~";
+}
+
+void SourceTest::folderBrowserStartsInTheSourceFolder()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, start);
+    touch(media + QStringLiteral("/clip.avi"));
+    app->media->files.insert(media + QStringLiteral("/clip.avi"), MediaFacts{});
+    input->setText(source.isEmpty() || source.startsWith(u'(') ? source : app->appPath(source));
+    const QString expected = start == QLatin1String("~") ? QDir::homePath() : app->appPath(start);
+
+    Form1->SpeedButton1Click();
+    Form1->SpeedButton2Click();
+    QCOMPARE(app->dialogs.folderStarts, (QStringList{expected, expected}));
+}
+
+// The real dialog: its filter list reads as the program writes it, and each filter shows the files of
+// its types whatever the letter case of their names.
+void SourceTest::fileDialogsShowTheFiltersAsWrittenAndMatchAnyCase_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QStringList>("shownFilters");
+    QTest::addColumn<QStringList>("listed");
+    QTest::newRow("open") << false
+                          << QStringList{"Supported media (*.AVI;*.WAV)", "Audio (*.WAV)", "Video (*.AVI)", "All files"}
+                          << QStringList{"a.avi", "B.AVI", "c.Wav", "d.WAV"};
+    QTest::newRow("save") << true
+                          << QStringList{"Windows Media Audio (*.WMA)", "Windows Media Video (*.WMV)", "All files"}
+                          << QStringList{"e.wmv", "F.WMV"};
+}
+
+void SourceTest::fileDialogsShowTheFiltersAsWrittenAndMatchAnyCase()
+{
+    QFETCH(bool, save);
+    QFETCH(QStringList, shownFilters);
+    QFETCH(QStringList, listed);
+    for (const char *name : {"a.avi", "B.AVI", "c.Wav", "d.WAV", "e.wmv", "F.WMV", "g.mp3", "h.avi.txt"})
+        touch(media + u'/' + QString::fromLatin1(name));
+    app->dialogs.fileAnswers = {QString()};
+    if (save)
+        Form1->SpeedButton4Click();
+    else
+        Form1->SpeedButton3Click();
+
+    QFileDialog dialog;
+    SetUpFileDialog(dialog, app->dialogs.fileDialogs.last(), save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setDirectory(media);
+    dialog.show();
+    auto *filters = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+    QStringList shown;
+    for (int row = 0; row < filters->count(); ++row)
+        shown.append(filters->itemText(row));
+    QCOMPARE(shown, shownFilters);
+    QCOMPARE(filters->currentIndex(), save ? 1 : 0);
+
+    auto *files = dialog.findChild<QListView *>(QStringLiteral("listView"));
+    const auto names = [&] {
+        QStringList seen;
+        for (int row = 0; row < files->model()->rowCount(files->rootIndex()); ++row) {
+            const QModelIndex index = files->model()->index(row, 0, files->rootIndex());
+            if (!files->isRowHidden(row))
+                seen.append(index.data().toString());
+        }
+        seen.sort(Qt::CaseInsensitive);
+        return seen;
+    };
+    QTRY_COMPARE(names(), listed);
 }
 
 void SourceTest::menuCommandsActWhileButtonsAreDisabled()

@@ -27,6 +27,7 @@ private slots:
     void placeholderOnClickExitAndDelete();
     void onlyDigitsReachTheBoxes();
     void enterStoresWithoutLeaving();
+    void menuByKeyboardIsNoLeaving();
     void numberTypedThenEncodeIsStored();
     void framerateRowsAndTypedText_data();
     void framerateRowsAndTypedText();
@@ -212,6 +213,30 @@ void VideoTest::enterStoresWithoutLeaving()
     QTest::keyClick(clip, Qt::Key_Return);
     QCOMPARE(app->row(14), before);
     QCOMPARE(clip->text(), QStringLiteral("0"));
+}
+
+// Alt+U, Esc, Esc lends the keyboard to the menu bar and gives it back: the box is not left, so its
+// row waits, as it does when the menu is opened with the mouse.
+void VideoTest::menuByKeyboardIsNoLeaving()
+{
+    TEdit *keyframe = box("EditKeyframe");
+    QTest::mouseClick(keyframe, Qt::LeftButton);
+    TypeText(keyframe, QStringLiteral("5"));
+    QTest::keyClick(keyframe, Qt::Key_Return);
+    QTest::keyClick(keyframe, Qt::Key_Backspace);
+    QCOMPARE(keyframe->text(), QStringLiteral("(default)"));
+
+    QTest::keyClick(keyframe, Qt::Key_U, Qt::AltModifier);
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QTest::keyClick(app->control<QWidget>(QStringLiteral("MainMenu1")), Qt::Key_Escape);
+    QTRY_VERIFY(keyframe->hasFocus());
+    QCOMPARE(keyframe->text(), QStringLiteral("(default)"));
+    QCOMPARE(app->row(9), QStringLiteral("5"));
+
+    TypeText(keyframe, QStringLiteral("8"));
+    QTest::keyClick(keyframe, Qt::Key_Tab);
+    QCOMPARE(app->row(9), QStringLiteral("8"));
 }
 
 void VideoTest::numberTypedThenEncodeIsStored()

@@ -34,7 +34,7 @@ public:
     void Message(const QString &, const QString &, MessageIcon) override {}
     std::optional<QString> OpenFile(const FileDialogSpec &) override { return std::nullopt; }
     std::optional<QString> SaveFile(const FileDialogSpec &) override { return std::nullopt; }
-    std::optional<QString> BrowseFolder(const QString &) override { return std::nullopt; }
+    std::optional<QString> BrowseFolder(const QString &, const QString &) override { return std::nullopt; }
     int Execute(QDialog &) override { return QDialog::Rejected; }
 };
 

@@ -33,9 +33,10 @@ std::optional<QString> FakeDialogs::SaveFile(const FileDialogSpec &spec)
     return OpenFile(spec);
 }
 
-std::optional<QString> FakeDialogs::BrowseFolder(const QString &prompt)
+std::optional<QString> FakeDialogs::BrowseFolder(const QString &prompt, const QString &startFolder)
 {
     folderPrompts.append(prompt);
+    folderStarts.append(startFolder);
     return nextAnswer(folderAnswers);
 }
 

@@ -21,12 +21,13 @@ public:
     void Message(const QString &title, const QString &text, MessageIcon icon) override;
     std::optional<QString> OpenFile(const FileDialogSpec &spec) override;
     std::optional<QString> SaveFile(const FileDialogSpec &spec) override;
-    std::optional<QString> BrowseFolder(const QString &prompt) override;
+    std::optional<QString> BrowseFolder(const QString &prompt, const QString &startFolder) override;
     int Execute(QDialog &dialog) override;
 
     QList<Shown> messages;
     QList<FileDialogSpec> fileDialogs;
     QStringList folderPrompts;
+    QStringList folderStarts;   // the folder each folder browser opened in
     int executed = 0;
 
     // Answers of the file dialogs and the folder browser, in order; a null text answers "cancelled".

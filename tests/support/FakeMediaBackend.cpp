@@ -39,14 +39,6 @@ void FakeMediaBackend::Pause()
     emit PlayingChanged(false);
 }
 
-void FakeMediaBackend::Stop()
-{
-    media_->calls.append(QStringLiteral("Stop"));
-    media_->playing = false;
-    media_->position = 0;
-    emit PlayingChanged(false);
-}
-
 void FakeMediaBackend::SetPosition(double seconds)
 {
     media_->calls.append(QStringLiteral("SetPosition %1").arg(seconds));

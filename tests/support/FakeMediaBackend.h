@@ -10,7 +10,7 @@
 struct FakeMedia {
     QHash<QString, MediaFacts> files;   // facts per path; a path not listed cannot be opened,
     bool probeOtherFiles = false;       // unless this asks for the real probe of the files not listed
-    QStringList calls;                  // "Load <path>", "Unload", "Play", "Pause", "Stop", "SetPosition <s>"
+    QStringList calls;                  // "Load <path>", "Unload", "Play", "Pause", "SetPosition <s>"
     double position = 0;
     bool playing = false;
     class FakeMediaBackend *backend = nullptr;   // the one made last
@@ -26,7 +26,6 @@ public:
     void Unload() override;
     void Play() override;
     void Pause() override;
-    void Stop() override;
     bool Playing() const override { return media_->playing; }
     double Position() const override { return media_->position; }
     void SetPosition(double seconds) override;
