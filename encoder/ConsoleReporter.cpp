@@ -180,7 +180,7 @@ void ConsoleReporter::written(const QString &path, const WrittenFile &file)
 void ConsoleReporter::differences(const QStringList &differences)
 {
     if (differences.isEmpty()) {
-        line(QStringLiteral("Checked"), QStringLiteral("streams, picture size, frame rate, duration and content description are as asked"));
+        line(QStringLiteral("Checked"), QStringLiteral("streams, picture size, frame rate, duration, bit rates and content description are as asked"));
         return;
     }
     for (const QString &difference : differences)

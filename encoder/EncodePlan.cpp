@@ -18,6 +18,18 @@ struct Size {
     int height;
 };
 
+// The share of a file's length that a one-pass constant-rate buffer may span, and the span it may
+// have however short the file, enough for a key frame and the frames after it.
+constexpr double AheadShare = 0.05;
+constexpr int ShortestRateBuffer = 500; // ms
+
+// The encoder's buffer has to hold at least one whole frame at the bit rate. A source may claim a
+// frame rate so low that one frame outlasts the longest buffer there is; that one is used then.
+int shortestBuffer(AVRational frameRate)
+{
+    return int(std::min(std::ceil(1000.0 / av_q2d(frameRate)) + 1, double(INT_MAX)));
+}
+
 int evenSide(long value)
 {
     return int(std::clamp(value, 2L, long(LargestSide))) & ~1;
@@ -144,14 +156,31 @@ VideoPlan planVideo(const Settings &settings, const PictureFacts &picture, QStri
     video.keyDistance = settings.keyDistance.value_or(DefaultKeyDistance);
     video.bufferMs = settings.bufferMs.value_or(DefaultBufferMs);
     noteUnusedRateSwitches(settings, video.mode, notes);
-    // The encoder's buffer has to hold at least one whole frame at the bit rate. A source may claim a
-    // frame rate so low that one frame outlasts the longest buffer there is; that one is used then.
-    const int shortestBuffer = int(std::min(std::ceil(1000.0 / av_q2d(video.frameRate)) + 1, double(INT_MAX)));
-    if (video.usesBuffer() && video.bufferMs < shortestBuffer) {
-        notes += QStringLiteral("A buffer of %1 ms holds less than one frame; %2 ms is used.").arg(video.bufferMs).arg(shortestBuffer);
-        video.bufferMs = shortestBuffer;
+    const int shortest = shortestBuffer(video.frameRate);
+    if (video.usesBuffer() && video.bufferMs < shortest) {
+        notes += QStringLiteral("A buffer of %1 ms holds less than one frame; %2 ms is used.").arg(video.bufferMs).arg(shortest);
+        video.bufferMs = shortest;
     }
     return video;
+}
+
+// One pass cannot look ahead: what the buffer lets the picture run ahead of its rate stays in the
+// file, and in a short file a long buffer is a large share of it. The buffer is kept to a twentieth
+// of the file's length (half a second at the least), which a player that waits for the buffer
+// asked for also plays smoothly.
+void fitBufferToLength(VideoPlan &video, double duration, bool bufferGiven, QStringList &notes)
+{
+    if (video.mode != RateMode::CbrOnePass || duration <= 0)
+        return;
+    const int longest = std::max({shortestBuffer(video.frameRate), ShortestRateBuffer,
+                                  int(std::min(duration * 1000 * AheadShare, double(INT_MAX)))});
+    if (video.bufferMs <= longest)
+        return;
+    if (bufferGiven)
+        notes += QStringLiteral("A buffer of %1 ms would let this %2-second file run up to %3% over its bit rate; %4 ms is used.")
+                     .arg(video.bufferMs).arg(QString::number(duration, 'f', 1))
+                     .arg(int(std::lround(video.bufferMs / 10.0 / duration))).arg(longest);
+    video.bufferMs = longest;
 }
 
 std::optional<AudioFormat> planSound(const Settings &settings, const SourceFacts &source, QStringList &notes)
@@ -229,5 +258,7 @@ EncodePlan PlanEncode(const Settings &settings, const SourceFacts &source)
     if (!plan.video && !plan.audio)
         throw Failure(nothingToEncode(source));
     planSection(plan, settings, source);
+    if (plan.video)
+        fitBufferToLength(*plan.video, plan.duration, settings.bufferMs.has_value(), plan.notes);
     return plan;
 }
