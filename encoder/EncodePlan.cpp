@@ -11,6 +11,7 @@ constexpr int DefaultBufferMs = 5000;
 constexpr int DefaultQuality = 75;
 constexpr int DefaultKeyDistance = 8;
 constexpr int LargestSide = 4096;
+constexpr int LowestProfilePictureRate = 8000;
 const char DefaultAudioCode[] = "64_44_2";
 
 struct Size {
@@ -183,14 +184,20 @@ void fitBufferToLength(VideoPlan &video, double duration, bool bufferGiven, QStr
     video.bufferMs = longest;
 }
 
+// The sound the switches ask for: -a_setting, else the profile's, else the utility's default.
+AudioSetting chosenSound(const Settings &settings)
+{
+    if (settings.audio)
+        return *settings.audio;
+    if (settings.profile)
+        return settings.profile->audioCode ? AudioSetting{true, *AudioFormatFromCode(QLatin1String(settings.profile->audioCode))}
+                                           : AudioSetting{false, {}};
+    return {true, *AudioFormatFromCode(QLatin1String(DefaultAudioCode))};
+}
+
 std::optional<AudioFormat> planSound(const Settings &settings, const SourceFacts &source, QStringList &notes)
 {
-    AudioSetting chosen{true, *AudioFormatFromCode(QLatin1String(DefaultAudioCode))};
-    if (settings.profile)
-        chosen = settings.profile->audioCode ? AudioSetting{true, *AudioFormatFromCode(QLatin1String(settings.profile->audioCode))}
-                                             : AudioSetting{false, {}};
-    if (settings.audio)
-        chosen = *settings.audio;
+    const AudioSetting chosen = chosenSound(settings);
     if (!source.sound) {
         if (settings.audio && settings.audio->sound)
             notes += QStringLiteral("The source has no sound; -a_setting is left aside.");
@@ -206,6 +213,33 @@ std::optional<AudioFormat> planSound(const Settings &settings, const SourceFacts
         format.bitRate = LowestSoundBitRate;
     }
     return format;
+}
+
+// A profile's picture and sound add up to the rate in its name. Where the sound has to be raised to
+// the encoder's lowest rate, the picture gives up the difference, so that the file keeps that
+// total; a picture the profile sets the rate of is never cut below a few frames a second of its
+// small size, and the file then says plainly what it will be.
+void keepProfileTotal(EncodePlan &plan, const Settings &settings)
+{
+    if (!plan.video || !plan.audio || !settings.profile || !settings.profile->picture || settings.bitRate
+        || plan.video->mode == RateMode::VbrQuality)
+        return;
+    const int askedSound = chosenSound(settings).format.bitRate;
+    const int raise = plan.audio->bitRate - askedSound;
+    if (raise <= 0)
+        return;
+    const int total = plan.video->bitRate + askedSound;
+    const int picture = std::max(plan.video->bitRate - raise, LowestProfilePictureRate);
+    if (picture + plan.audio->bitRate == total)
+        plan.notes += QStringLiteral("The picture gives up the %1 kbit/s the sound was raised by, %2 kbit/s instead of %3, so that "
+                                     "the file keeps its %4 kbit/s in all.")
+                          .arg(raise / 1000).arg(picture / 1000).arg(plan.video->bitRate / 1000).arg(total / 1000);
+    else
+        plan.notes += QStringLiteral("The profile %1 makes files of %2 kbit/s in all, but its sound alone takes %3 kbit/s at the "
+                                     "least: the file will be about %4 kbit/s, %3 for the sound and %5 for the picture.")
+                          .arg(QLatin1String(settings.profile->name)).arg(total / 1000).arg(plan.audio->bitRate / 1000)
+                          .arg((picture + plan.audio->bitRate) / 1000).arg(picture / 1000);
+    plan.video->bitRate = picture;
 }
 
 void planSection(EncodePlan &plan, const Settings &settings, const SourceFacts &source)
@@ -257,6 +291,7 @@ EncodePlan PlanEncode(const Settings &settings, const SourceFacts &source)
     plan.audio = planSound(settings, source, plan.notes);
     if (!plan.video && !plan.audio)
         throw Failure(nothingToEncode(source));
+    keepProfileTotal(plan, settings);
     planSection(plan, settings, source);
     if (plan.video)
         fitBufferToLength(*plan.video, plan.duration, settings.bufferMs.has_value(), plan.notes);
