@@ -29,6 +29,16 @@ QString minutesAndSeconds(double value)
     return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
 }
 
+// How a picture stored turned is shown, as the players show it.
+QString turnText(int rotation)
+{
+    if (rotation == 180)
+        return QStringLiteral(", stored upside down and turned 180 degrees to stand upright");
+    if (rotation != 0)
+        return QStringLiteral(", stored on its side and turned %1 degrees clockwise to stand upright").arg(rotation);
+    return {};
+}
+
 QString modeText(const VideoPlan &video)
 {
     const QString rate = QStringLiteral("%1 bit/s").arg(video.bitRate);
@@ -117,9 +127,9 @@ void ConsoleReporter::source(const SourceFacts &facts)
 {
     QStringList parts{QStringLiteral("%1, %2").arg(facts.format, seconds(facts.duration))};
     if (facts.picture)
-        parts += QStringLiteral("picture %1 %2x%3 at %4 fps")
+        parts += QStringLiteral("picture %1 %2x%3 at %4 fps%5")
                      .arg(facts.picture->codec).arg(facts.picture->width).arg(facts.picture->height)
-                     .arg(number(av_q2d(facts.picture->frameRate)));
+                     .arg(number(av_q2d(facts.picture->frameRate)), turnText(facts.picture->rotation));
     if (facts.sound)
         parts += QStringLiteral("sound %1 %2 Hz, %3").arg(facts.sound->codec).arg(facts.sound->sampleRate).arg(channels(facts.sound->channels));
     line(QStringLiteral("Source"), facts.path);

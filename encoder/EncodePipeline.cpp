@@ -127,7 +127,7 @@ QByteArray runPass(const SourceFacts &source, const EncodePlan &plan, Pass pass,
     std::optional<Lane> picture;
     if (plan.video) {
         FilterChain chain = FilterChain::forPicture(reader.decoder(AVMEDIA_TYPE_VIDEO), reader.timeBase(AVMEDIA_TYPE_VIDEO),
-                                                    source.picture->sampleAspect, source.picture->frameRate,
+                                                    source.picture->storedSampleAspect(), source.picture->frameRate,
                                                     VideoFilterDescription(plan));
         StreamEncoder encoder = StreamEncoder::forPicture(*plan.video, chain.sampleAspect(), pass, statistics, globalHeaders);
         PacketSink sink = packetSink(writer ? &*writer : nullptr, encoder);
