@@ -149,6 +149,7 @@ void ConsoleReporter::plan(const EncodePlan &plan, const QString &output)
     for (const QString &text : plan.notes)
         note(text);
     pass_ = 0;
+    timeLeft_ = TimeLeft();
     sinceStart_.start();
 }
 
@@ -159,6 +160,7 @@ void ConsoleReporter::note(const QString &text)
 
 void ConsoleReporter::progress(const EncodeProgress &progress)
 {
+    timeLeft_.observe(progress, double(sinceStart_.elapsed()) / 1000);
     if (progress.pass != pass_) {
         pass_ = progress.pass;
         sincePass_.start();
@@ -167,14 +169,12 @@ void ConsoleReporter::progress(const EncodeProgress &progress)
         return;
     }
     sinceShown_.start();
-    const double overall = (progress.pass - 1 + progress.done) / progress.passes;
-    const double elapsed = double(sinceStart_.elapsed()) / 1000;
     const double passSeconds = double(sincePass_.elapsed()) / 1000;
     QString text = QStringLiteral("\rPass %1/%2 %3%").arg(progress.pass).arg(progress.passes).arg(int(progress.done * 100), 4);
     if (progress.frames > 0 && passSeconds > 0)
         text += QStringLiteral("  %1 fps").arg(progress.frames / passSeconds, 7, 'f', 1);
-    if (overall > 0.01)
-        text += QStringLiteral("  %1 left ").arg(minutesAndSeconds(elapsed * (1 - overall) / overall));
+    if (const auto left = timeLeft_.seconds())
+        text += QStringLiteral("  %1 left ").arg(minutesAndSeconds(*left));
     out_ << text;
     out_.flush();
     progressOpen_ = true;
