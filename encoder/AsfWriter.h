@@ -3,6 +3,8 @@
 #include "encoder/LibavSupport.h"
 #include "encoder/Settings.h"
 
+#include <vector>
+
 // Writes encoded streams into an ASF file, with the content description in its header.
 class AsfWriter {
 public:
@@ -20,7 +22,7 @@ public:
     // Writes a packet timestamped in the given time base, taking over its data.
     void write(AVPacket *packet, int stream, AVRational timeBase);
 
-    // Writes the index and closes the file.
+    // Writes the index, declares the picture's bit rate as written in the header, and closes the file.
     void finish();
 
 private:
@@ -28,8 +30,18 @@ private:
         void operator()(AVFormatContext *context) const;
     };
 
+    // What has been written of one stream, in its time base.
+    struct Written {
+        int64_t bytes = 0;
+        int64_t first = AV_NOPTS_VALUE;
+        int64_t end = 0;
+    };
+
     Failure failure(int error) const;
+    void fitPacketsToSound();
+    void declareWrittenPictureRate();
 
     QString path_;
     std::unique_ptr<AVFormatContext, OutputFreer> output_;
+    std::vector<Written> written_;
 };

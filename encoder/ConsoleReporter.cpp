@@ -29,6 +29,16 @@ QString minutesAndSeconds(double value)
     return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
 }
 
+// How a picture stored turned is shown, as the players show it.
+QString turnText(int rotation)
+{
+    if (rotation == 180)
+        return QStringLiteral(", stored upside down and turned 180 degrees to stand upright");
+    if (rotation != 0)
+        return QStringLiteral(", stored on its side and turned %1 degrees clockwise to stand upright").arg(rotation);
+    return {};
+}
+
 QString modeText(const VideoPlan &video)
 {
     const QString rate = QStringLiteral("%1 bit/s").arg(video.bitRate);
@@ -109,9 +119,9 @@ void ConsoleReporter::source(const SourceFacts &facts)
 {
     QStringList parts{QStringLiteral("%1, %2").arg(facts.format, seconds(facts.duration))};
     if (facts.picture)
-        parts += QStringLiteral("picture %1 %2x%3 at %4 fps")
+        parts += QStringLiteral("picture %1 %2x%3 at %4 fps%5")
                      .arg(facts.picture->codec).arg(facts.picture->width).arg(facts.picture->height)
-                     .arg(number(av_q2d(facts.picture->frameRate)));
+                     .arg(number(av_q2d(facts.picture->frameRate)), turnText(facts.picture->rotation));
     if (facts.sound)
         parts += QStringLiteral("sound %1 %2 Hz, %3").arg(facts.sound->codec).arg(facts.sound->sampleRate).arg(channels(facts.sound->channels));
     line(QStringLiteral("Source"), facts.path);
@@ -131,6 +141,7 @@ void ConsoleReporter::plan(const EncodePlan &plan, const QString &output)
     for (const QString &text : plan.notes)
         note(text);
     pass_ = 0;
+    timeLeft_ = TimeLeft();
     sinceStart_.start();
 }
 
@@ -141,6 +152,7 @@ void ConsoleReporter::note(const QString &text)
 
 void ConsoleReporter::progress(const EncodeProgress &progress)
 {
+    timeLeft_.observe(progress, double(sinceStart_.elapsed()) / 1000);
     if (progress.pass != pass_) {
         pass_ = progress.pass;
         sincePass_.start();
@@ -149,14 +161,12 @@ void ConsoleReporter::progress(const EncodeProgress &progress)
         return;
     }
     sinceShown_.start();
-    const double overall = (progress.pass - 1 + progress.done) / progress.passes;
-    const double elapsed = double(sinceStart_.elapsed()) / 1000;
     const double passSeconds = double(sincePass_.elapsed()) / 1000;
     QString text = QStringLiteral("\rPass %1/%2 %3%").arg(progress.pass).arg(progress.passes).arg(int(progress.done * 100), 4);
     if (progress.frames > 0 && passSeconds > 0)
         text += QStringLiteral("  %1 fps").arg(progress.frames / passSeconds, 7, 'f', 1);
-    if (overall > 0.01)
-        text += QStringLiteral("  %1 left ").arg(minutesAndSeconds(elapsed * (1 - overall) / overall));
+    if (const auto left = timeLeft_.seconds())
+        text += QStringLiteral("  %1 left ").arg(minutesAndSeconds(*left));
     out_ << text;
     out_.flush();
     progressOpen_ = true;
@@ -172,7 +182,7 @@ void ConsoleReporter::written(const QString &path, const WrittenFile &file)
 void ConsoleReporter::differences(const QStringList &differences)
 {
     if (differences.isEmpty()) {
-        line(QStringLiteral("Checked"), QStringLiteral("streams, picture size, frame rate, duration and content description are as asked"));
+        line(QStringLiteral("Checked"), QStringLiteral("streams, picture size, frame rate, duration, bit rates and content description are as asked"));
         return;
     }
     for (const QString &difference : differences)

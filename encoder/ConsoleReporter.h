@@ -1,6 +1,7 @@
 #pragma once
 
 #include "encoder/EncodePipeline.h"
+#include "encoder/TimeLeft.h"
 #include "encoder/Verification.h"
 
 #include <QElapsedTimer>
@@ -31,6 +32,7 @@ private:
     QTextStream err_;
     bool progressOpen_ = false;
     int pass_ = 0;
+    TimeLeft timeLeft_;
     QElapsedTimer sinceStart_;
     QElapsedTimer sincePass_;
     QElapsedTimer sinceShown_;

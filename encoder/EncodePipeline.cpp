@@ -4,6 +4,7 @@
 #include "encoder/FilterChain.h"
 #include "encoder/FilterGraphs.h"
 #include "encoder/MediaReader.h"
+#include "encoder/RateKeeper.h"
 #include "encoder/StopSignals.h"
 #include "encoder/StreamEncoder.h"
 #include "encoder/TwoPassFloor.h"
@@ -15,8 +16,8 @@ namespace {
 // One stream's way from decoded source frames to packets: its filters, then its encoder.
 class Lane {
 public:
-    Lane(FilterChain chain, StreamEncoder encoder, PacketSink sink)
-        : chain_(std::move(chain)), encoder_(std::move(encoder)), sink_(std::move(sink))
+    Lane(FilterChain chain, StreamEncoder encoder, PacketSink sink, std::optional<RateKeeper> keeper = std::nullopt)
+        : chain_(std::move(chain)), encoder_(std::move(encoder)), sink_(std::move(sink)), keeper_(keeper)
     {
     }
 
@@ -28,13 +29,19 @@ public:
         chain_.push(frame);
         const bool closed = chain_.pull([this](AVFrame *filtered) {
             position_ = double(filtered->pts) * av_q2d(chain_.timeBase());
-            ++frames_;
-            encoder_.send(filtered, chain_.timeBase());
-            encoder_.receive(sink_);
+            if (keeper_ && !keeper_->admits(position_))
+                hold(filtered);
+            else
+                encode(filtered);
         });
         if (closed) {
+            // The last frame is written whatever the rate, or the picture would end early.
+            if (const FrameHandle last = std::move(held_)) {
+                encode(last.get());
+                --dropped_;
+            }
             encoder_.send(nullptr, chain_.timeBase());
-            encoder_.receive(sink_);
+            receive();
             ended_ = true;
         }
     }
@@ -42,15 +49,47 @@ public:
     bool ended() const { return ended_; }
     double position() const { return position_; } // seconds of output encoded
     int frames() const { return frames_; }
+    int dropped() const { return dropped_; }
     const StreamEncoder &encoder() const { return encoder_; }
 
 private:
+    void encode(AVFrame *frame)
+    {
+        held_.reset();
+        ++frames_;
+        encoder_.send(frame, chain_.timeBase());
+        receive();
+    }
+
+    // Keeps a dropped frame until the next one comes, in case it is the last.
+    void hold(AVFrame *frame)
+    {
+        ++dropped_;
+        if (!held_)
+            held_ = NewFrame();
+        av_frame_unref(held_.get());
+        if (av_frame_ref(held_.get(), frame) < 0)
+            throw Failure(QStringLiteral("Out of memory."));
+    }
+
+    void receive()
+    {
+        encoder_.receive([this](AVPacket *packet) {
+            if (keeper_)
+                keeper_->spent(packet->size, packet->flags & AV_PKT_FLAG_KEY);
+            sink_(packet);
+        });
+    }
+
     FilterChain chain_;
     StreamEncoder encoder_;
     PacketSink sink_;
+    std::optional<RateKeeper> keeper_;
+    FrameHandle held_;
     bool ended_ = false;
     double position_ = 0;
     int frames_ = 0;
+    int dropped_ = 0;
 };
 
 // Where an encoder's packets go: into their own stream of the file, or nowhere on a first pass,
@@ -62,6 +101,14 @@ PacketSink packetSink(AsfWriter *writer, const StreamEncoder &encoder)
     const int stream = writer->addStream(encoder.context());
     const AVRational timeBase = encoder.context().time_base;
     return [writer, stream, timeBase](AVPacket *packet) { writer->write(packet, stream, timeBase); };
+}
+
+QString droppedFramesNote(const VideoPlan &video, int kept, int dropped)
+{
+    const double movement = av_q2d(video.frameRate) * kept / (kept + dropped);
+    return QStringLiteral("To hold %1 bit/s, %2 of %3 frames were dropped, so the picture moves at %4 fps on average; "
+                          "a smaller picture, a lower frame rate or a higher bit rate would keep them.")
+        .arg(video.bitRate).arg(dropped).arg(kept + dropped).arg(QString::number(movement, 'f', 1));
 }
 
 // One run through the source. Returns the picture encoder's statistics, which only a first pass has.
@@ -80,11 +127,14 @@ QByteArray runPass(const SourceFacts &source, const EncodePlan &plan, Pass pass,
     std::optional<Lane> picture;
     if (plan.video) {
         FilterChain chain = FilterChain::forPicture(reader.decoder(AVMEDIA_TYPE_VIDEO), reader.timeBase(AVMEDIA_TYPE_VIDEO),
-                                                    source.picture->sampleAspect, source.picture->frameRate,
+                                                    source.picture->storedSampleAspect(), source.picture->frameRate,
                                                     VideoFilterDescription(plan));
         StreamEncoder encoder = StreamEncoder::forPicture(*plan.video, chain.sampleAspect(), pass, statistics, globalHeaders);
         PacketSink sink = packetSink(writer ? &*writer : nullptr, encoder);
-        picture.emplace(std::move(chain), std::move(encoder), std::move(sink));
+        std::optional<RateKeeper> keeper;
+        if (pass == Pass::Only && plan.video->mode == RateMode::CbrOnePass)
+            keeper.emplace(plan.video->bitRate, double(plan.video->bitRate) * plan.video->bufferMs / 1000);
+        picture.emplace(std::move(chain), std::move(encoder), std::move(sink), keeper);
     }
     std::optional<Lane> sound;
     if (plan.audio && writing) {
@@ -121,12 +171,14 @@ QByteArray runPass(const SourceFacts &source, const EncodePlan &plan, Pass pass,
         writer->finish();
     progress.done = 1;
     observer.progress(progress);
+    if (picture && picture->dropped() > 0)
+        observer.note(droppedFramesNote(*plan.video, picture->frames(), picture->dropped()));
     return picture ? picture->encoder().statistics() : QByteArray();
 }
 
 } // namespace
 
-void EncodeFile(const SourceFacts &source, EncodePlan &plan, const QString &path, EncodeObserver &observer)
+void EncodeFile(const SourceFacts &source, const EncodePlan &plan, const QString &path, EncodeObserver &observer)
 {
     if (!plan.video || !plan.video->twoPass()) {
         runPass(source, plan, Pass::Only, {}, path, observer);
@@ -135,12 +187,14 @@ void EncodeFile(const SourceFacts &source, EncodePlan &plan, const QString &path
     const QByteArray statistics = runPass(source, plan, Pass::First, {}, path, observer);
     if (statistics.isEmpty())
         throw Failure(QStringLiteral("The first pass found no picture frames to encode."));
-    VideoPlan &video = *plan.video;
+    // The plan keeps the rate asked for, which the file is checked against.
+    EncodePlan second = plan;
+    VideoPlan &video = *second.video;
     const int bitRate = SafeTwoPassBitRate(video.bitRate, statistics, video.frameRate);
     if (bitRate != video.bitRate) {
         observer.note(QStringLiteral("Two passes cannot fit this picture into %1 bit/s, even at the coarsest quantiser; "
                                      "it is encoded at %2 bit/s, the lowest rate that holds it.").arg(video.bitRate).arg(bitRate));
         video.bitRate = bitRate;
     }
-    runPass(source, plan, Pass::Second, statistics, path, observer);
+    runPass(source, second, Pass::Second, statistics, path, observer);
 }

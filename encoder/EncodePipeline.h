@@ -22,6 +22,6 @@ protected:
 };
 
 // Encodes the source into an ASF file at path as the plan says, in two passes where its mode asks
-// for them. Where the second pass could not reach the plan's picture bit rate, raises it and tells
-// the observer. Throws Failure; removing a half-written file is the caller's business.
-void EncodeFile(const SourceFacts &source, EncodePlan &plan, const QString &path, EncodeObserver &observer);
+// for them. Where the second pass could not reach the plan's picture bit rate, raises it for that
+// pass and tells the observer. Throws Failure; removing a half-written file is the caller's business.
+void EncodeFile(const SourceFacts &source, const EncodePlan &plan, const QString &path, EncodeObserver &observer);

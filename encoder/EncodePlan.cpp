@@ -11,12 +11,25 @@ constexpr int DefaultBufferMs = 5000;
 constexpr int DefaultQuality = 75;
 constexpr int DefaultKeyDistance = 8;
 constexpr int LargestSide = 4096;
+constexpr int LowestProfilePictureRate = 8000;
 const char DefaultAudioCode[] = "64_44_2";
 
 struct Size {
     int width;
     int height;
 };
+
+// The share of a file's length that a one-pass constant-rate buffer may span, and the span it may
+// have however short the file, enough for a key frame and the frames after it.
+constexpr double AheadShare = 0.05;
+constexpr int ShortestRateBuffer = 500; // ms
+
+// The encoder's buffer has to hold at least one whole frame at the bit rate. A source may claim a
+// frame rate so low that one frame outlasts the longest buffer there is; that one is used then.
+int shortestBuffer(AVRational frameRate)
+{
+    return int(std::min(std::ceil(1000.0 / av_q2d(frameRate)) + 1, double(INT_MAX)));
+}
 
 int evenSide(long value)
 {
@@ -132,6 +145,7 @@ VideoPlan planVideo(const Settings &settings, const PictureFacts &picture, QStri
     VideoPlan video;
     video.codec = settings.codec.value_or(VideoCodec::Wmv8);
     video.preprocessing = settings.preprocessing.value_or(Preprocessing::None);
+    video.rotation = picture.rotation;
     video.crop = planCrop(settings.clip, picture.width, picture.height, notes);
     const Size kept = video.crop ? Size{video.crop->width, video.crop->height} : Size{picture.width, picture.height};
     const Size size = planSize(settings, profile, kept, picture.sampleAspect, video.squarePixels, notes);
@@ -144,24 +158,47 @@ VideoPlan planVideo(const Settings &settings, const PictureFacts &picture, QStri
     video.keyDistance = settings.keyDistance.value_or(DefaultKeyDistance);
     video.bufferMs = settings.bufferMs.value_or(DefaultBufferMs);
     noteUnusedRateSwitches(settings, video.mode, notes);
-    // The encoder's buffer has to hold at least one whole frame at the bit rate. A source may claim a
-    // frame rate so low that one frame outlasts the longest buffer there is; that one is used then.
-    const int shortestBuffer = int(std::min(std::ceil(1000.0 / av_q2d(video.frameRate)) + 1, double(INT_MAX)));
-    if (video.usesBuffer() && video.bufferMs < shortestBuffer) {
-        notes += QStringLiteral("A buffer of %1 ms holds less than one frame; %2 ms is used.").arg(video.bufferMs).arg(shortestBuffer);
-        video.bufferMs = shortestBuffer;
+    const int shortest = shortestBuffer(video.frameRate);
+    if (video.usesBuffer() && video.bufferMs < shortest) {
+        notes += QStringLiteral("A buffer of %1 ms holds less than one frame; %2 ms is used.").arg(video.bufferMs).arg(shortest);
+        video.bufferMs = shortest;
     }
     return video;
 }
 
+// One pass cannot look ahead: what the buffer lets the picture run ahead of its rate stays in the
+// file, and in a short file a long buffer is a large share of it. The buffer is kept to a twentieth
+// of the file's length (half a second at the least), which a player that waits for the buffer
+// asked for also plays smoothly.
+void fitBufferToLength(VideoPlan &video, double duration, bool bufferGiven, QStringList &notes)
+{
+    if (video.mode != RateMode::CbrOnePass || duration <= 0)
+        return;
+    const int longest = std::max({shortestBuffer(video.frameRate), ShortestRateBuffer,
+                                  int(std::min(duration * 1000 * AheadShare, double(INT_MAX)))});
+    if (video.bufferMs <= longest)
+        return;
+    if (bufferGiven)
+        notes += QStringLiteral("A buffer of %1 ms would let this %2-second file run up to %3% over its bit rate; %4 ms is used.")
+                     .arg(video.bufferMs).arg(QString::number(duration, 'f', 1))
+                     .arg(int(std::lround(video.bufferMs / 10.0 / duration))).arg(longest);
+    video.bufferMs = longest;
+}
+
+// The sound the switches ask for: -a_setting, else the profile's, else the utility's default.
+AudioSetting chosenSound(const Settings &settings)
+{
+    if (settings.audio)
+        return *settings.audio;
+    if (settings.profile)
+        return settings.profile->audioCode ? AudioSetting{true, *AudioFormatFromCode(QLatin1String(settings.profile->audioCode))}
+                                           : AudioSetting{false, {}};
+    return {true, *AudioFormatFromCode(QLatin1String(DefaultAudioCode))};
+}
+
 std::optional<AudioFormat> planSound(const Settings &settings, const SourceFacts &source, QStringList &notes)
 {
-    AudioSetting chosen{true, *AudioFormatFromCode(QLatin1String(DefaultAudioCode))};
-    if (settings.profile)
-        chosen = settings.profile->audioCode ? AudioSetting{true, *AudioFormatFromCode(QLatin1String(settings.profile->audioCode))}
-                                             : AudioSetting{false, {}};
-    if (settings.audio)
-        chosen = *settings.audio;
+    const AudioSetting chosen = chosenSound(settings);
     if (!source.sound) {
         if (settings.audio && settings.audio->sound)
             notes += QStringLiteral("The source has no sound; -a_setting is left aside.");
@@ -177,6 +214,33 @@ std::optional<AudioFormat> planSound(const Settings &settings, const SourceFacts
         format.bitRate = LowestSoundBitRate;
     }
     return format;
+}
+
+// A profile's picture and sound add up to the rate in its name. Where the sound has to be raised to
+// the encoder's lowest rate, the picture gives up the difference, so that the file keeps that
+// total; a picture the profile sets the rate of is never cut below a few frames a second of its
+// small size, and the file then says plainly what it will be.
+void keepProfileTotal(EncodePlan &plan, const Settings &settings)
+{
+    if (!plan.video || !plan.audio || !settings.profile || !settings.profile->picture || settings.bitRate
+        || plan.video->mode == RateMode::VbrQuality)
+        return;
+    const int askedSound = chosenSound(settings).format.bitRate;
+    const int raise = plan.audio->bitRate - askedSound;
+    if (raise <= 0)
+        return;
+    const int total = plan.video->bitRate + askedSound;
+    const int picture = std::max(plan.video->bitRate - raise, LowestProfilePictureRate);
+    if (picture + plan.audio->bitRate == total)
+        plan.notes += QStringLiteral("The picture gives up the %1 kbit/s the sound was raised by, %2 kbit/s instead of %3, so that "
+                                     "the file keeps its %4 kbit/s in all.")
+                          .arg(raise / 1000).arg(picture / 1000).arg(plan.video->bitRate / 1000).arg(total / 1000);
+    else
+        plan.notes += QStringLiteral("The profile %1 makes files of %2 kbit/s in all, but its sound alone takes %3 kbit/s at the "
+                                     "least: the file will be about %4 kbit/s, %3 for the sound and %5 for the picture.")
+                          .arg(QLatin1String(settings.profile->name)).arg(total / 1000).arg(plan.audio->bitRate / 1000)
+                          .arg((picture + plan.audio->bitRate) / 1000).arg(picture / 1000);
+    plan.video->bitRate = picture;
 }
 
 void planSection(EncodePlan &plan, const Settings &settings, const SourceFacts &source)
@@ -228,6 +292,9 @@ EncodePlan PlanEncode(const Settings &settings, const SourceFacts &source)
     plan.audio = planSound(settings, source, plan.notes);
     if (!plan.video && !plan.audio)
         throw Failure(nothingToEncode(source));
+    keepProfileTotal(plan, settings);
     planSection(plan, settings, source);
+    if (plan.video)
+        fitBufferToLength(*plan.video, plan.duration, settings.bufferMs.has_value(), plan.notes);
     return plan;
 }

@@ -20,7 +20,8 @@ struct CropRect {
 struct VideoPlan {
     VideoCodec codec = VideoCodec::Wmv8;
     Preprocessing preprocessing = Preprocessing::None;
-    std::optional<CropRect> crop;
+    int rotation = 0; // degrees clockwise, as the source's picture is turned upright
+    std::optional<CropRect> crop; // in the upright picture
     int width = 0;
     int height = 0;
     bool squarePixels = false; // false: the pixels are shaped to keep the source's picture shape

@@ -42,6 +42,18 @@ QStringList deinterlaceFilters(Preprocessing method)
     return {};
 }
 
+// Turns the picture upright as players do. It comes after deinterlacing, whose fields are rows of
+// the picture as stored.
+QStringList rotationFilters(int clockwise)
+{
+    switch (clockwise) {
+    case 90: return {QStringLiteral("transpose=clock")};
+    case 180: return {QStringLiteral("hflip"), QStringLiteral("vflip")};
+    case 270: return {QStringLiteral("transpose=cclock")};
+    default: return {};
+    }
+}
+
 } // namespace
 
 QString VideoFilterDescription(const EncodePlan &plan)
@@ -49,6 +61,7 @@ QString VideoFilterDescription(const EncodePlan &plan)
     const VideoPlan &video = *plan.video;
     QStringList filters = sectionFilters(plan, QString());
     filters += deinterlaceFilters(video.preprocessing);
+    filters += rotationFilters(video.rotation);
     if (video.crop)
         filters += QStringLiteral("crop=%1:%2:%3:%4").arg(video.crop->width).arg(video.crop->height).arg(video.crop->x).arg(video.crop->y);
     filters += QStringLiteral("scale=%1:%2").arg(video.width).arg(video.height);

@@ -1,5 +1,9 @@
 #include "encoder/SourceProbe.h"
 
+#include "media/PictureRotation.h"
+
+#include <utility>
+
 namespace {
 
 // Pictures and texts that libavformat also opens, as a one-frame video or a terminal animation.
@@ -33,6 +37,11 @@ PictureFacts pictureFacts(AVFormatContext *input, int index)
     facts.height = codec->height;
     const AVRational aspect = av_guess_sample_aspect_ratio(input, stream, nullptr);
     facts.sampleAspect = isKnownRate(aspect) ? aspect : AVRational{1, 1};
+    facts.rotation = PictureRotation(stream);
+    if (facts.rotation % 180) {
+        std::swap(facts.width, facts.height);
+        facts.sampleAspect = av_inv_q(facts.sampleAspect);
+    }
     facts.frameRate = isKnownRate(stream->avg_frame_rate) ? stream->avg_frame_rate : stream->r_frame_rate;
     if (!isKnownRate(facts.frameRate))
         facts.frameRate = AVRational{0, 1};

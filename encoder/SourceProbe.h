@@ -6,6 +6,8 @@
 #include <QString>
 #include <optional>
 
+// The picture as players show it: a picture stored on its side is turned upright, and its size and
+// pixel shape are those of the upright picture.
 struct PictureFacts {
     int stream = -1;
     QString codec;
@@ -14,6 +16,10 @@ struct PictureFacts {
     AVRational sampleAspect{1, 1};
     AVRational frameRate{0, 1}; // 0: not known
     double duration = 0;        // seconds
+    int rotation = 0;           // degrees clockwise that the stored picture is turned to stand upright
+
+    // The pixel shape of the picture as stored.
+    AVRational storedSampleAspect() const { return rotation % 180 ? av_inv_q(sampleAspect) : sampleAspect; }
 };
 
 struct SoundFacts {

@@ -8,6 +8,7 @@
 
 extern "C" {
 #include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
 }
 
 namespace {
@@ -61,8 +62,20 @@ StreamEncoder StreamEncoder::forPicture(const VideoPlan &video, AVRational sampl
         context.bit_rate = video.bitRate;
     }
     if (video.usesBuffer()) {
+        // Constant rate: the buffer is the player's, and no stretch of the stream may run faster or
+        // slower than the rate, as far as the quantisers allow.
         context.rc_max_rate = video.bitRate;
+        context.rc_min_rate = video.bitRate;
         context.rc_buffer_size = int(std::min<int64_t>(int64_t(video.bitRate) * video.bufferMs / 1000, INT_MAX));
+        // The encoder turns back towards the rate once it has strayed by a quarter of a second's
+        // bits (a few frames' at the least), rather than by its default of four megabits, which
+        // lets a small rate drift far over a whole file.
+        const double frameBits = video.bitRate / av_q2d(video.frameRate);
+        context.bit_rate_tolerance = int(std::min(std::max(video.bitRate / 4.0, 4 * frameBits), double(INT_MAX)));
+        // The finest quantiser, 1, lets a simple picture fill a high rate too.
+        context.qmin = 1;
+        context.mb_lmin = FF_QP2LAMBDA;
+        av_opt_set_int(&context, "lmin", FF_QP2LAMBDA, AV_OPT_SEARCH_CHILDREN);
         // Quality shifts bits between frames: 0 keeps every frame's share even for smooth motion,
         // 100 keeps the quantiser even so that detailed pictures stay crisp.
         context.qcompress = float(video.quality) / 100.0f;
@@ -94,11 +107,19 @@ StreamEncoder StreamEncoder::forSound(const AudioFormat &format, bool globalHead
     return encoder;
 }
 
+bool StreamEncoder::keyFrameDue(int64_t pts) const
+{
+    // The encoder counts its key-frame distance in frames it encoded; where frames were dropped,
+    // that would stretch the distance in time. A picture encoder's time base is one frame, so
+    // the distance in frames is the distance in time.
+    return context_->codec_type == AVMEDIA_TYPE_VIDEO && lastKey_ != AV_NOPTS_VALUE && pts - lastKey_ >= context_->gop_size;
+}
+
 void StreamEncoder::send(AVFrame *frame, AVRational timeBase)
 {
     if (frame) {
         frame->pts = av_rescale_q(frame->pts, timeBase, context_->time_base);
-        frame->pict_type = AV_PICTURE_TYPE_NONE; // the encoder places its own key frames
+        frame->pict_type = keyFrameDue(frame->pts) ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
         frame->quality = context_->global_quality; // a fixed quantiser is taken from each frame
     }
     if (const int error = avcodec_send_frame(context_.get(), frame); error < 0 && error != AVERROR_EOF)
@@ -113,6 +134,8 @@ void StreamEncoder::receive(const PacketSink &sink)
             return;
         if (status < 0)
             throw Failure(QStringLiteral("The %1 encoder failed: %2").arg(kind_, LibavReason(status)));
+        if (packet_->flags & AV_PKT_FLAG_KEY)
+            lastKey_ = packet_->pts;
         if ((context_->flags & AV_CODEC_FLAG_PASS1) && context_->stats_out)
             statistics_ += context_->stats_out;
         sink(packet_.get());

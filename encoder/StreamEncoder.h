@@ -37,10 +37,12 @@ private:
 
     StreamEncoder(const char *codecName, const QString &kind);
     void open();
+    bool keyFrameDue(int64_t pts) const;
 
     QString kind_;
     const AVCodec *codec_ = nullptr;
     std::unique_ptr<AVCodecContext, EncoderFreer> context_;
     PacketHandle packet_;
     QByteArray statistics_;
+    int64_t lastKey_ = AV_NOPTS_VALUE; // the last key frame's timestamp
 };

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
+#include <optional>
 
 namespace {
 
@@ -15,6 +16,19 @@ bool sameFile(const QString &one, const QString &other)
 {
     const QString canonical = QFileInfo(one).canonicalFilePath();
     return !canonical.isEmpty() && canonical == QFileInfo(other).canonicalFilePath();
+}
+
+// The file is ASF whatever its name. A name that says otherwise is kept, as the user chose it, but
+// players that go by the name may take the file for what it is not.
+std::optional<QString> containerNameNote(const QString &output)
+{
+    const QString extension = QFileInfo(output).suffix();
+    for (const char *asf : {"wmv", "wma", "asf"})
+        if (extension.compare(QLatin1String(asf), Qt::CaseInsensitive) == 0)
+            return std::nullopt;
+    const QString named = extension.isEmpty() ? QStringLiteral("has no extension") : QStringLiteral("ends in .%1").arg(extension);
+    return QStringLiteral("-output \"%1\" %2, but the file is an ASF (Windows Media) file whatever its name; players "
+                          "that go by the name may refuse it, where .wmv or .wma would not.").arg(output, named);
 }
 
 // Writes one output, reads it back and compares it with the plan.
@@ -55,6 +69,8 @@ int encodeSourceFile(const Settings &settings, ConsoleReporter &console)
     }
     if (!settings.outputString.isEmpty())
         plan.notes += QStringLiteral("-outputstring is left aside: it names the files of a folder source only.");
+    if (const auto note = containerNameNote(settings.output))
+        plan.notes += *note;
     console.plan(plan, settings.output);
     return encodeOne(source, plan, settings.output, console);
 }

@@ -9,12 +9,14 @@
 
 namespace {
 
-// Packet timestamps of one stream, in seconds.
+// Packet timestamps of one stream, in seconds, and its bytes.
 struct Span {
     double first = std::numeric_limits<double>::max();
     double lastStart = 0;
     double end = 0;
     int packets = 0;
+    qint64 bytes = 0;
+    std::vector<double> starts;
 };
 
 QString fps(double rate)
@@ -25,6 +27,67 @@ QString fps(double rate)
 QString expectedCodec(VideoCodec codec)
 {
     return codec == VideoCodec::Wmv7 ? QStringLiteral("wmv1") : QStringLiteral("wmv2");
+}
+
+// Within a constant-rate stream's tolerance: over the file, no more than a tenth off the rate.
+constexpr double RateTolerance = 0.1;
+
+// The time from one frame to the next where none was left out between them: the mean of the
+// steps up to half as long again as the shortest, which leaves out the gaps of dropped frames
+// and keeps the millisecond steps of timestamps at a rate such as 29.97 (33 and 34 ms).
+double nominalSpacing(const std::vector<double> &starts)
+{
+    double shortest = std::numeric_limits<double>::max();
+    for (size_t i = 1; i < starts.size(); ++i)
+        shortest = std::min(shortest, starts[i] - starts[i - 1]);
+    double total = 0;
+    int steps = 0;
+    for (size_t i = 1; i < starts.size(); ++i) {
+        const double step = starts[i] - starts[i - 1];
+        if (step > 0 && step <= shortest * 1.5) {
+            total += step;
+            ++steps;
+        }
+    }
+    return steps > 0 ? total / steps : 0;
+}
+
+// Whether every frame starts a whole number of frames at this rate after the first: frames dropped
+// to hold a constant rate leave the others in their places. Timestamps are kept to the millisecond.
+bool onFrameGrid(const std::vector<double> &starts, double rate)
+{
+    return std::all_of(starts.begin(), starts.end(), [&](double start) {
+        const double frames = (start - starts.front()) * rate;
+        return std::abs(frames - std::round(frames)) / rate <= 0.001;
+    });
+}
+
+// The picture's bit rate from its first frame to the end of its last, which lasts one frame.
+double pictureBitRate(const WrittenPicture &picture, double frameRate)
+{
+    const double length = picture.frameStarts.back() - picture.frameStarts.front() + 1 / frameRate;
+    return double(picture.bytes) * 8 / length;
+}
+
+QString kbits(double bitRate)
+{
+    return QStringLiteral("%1 kbit/s").arg(QString::number(bitRate / 1000, 'f', 1));
+}
+
+bool withinRate(double written, double asked)
+{
+    return std::abs(written - asked) <= asked * RateTolerance;
+}
+
+QString pictureRateDifference(const VideoPlan &video, double written)
+{
+    const QString text = QStringLiteral("The picture stream is %1; %2 was asked for").arg(kbits(written), kbits(video.bitRate));
+    if (written > video.bitRate)
+        return text + QStringLiteral(": even at its coarsest, the encoder needs more for %1x%2 at %3 fps. A smaller picture, "
+                                     "a lower frame rate or a higher bit rate would help.")
+                          .arg(video.width).arg(video.height).arg(fps(av_q2d(video.frameRate)));
+    return text + QStringLiteral(": even at its finest, the encoder has no use for more on this picture. A lower bit rate "
+                                 "would make the same picture, or a larger picture or higher frame rate would use the rate.");
 }
 
 void comparePicture(const VideoPlan &video, const std::optional<WrittenPicture> &picture, QStringList &differences)
@@ -39,7 +102,7 @@ void comparePicture(const VideoPlan &video, const std::optional<WrittenPicture> 
         differences += QStringLiteral("The picture is %1x%2; %3x%4 was asked for.")
                            .arg(picture->width).arg(picture->height).arg(video.width).arg(video.height);
     const double asked = av_q2d(video.frameRate);
-    if (picture->frames >= 2 && std::abs(picture->frameRate - asked) > asked * 0.01)
+    if (picture->frames >= 2 && !onFrameGrid(picture->frameStarts, asked))
         differences += QStringLiteral("The frame rate is %1 fps; %2 fps was asked for.").arg(fps(picture->frameRate), fps(asked));
 }
 
@@ -92,6 +155,9 @@ WrittenFile ReadBack(const QString &path)
             span.lastStart = std::max(span.lastStart, start);
             span.end = std::max(span.end, start + double(packet->duration) * av_q2d(stream->time_base));
             ++span.packets;
+            span.bytes += packet->size;
+            if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
+                span.starts.push_back(start);
         }
         av_packet_unref(packet.get());
     }
@@ -107,11 +173,13 @@ WrittenFile ReadBack(const QString &path)
         }
         const QString name = QString::fromLatin1(avcodec_get_name(codec->codec_id));
         if (codec->codec_type == AVMEDIA_TYPE_VIDEO && !file.picture) {
-            const double spacing = span.packets >= 2 ? (span.lastStart - span.first) / (span.packets - 1) : 0;
-            file.picture = WrittenPicture{name, codec->width, codec->height, span.packets, spacing > 0 ? 1 / spacing : 0};
+            const double spacing = nominalSpacing(span.starts);
+            file.picture = WrittenPicture{name, codec->width, codec->height, span.packets, spacing > 0 ? 1 / spacing : 0,
+                                          span.starts, span.bytes};
         }
         if (codec->codec_type == AVMEDIA_TYPE_AUDIO && !file.sound)
-            file.sound = WrittenSound{name, codec->sample_rate, codec->ch_layout.nb_channels};
+            file.sound = WrittenSound{name, codec->sample_rate, codec->ch_layout.nb_channels,
+                                      span.end > span.first ? double(span.bytes) * 8 / (span.end - span.first) : 0};
     }
     file.duration = end > first ? end - first : 0;
     return file;
@@ -134,5 +202,19 @@ QStringList CompareWithPlan(const EncodePlan &plan, const WrittenFile &file)
         differences += QStringLiteral("The file lasts %1 s; %2 s was expected.")
                            .arg(QString::number(file.duration, 'f', 3), QString::number(plan.duration, 'f', 3));
     compareTags(plan.content, file.tags, differences);
+    differences += CompareBitRates(plan, file);
+    return differences;
+}
+
+QStringList CompareBitRates(const EncodePlan &plan, const WrittenFile &file)
+{
+    QStringList differences;
+    if (plan.video && plan.video->usesBuffer() && file.picture && file.picture->frames > 0) {
+        const double written = pictureBitRate(*file.picture, av_q2d(plan.video->frameRate));
+        if (!withinRate(written, plan.video->bitRate))
+            differences += pictureRateDifference(*plan.video, written);
+    }
+    if (plan.audio && file.sound && file.sound->bitRate > 0 && !withinRate(file.sound->bitRate, plan.audio->bitRate))
+        differences += QStringLiteral("The sound stream is %1; %2 was asked for.").arg(kbits(file.sound->bitRate), kbits(plan.audio->bitRate));
     return differences;
 }

@@ -6,19 +6,25 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 struct WrittenPicture {
     QString codec;
     int width = 0;
     int height = 0;
     int frames = 0;
-    double frameRate = 0; // from the spacing of the frames; 0 with fewer than two
+    // From the spacing of the frames that follow one another directly, so that frames dropped to
+    // hold a constant rate do not count; 0 with fewer than two.
+    double frameRate = 0;
+    std::vector<double> frameStarts; // seconds
+    qint64 bytes = 0;
 };
 
 struct WrittenSound {
     QString codec;
     int sampleRate = 0;
     int channels = 0;
+    double bitRate = 0; // bit/s over the stream's length; 0 when it has no length
 };
 
 // What an output file holds, read back from the file itself.
@@ -34,5 +40,9 @@ struct WrittenFile {
 WrittenFile ReadBack(const QString &path);
 
 // How the file differs from the plan: its streams, codecs, picture size, frame rate, sound format,
-// duration and content description. Empty when it matches.
+// duration, content description and bit rates. Empty when it matches.
 QStringList CompareWithPlan(const EncodePlan &plan, const WrittenFile &file);
+
+// How far the streams' bit rates stray from the plan's: a picture at a constant rate and the sound,
+// each by more than a tenth either way, with what would help. Empty when they are within.
+QStringList CompareBitRates(const EncodePlan &plan, const WrittenFile &file);

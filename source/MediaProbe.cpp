@@ -1,5 +1,6 @@
 #include "source/MediaProbe.h"
 
+#include "media/PictureRotation.h"
 #include "platform/Failure.h"
 
 extern "C" {
@@ -52,9 +53,11 @@ MediaFacts ProbeMedia(const QString &path)
         playable = true;
         streamBitRates += codec->bit_rate;
         everyRateKnown = everyRateKnown && codec->bit_rate > 0;
+        // The picture as players show it: one stored on its side is turned upright.
         if (picture && facts.width == 0 && codec->width > 0 && codec->height > 0) {
-            facts.width = codec->width;
-            facts.height = codec->height;
+            const bool onItsSide = PictureRotation(stream) % 180 != 0;
+            facts.width = onItsSide ? codec->height : codec->width;
+            facts.height = onItsSide ? codec->width : codec->height;
         }
     }
     if (!playable)

@@ -42,6 +42,8 @@ private slots:
     void viewSourceInfo();
 
     void probeReadsRealMedia();
+    void phoneVideoStoredOnItsSideIsShownUpright_data();
+    void phoneVideoStoredOnItsSideIsShownUpright();
     void probeRefusesWhatIsNoMedia();
 
 private:
@@ -329,6 +331,37 @@ void PreviewTest::probeReadsRealMedia()
     QTest::qWait(20);
     QCOMPARE(news.size(), 1);
     QVERIFY(app->control<QPlainTextEdit>(QStringLiteral("Memo1"))->toPlainText().contains(u"\nHeight: 240\nWidth: 320\n"));
+}
+
+void PreviewTest::phoneVideoStoredOnItsSideIsShownUpright_data()
+{
+    QTest::addColumn<int>("degrees");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::newRow("a quarter turn") << 90 << 90 << 160;
+    QTest::newRow("upside down") << 180 << 160 << 90;
+    QTest::newRow("three quarters") << 270 << 90 << 160;
+}
+
+void PreviewTest::phoneVideoStoredOnItsSideIsShownUpright()
+{
+    QFETCH(int, degrees);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    const QString phone = MakeTurnedClip(app->appDir, QStringLiteral("phone%1.mp4").arg(degrees), 160, 90, degrees);
+    QVERIFY(!phone.isEmpty());
+    app->media->probeOtherFiles = true;
+    QSignalSpy news(player, &TMediaPlayer2::NewStream);
+    control("EditInput")->setText(phone);
+    QTRY_COMPARE(news.size(), 1);
+    QVERIFY(app->control<QPlainTextEdit>(QStringLiteral("Memo1"))->toPlainText().contains(
+        QStringLiteral("\nHeight: %1\nWidth: %2\n").arg(height).arg(width)));
+    QCOMPARE(control("EditWidth")->text(), QString::number(width));
+    QCOMPARE(control("EditHeight")->text(), QString::number(height));
+
+    // The right margin is cut from the upright picture's width.
+    control("EditClipRight")->setText(QStringLiteral("10"));
+    QCOMPARE(app->row(14), QStringLiteral("0 0 %1 %2").arg(width - 10).arg(height));
 }
 
 void PreviewTest::probeRefusesWhatIsNoMedia()

@@ -30,3 +30,15 @@ QString MakeWav(const QString &folder, const QString &name, double seconds)
                      {"-f", "lavfi", "-i", QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(seconds),
                       "-ac", "2", "-c:a", "pcm_s16le"});
 }
+
+QString MakeTurnedClip(const QString &folder, const QString &name, int width, int height, int degrees)
+{
+    const QString half = QStringLiteral("size=%1x%2:rate=15").arg(width / 2).arg(height);
+    const QString plain = MakeMedia(folder, name + QStringLiteral(".plain.mp4"),
+                                    {"-f", "lavfi", "-i", "color=red:" + half, "-f", "lavfi", "-i", "color=blue:" + half,
+                                     "-filter_complex", "[0][1]hstack,format=yuv420p", "-t", "2", "-c:v", "mpeg4", "-q:v", "2"});
+    // ffmpeg keeps the tag in a container other than MP4 only when it is not spelt in small letters.
+    const QString key = name.endsWith(QLatin1String(".mp4")) ? QStringLiteral("rotate") : QStringLiteral("ROTATE");
+    return plain.isEmpty() ? QString()
+                           : MakeMedia(folder, name, {"-i", plain, "-c", "copy", "-metadata:s:v:0", QStringLiteral("%1=%2").arg(key).arg(degrees)});
+}

@@ -13,3 +13,9 @@ QString MakeVideoClip(const QString &folder, const QString &name, int width, int
 
 // A 16-bit stereo WAV at 44.1 kHz.
 QString MakeWav(const QString &folder, const QString &name, double seconds);
+
+// A two-second clip of a picture stored width by height, red on its left half and blue on its right,
+// that players show turned. In an MP4 the rotate tag given to ffmpeg becomes a display matrix, which
+// players read as a turn of that many degrees counterclockwise; in other containers it stays a
+// plain "rotate" tag, which older players read as a turn clockwise.
+QString MakeTurnedClip(const QString &folder, const QString &name, int width, int height, int degrees);

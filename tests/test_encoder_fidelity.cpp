@@ -1,0 +1,400 @@
+// WM8EUTIL.EXE on media as they come from phones and cameras: whether the file it writes is what was
+// asked, in its picture's shape, its bit rates and its container, read back with libavformat and
+// GStreamer. The media are made at test time.
+#include "EncoderRun.h"
+#include "MediaMaker.h"
+#include "TestMain.h"
+
+#include "encoder/EncodePlan.h"
+#include "encoder/SwitchCollector.h"
+#include "encoder/TimeLeft.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include <gst/app/gstappsink.h>
+#include <gst/gst.h>
+
+namespace {
+
+// Where the first picture of a file is red: "left", "right", "top" or "bottom", from a 4x4 copy
+// of it that ffmpeg makes.
+QString redSide(const QString &path)
+{
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), {"-v", "error", "-i", path, "-frames:v", "1", "-vf", "scale=4:4", "-f", "rawvideo",
+                                            "-pix_fmt", "rgb24", "-"});
+    ffmpeg.waitForFinished(30000);
+    const QByteArray rgb = ffmpeg.readAllStandardOutput();
+    if (rgb.size() != 48)
+        return QStringLiteral("unreadable");
+    const auto redness = [&](int x, int y) { return int(quint8(rgb[(y * 4 + x) * 3])) - int(quint8(rgb[(y * 4 + x) * 3 + 2])); };
+    int left = 0, right = 0, top = 0, bottom = 0;
+    for (int i = 0; i < 4; ++i) {
+        left += redness(0, i);
+        right += redness(3, i);
+        top += redness(i, 0);
+        bottom += redness(i, 3);
+    }
+    const int most = std::max({left, right, top, bottom});
+    return most == left ? QStringLiteral("left") : most == right ? QStringLiteral("right") : most == top ? QStringLiteral("top") : QStringLiteral("bottom");
+}
+
+// The rate the file's header declares for all its streams together, in bit/s: the maximum data
+// rate of its file properties, which follow the 30 bytes of the header object's own header.
+qint64 declaredBitRate(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray header = file.read(134);
+    return header.size() == 134 ? qFromLittleEndian<quint32>(header.constData() + 130) : -1;
+}
+
+// Where libavformat's reader lands when asked to seek to this many seconds: the time of the first
+// packet it reads there.
+double ffmpegLanding(const QString &path, double seconds)
+{
+    AVFormatContext *context = nullptr;
+    if (avformat_open_input(&context, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
+        return -1;
+    double landed = -1;
+    const int64_t target = int64_t(seconds * AV_TIME_BASE);
+    AVPacket *packet = av_packet_alloc();
+    if (avformat_find_stream_info(context, nullptr) >= 0 && avformat_seek_file(context, -1, INT64_MIN, target, target, 0) >= 0
+        && av_read_frame(context, packet) >= 0)
+        landed = double(packet->pts) * av_q2d(context->streams[packet->stream_index]->time_base);
+    av_packet_free(&packet);
+    avformat_close_input(&context);
+    return landed;
+}
+
+// Where GStreamer's ASF reader lands when asked to seek to this many seconds: the time of the first
+// buffer it hands on.
+double gstreamerLanding(const QString &path, double seconds)
+{
+    GstElement *pipeline = gst_parse_launch("filesrc name=source ! asfdemux ! appsink name=sink sync=false", nullptr);
+    if (!pipeline)
+        return -1;
+    GstElement *source = gst_bin_get_by_name(GST_BIN(pipeline), "source");
+    GstElement *sink = gst_bin_get_by_name(GST_BIN(pipeline), "sink");
+    g_object_set(source, "location", QFile::encodeName(path).constData(), nullptr);
+    double landed = -1;
+    gst_element_set_state(pipeline, GST_STATE_PAUSED);
+    if (gst_element_get_state(pipeline, nullptr, nullptr, 10 * GST_SECOND) == GST_STATE_CHANGE_SUCCESS
+        && gst_element_seek_simple(pipeline, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, gint64(seconds * GST_SECOND))
+        && gst_element_get_state(pipeline, nullptr, nullptr, 10 * GST_SECOND) == GST_STATE_CHANGE_SUCCESS) {
+        if (GstSample *sample = gst_app_sink_pull_preroll(GST_APP_SINK(sink))) {
+            landed = double(GST_BUFFER_PTS(gst_sample_get_buffer(sample))) / GST_SECOND;
+            gst_sample_unref(sample);
+        }
+    }
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(sink);
+    gst_object_unref(source);
+    gst_object_unref(pipeline);
+    return landed;
+}
+
+SourceFacts filmSource()
+{
+    SourceFacts source;
+    source.path = QStringLiteral("film.avi");
+    source.format = QStringLiteral("avi");
+    source.duration = 10;
+    source.picture = PictureFacts{0, QStringLiteral("mpeg4"), 640, 480, {1, 1}, {30, 1}, 10.0};
+    source.sound = SoundFacts{1, QStringLiteral("pcm_s16le"), 44100, 2, 10.0};
+    return source;
+}
+
+} // namespace
+
+class EncoderFidelityTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    // Picture geometry
+    void turnedPicturesStandUpright_data();
+    void turnedPicturesStandUpright();
+    void clippingWorksOnTheUprightPicture();
+
+    // Rate control
+    void constantRatesAreKeptOrReported_data();
+    void constantRatesAreKeptOrReported();
+    void droppedFramesKeepTheLengthAndKeyFrames();
+    void presetsKeepTheirTotal_data();
+    void presetsKeepTheirTotal();
+    void timeLeftFollowsThePace_data();
+    void timeLeftFollowsThePace();
+
+    // Container
+    void outputNamesOtherThanAsfAreNoted_data();
+    void outputNamesOtherThanAsfAreNoted();
+    void soundAloneSeeksWithinAFrame_data();
+    void soundAloneSeeksWithinAFrame();
+
+private:
+    QString media(const QString &name) const { return media_.filePath(name); }
+    QString output(const QString &name) const { return work_.filePath(name); }
+
+    QTemporaryDir media_;
+    QTemporaryDir work_;
+};
+
+void EncoderFidelityTest::initTestCase()
+{
+    QVERIFY(media_.isValid() && work_.isValid());
+    gst_init(nullptr, nullptr);
+    for (const int degrees : {90, 180, 270})
+        QVERIFY(!MakeTurnedClip(media_.path(), QStringLiteral("turned%1.mp4").arg(degrees), 160, 90, degrees).isEmpty());
+    QVERIFY(!MakeTurnedClip(media_.path(), QStringLiteral("tagged90.mkv"), 160, 90, 90).isEmpty());
+    // Grain on a moving picture, as a camera gives it: more than a low rate holds at 640x480.
+    QVERIFY(!MakeMedia(media_.path(), QStringLiteral("camera.avi"),
+                       {"-f", "lavfi", "-i", "testsrc2=size=640x480:rate=25", "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100",
+                        "-t", "6", "-vf", "noise=alls=12:allf=t", "-c:v", "mpeg4", "-q:v", "4", "-c:a", "pcm_s16le", "-ac", "2"})
+                 .isEmpty());
+    QVERIFY(!MakeMedia(media_.path(), QStringLiteral("card.avi"),
+                       {"-f", "lavfi", "-i", "color=gray:size=160x120:rate=25", "-t", "4", "-c:v", "mpeg4", "-q:v", "2"})
+                 .isEmpty());
+    QVERIFY(!MakeMedia(media_.path(), QStringLiteral("tone.wav"), {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000", "-t", "12", "-ac", "2"})
+                 .isEmpty());
+}
+
+void EncoderFidelityTest::turnedPicturesStandUpright_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("switches");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QString>("red");
+    QTest::addColumn<QString>("told");
+
+    // Where the red half shows is where ffmpeg and GStreamer show it when they play the source.
+    QTest::newRow("a quarter turn counterclockwise") << "turned90.mp4" << QStringList{} << "wmv2 90x160" << "bottom"
+                                                     << "picture mpeg4 90x160 at 15 fps, stored on its side and turned 270 degrees clockwise";
+    QTest::newRow("upside down") << "turned180.mp4" << QStringList{} << "wmv2 160x90" << "right"
+                                 << "picture mpeg4 160x90 at 15 fps, stored upside down and turned 180 degrees";
+    QTest::newRow("a quarter turn clockwise") << "turned270.mp4" << QStringList{} << "wmv2 90x160" << "top"
+                                              << "stored on its side and turned 90 degrees clockwise";
+    QTest::newRow("the older rotate tag") << "tagged90.mkv" << QStringList{} << "wmv2 90x160" << "top"
+                                          << "stored on its side and turned 90 degrees clockwise";
+    QTest::newRow("a width alone keeps the upright shape") << "turned270.mp4" << QStringList{"-v_width", "180"} << "wmv2 180x320" << "top"
+                                                           << "turned 90 degrees";
+    QTest::newRow("as stored without a turn") << "turned270.mp4.plain.mp4" << QStringList{} << "wmv2 160x90" << "left"
+                                              << "picture mpeg4 160x90 at 15 fps\n";
+}
+
+void EncoderFidelityTest::turnedPicturesStandUpright()
+{
+    QFETCH(QString, source);
+    QFETCH(QStringList, switches);
+    QFETCH(QString, picture);
+    QFETCH(QString, red);
+    QFETCH(QString, told);
+    const QString out = output(QStringLiteral("upright.wmv"));
+    const Run run = runUtility(QStringList{"-input", media(source), "-output", out, "-v_mode", "2"} + switches);
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    QVERIFY2(run.out.contains(told), qPrintable(run.out));
+    QVERIFY(readBack(out).picture.startsWith(picture + u' '));
+    QCOMPARE(redSide(out), red);
+}
+
+void EncoderFidelityTest::clippingWorksOnTheUprightPicture()
+{
+    // A bottom margin of the upright 90x160 picture; on the picture as stored, 160x90, it would
+    // leave 160x10.
+    const QString out = output(QStringLiteral("clipped.wmv"));
+    const Run run = runUtility({"-input", media(QStringLiteral("turned270.mp4")), "-output", out, "-v_mode", "2", "-v_clip", "0 0 0 80"});
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    QVERIFY(readBack(out).picture.startsWith(QStringLiteral("wmv2 90x80 ")));
+}
+
+void EncoderFidelityTest::constantRatesAreKeptOrReported_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("switches");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("told");
+
+    QTest::newRow("one pass within reach") << "camera.avi" << QStringList{"-v_bitrate", "800000"} << 0 << "Checked";
+    QTest::newRow("one pass below the picture's need") << "camera.avi" << QStringList{"-v_bitrate", "100000", "-v_buffer", "1000"} << 0
+                                                       << "frames were dropped";
+    QTest::newRow("one pass, half size") << "camera.avi" << QStringList{"-v_bitrate", "150000", "-v_width", "320"} << 0 << "Checked";
+    QTest::newRow("two passes within reach") << "camera.avi" << QStringList{"-v_mode", "1", "-v_bitrate", "800000"} << 0 << "Checked";
+    QTest::newRow("two passes below the picture's need")
+        << "camera.avi" << QStringList{"-v_mode", "1", "-v_bitrate", "50000"} << 4
+        << "50.0 kbit/s was asked for: even at its coarsest, the encoder needs more for 640x480 at 25.000 fps. A smaller picture, "
+           "a lower frame rate or a higher bit rate would help.";
+    QTest::newRow("more than a plain picture can use") << "card.avi" << QStringList{"-v_bitrate", "2000000"} << 4
+                                                       << "2000.0 kbit/s was asked for: even at its finest";
+}
+
+void EncoderFidelityTest::constantRatesAreKeptOrReported()
+{
+    QFETCH(QString, source);
+    QFETCH(QStringList, switches);
+    QFETCH(int, exitCode);
+    QFETCH(QString, told);
+    const QString out = output(QStringLiteral("rate.wmv"));
+    const Run run = runUtility(QStringList{"-input", media(source), "-output", out} + switches);
+    QVERIFY2(run.exitCode == exitCode, qPrintable(describe(run)));
+    QVERIFY2((run.out + run.err).contains(told), qPrintable(describe(run)));
+
+    const Written written = readBack(out);
+    const double asked = switches[switches.indexOf(QStringLiteral("-v_bitrate")) + 1].toDouble();
+    if (exitCode == 0)
+        QVERIFY2(std::abs(written.pictureBitRate() - asked) <= asked * 0.1,
+                 qPrintable(QStringLiteral("%1 for %2").arg(written.pictureBitRate()).arg(asked)));
+    // The header tells what the streams are, whatever was asked.
+    const double streams = double(written.pictureBytes + written.soundBytes) * 8 / written.duration;
+    const double declared = double(declaredBitRate(out));
+    QVERIFY2(std::abs(declared - streams) <= streams * 0.05, qPrintable(QStringLiteral("declared %1, written %2").arg(declared).arg(streams)));
+}
+
+void EncoderFidelityTest::droppedFramesKeepTheLengthAndKeyFrames()
+{
+    const QString out = output(QStringLiteral("dropped.wmv"));
+    const Run run = runUtility({"-input", media(QStringLiteral("camera.avi")), "-output", out, "-a_setting", "0", "-v_bitrate", "150000",
+                                "-v_keydist", "1"});
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    QVERIFY2(run.out.contains(QStringLiteral("frames were dropped")), qPrintable(run.out));
+    const Written written = readBack(out);
+    QVERIFY2(written.pictureStarts.size() < 100, qPrintable(QString::number(written.pictureStarts.size())));
+    // The last frame is kept, so the picture lasts as long as the source.
+    QVERIFY2(written.pictureStarts.last() > 6 - 0.1, qPrintable(QString::number(written.pictureStarts.last())));
+    // A second after a key frame, the next frame kept is a key frame, however many were dropped.
+    QVERIFY(written.keyFrames >= 6);
+    for (int i = 1; i < written.keyFrameStarts.size(); ++i)
+        for (const double start : written.pictureStarts)
+            QVERIFY2(start < written.keyFrameStarts[i - 1] + 1 - 0.001 || start >= written.keyFrameStarts[i],
+                     qPrintable(QStringLiteral("a frame at %1 between the key frames at %2 and %3")
+                                    .arg(start).arg(written.keyFrameStarts[i - 1]).arg(written.keyFrameStarts[i])));
+    // Every frame kept is in its place on the 25 fps grid.
+    for (const double start : written.pictureStarts)
+        QVERIFY2(std::abs(start * 25 - std::round(start * 25)) <= 0.03, qPrintable(QString::number(start)));
+}
+
+void EncoderFidelityTest::presetsKeepTheirTotal_data()
+{
+    QTest::addColumn<QStringList>("switches");
+    QTest::addColumn<int>("picture");
+    QTest::addColumn<int>("sound");
+    QTest::addColumn<QString>("told");
+
+    QTest::newRow("av20, whose sound alone is more") << QStringList{"-profile", "av20"} << 8000 << 24000
+                                                     << "The profile av20 makes files of 20 kbit/s in all, but its sound alone takes 24 "
+                                                        "kbit/s at the least: the file will be about 32 kbit/s, 24 for the sound and 8 for the picture.";
+    QTest::newRow("av32") << QStringList{"-profile", "av32"} << 8000 << 24000
+                          << "The picture gives up the 14 kbit/s the sound was raised by, 8 kbit/s instead of 22, so that the file "
+                             "keeps its 32 kbit/s in all.";
+    QTest::newRow("av100") << QStringList{"-profile", "av100"} << 76000 << 24000 << "so that the file keeps its 100 kbit/s in all.";
+    QTest::newRow("a lower sound chosen for av100") << QStringList{"-profile", "av100", "-a_setting", "8_11_1"} << 68000 << 24000
+                                                    << "The picture gives up the 16 kbit/s";
+    QTest::newRow("a picture rate chosen stands") << QStringList{"-profile", "av32", "-v_bitrate", "30000"} << 30000 << 24000 << "";
+    QTest::newRow("quality, not a rate") << QStringList{"-profile", "av32", "-v_mode", "2"} << 22000 << 24000 << "";
+    QTest::newRow("sound within reach") << QStringList{"-profile", "av225"} << 193000 << 32000 << "";
+}
+
+void EncoderFidelityTest::presetsKeepTheirTotal()
+{
+    QFETCH(QStringList, switches);
+    QFETCH(int, picture);
+    QFETCH(int, sound);
+    QFETCH(QString, told);
+    const EncodePlan plan = PlanEncode(ParseSettings(CollectSwitches(QStringList{"-input", "film.avi", "-output", "film.wmv"} + switches)),
+                                       filmSource());
+    QCOMPARE(plan.video->bitRate, picture);
+    QCOMPARE(plan.audio->bitRate, sound);
+    const QString notes = plan.notes.join(u'\n');
+    if (told.isEmpty())
+        QVERIFY2(!notes.contains(QStringLiteral("in all")), qPrintable(notes));
+    else
+        QVERIFY2(notes.contains(told), qPrintable(notes));
+}
+
+void EncoderFidelityTest::timeLeftFollowsThePace_data()
+{
+    // Reports of pass, passes, part done and seconds since the encode began; the time left after
+    // the last of them, or -1 for none yet.
+    QTest::addColumn<QList<QList<double>>>("reports");
+    QTest::addColumn<double>("left");
+    QTest::newRow("too early to tell") << QList<QList<double>>{{1, 1, 0, 0.2}, {1, 1, 0.005, 0.4}} << -1.0;
+    QTest::newRow("a slow start does not count") << QList<QList<double>>{{1, 1, 0, 0}, {1, 1, 0, 2}, {1, 1, 0.1, 3}, {1, 1, 0.2, 4}}
+                                                 << 8.0;
+    QTest::newRow("the first of two passes counts the second")
+        << QList<QList<double>>{{1, 2, 0, 0}, {1, 2, 0.01, 1}, {1, 2, 0.5, 5.9}} << 16.0;
+    QTest::newRow("early in the second pass, the first's length")
+        << QList<QList<double>>{{1, 2, 0, 0}, {1, 2, 0.5, 5}, {1, 2, 1, 10}, {2, 2, 0, 10}, {2, 2, 0.005, 10.2}} << 9.95;
+    QTest::newRow("later in the second pass, its own pace")
+        << QList<QList<double>>{{1, 2, 0, 0}, {1, 2, 1, 10}, {2, 2, 0, 10}, {2, 2, 0.1, 11}, {2, 2, 0.3, 13}} << 7.0;
+}
+
+void EncoderFidelityTest::timeLeftFollowsThePace()
+{
+    QFETCH(QList<QList<double>>, reports);
+    QFETCH(double, left);
+    TimeLeft estimate;
+    for (const QList<double> &report : reports)
+        estimate.observe(EncodeProgress{int(report[0]), int(report[1]), report[2], 0}, report[3]);
+    if (left < 0)
+        QVERIFY(!estimate.seconds());
+    else
+        QVERIFY2(estimate.seconds() && std::abs(*estimate.seconds() - left) < 0.01,
+                 qPrintable(QString::number(estimate.seconds().value_or(-1))));
+}
+
+void EncoderFidelityTest::outputNamesOtherThanAsfAreNoted_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("avi") << "film.avi" << "film.avi\" ends in .avi, but the file is an ASF (Windows Media) file whatever its name";
+    QTest::newRow("mp4") << "film.mp4" << "film.mp4\" ends in .mp4, but the file is an ASF";
+    QTest::newRow("no extension") << "film" << "film\" has no extension, but the file is an ASF";
+    QTest::newRow("wmv in capitals") << "film.WMV" << "";
+    QTest::newRow("asf") << "film.asf" << "";
+}
+
+void EncoderFidelityTest::outputNamesOtherThanAsfAreNoted()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, told);
+    const QString out = output(name);
+    const Run run = runUtility({"-input", media(QStringLiteral("card.avi")), "-output", out, "-v_mode", "2"});
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    QVERIFY(readBack(out).picture.startsWith(QStringLiteral("wmv2 ")));
+    QCOMPARE(run.out.contains(QStringLiteral("the file is an ASF")), !told.isEmpty());
+    QVERIFY2(run.out.contains(told), qPrintable(run.out));
+}
+
+void EncoderFidelityTest::soundAloneSeeksWithinAFrame_data()
+{
+    QTest::addColumn<QString>("setting");
+    QTest::newRow("default, 64 kbit/s at 44.1 kHz") << "64_44_2";
+    QTest::newRow("raised to 24 kbit/s at 22.05 kHz") << "20_22_1";
+    QTest::newRow("32 kbit/s at 16 kHz") << "16_16_1";
+    QTest::newRow("192 kbit/s at 48 kHz") << "192_48_2";
+}
+
+void EncoderFidelityTest::soundAloneSeeksWithinAFrame()
+{
+    QFETCH(QString, setting);
+    const QString out = output(QStringLiteral("tone.wma"));
+    const Run run = runUtility({"-input", media(QStringLiteral("tone.wav")), "-output", out, "-a_setting", setting});
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    for (const double target : {6.0, 7.3, 9.87}) {
+        const double ffmpeg = ffmpegLanding(out, target);
+        const double gstreamer = gstreamerLanding(out, target);
+        QVERIFY2(std::abs(ffmpeg - target) <= 0.05, qPrintable(QStringLiteral("ffmpeg lands at %1 for %2").arg(ffmpeg).arg(target)));
+        QVERIFY2(std::abs(gstreamer - target) <= 0.05, qPrintable(QStringLiteral("GStreamer lands at %1 for %2").arg(gstreamer).arg(target)));
+    }
+}
+
+QUILLMARK_TEST_MAIN(EncoderFidelityTest)
+#include "test_encoder_fidelity.moc"
