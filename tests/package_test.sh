@@ -81,7 +81,8 @@ for refused in '-profile nosuch' '-a_setting nosuch' '-v_mode 9' '-v_preproc 9' 
 done
 
 # An encode through the unpacked interpreter, which finds the utility on PATH as the command interpreter would.
-ffmpeg -loglevel error -f lavfi -i testsrc=size=160x120:rate=15 -f lavfi -i sine -t 1 -c:v mpeg4 -c:a pcm_s16le \
+# Three seconds long: in one second the first key frame alone would take the picture past its rate.
+ffmpeg -loglevel error -f lavfi -i testsrc=size=160x120:rate=15 -f lavfi -i sine -t 3 -c:v mpeg4 -c:a pcm_s16le \
     "$work/clip.avi"
 printf '@echo off\r\nWM8EUTIL -input "%%1" -output "%%2" -profile av100\r\n' > "$work/encode.bat"
 (cd "$work" && PATH="$root/usr/bin:$PATH" "$root/usr/bin/batchrun" encode.bat clip.avi clip.wmv < /dev/null > "$work/encode.log" 2>&1) \
