@@ -1,5 +1,8 @@
 #include "encoder/AsfWriter.h"
 
+#include "encoder/StopSignals.h"
+#include "platform/NativeFiles.h"
+
 void AsfWriter::OutputFreer::operator()(AVFormatContext *context) const
 {
     avio_closep(&context->pb);
@@ -10,7 +13,7 @@ AsfWriter::AsfWriter(const QString &path, const ContentDescription &content) : p
 {
     AVFormatContext *made = nullptr;
     if (const int error = avformat_alloc_output_context2(&made, nullptr, "asf", nullptr); error < 0)
-        throw failure(error);
+        fail(error);
     output_.reset(made);
     // The names the ASF muxer takes for the five texts of the content description.
     const std::pair<const char *, const QString &> texts[] = {
@@ -22,9 +25,10 @@ AsfWriter::AsfWriter(const QString &path, const ContentDescription &content) : p
             av_dict_set(&output_->metadata, key, text.toUtf8().constData(), 0);
 }
 
-Failure AsfWriter::failure(int error) const
+void AsfWriter::fail(int error) const
 {
-    return Failure(QStringLiteral("Cannot write %1: %2").arg(path_, LibavReason(error)));
+    StopIfRequested();
+    throw WriteFailure(LibavReason(error));
 }
 
 bool AsfWriter::wantsGlobalHeaders() const
@@ -38,7 +42,7 @@ int AsfWriter::addStream(const AVCodecContext &encoder)
     if (!stream)
         throw Failure(QStringLiteral("Out of memory."));
     if (const int error = avcodec_parameters_from_context(stream->codecpar, &encoder); error < 0)
-        throw failure(error);
+        fail(error);
     stream->time_base = encoder.time_base;
     stream->avg_frame_rate = encoder.framerate;
     stream->sample_aspect_ratio = encoder.sample_aspect_ratio;
@@ -47,10 +51,11 @@ int AsfWriter::addStream(const AVCodecContext &encoder)
 
 void AsfWriter::begin()
 {
-    if (const int error = avio_open(&output_->pb, path_.toLocal8Bit().constData(), AVIO_FLAG_WRITE); error < 0)
-        throw failure(error);
+    if (const int error = avio_open2(&output_->pb, NativePath(path_).constData(), AVIO_FLAG_WRITE, &StopCallback, nullptr);
+        error < 0)
+        fail(error);
     if (const int error = avformat_write_header(output_.get(), nullptr); error < 0)
-        throw failure(error);
+        fail(error);
 }
 
 void AsfWriter::write(AVPacket *packet, int stream, AVRational timeBase)
@@ -58,13 +63,13 @@ void AsfWriter::write(AVPacket *packet, int stream, AVRational timeBase)
     packet->stream_index = stream;
     av_packet_rescale_ts(packet, timeBase, output_->streams[stream]->time_base);
     if (const int error = av_interleaved_write_frame(output_.get(), packet); error < 0)
-        throw failure(error);
+        fail(error);
 }
 
 void AsfWriter::finish()
 {
     if (const int error = av_write_trailer(output_.get()); error < 0)
-        throw failure(error);
+        fail(error);
     if (const int error = avio_closep(&output_->pb); error < 0)
-        throw failure(error);
+        fail(error);
 }

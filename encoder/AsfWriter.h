@@ -3,7 +3,15 @@
 #include "encoder/LibavSupport.h"
 #include "encoder/Settings.h"
 
-// Writes encoded streams into an ASF file, with the content description in its header.
+// The file could not be written; the message holds the reason alone, so that the caller names the
+// file the user asked for rather than the temporary one being written.
+class WriteFailure : public Failure {
+public:
+    using Failure::Failure;
+};
+
+// Writes encoded streams into an ASF file, with the content description in its header. Throws
+// WriteFailure, and Stopped once a stop is asked for.
 class AsfWriter {
 public:
     AsfWriter(const QString &path, const ContentDescription &content);
@@ -28,7 +36,7 @@ private:
         void operator()(AVFormatContext *context) const;
     };
 
-    Failure failure(int error) const;
+    [[noreturn]] void fail(int error) const;
 
     QString path_;
     std::unique_ptr<AVFormatContext, OutputFreer> output_;

@@ -1,6 +1,7 @@
 // WM8EUTIL.EXE from the outside: what each switch does to the file it writes, read back with
 // libavformat, and how it refuses what it cannot do. The media are made at test time and tiny.
 #include "TestMain.h"
+#include "UtilityProcess.h"
 
 #include "encoder/AudioCodes.h"
 #include "encoder/Profiles.h"
@@ -13,76 +14,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-extern "C" {
-#include <libavformat/avformat.h>
-}
-
 namespace {
-
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run runUtility(const QStringList &arguments)
-{
-    QProcess process;
-    process.start(qEnvironmentVariable("QUILLMARK_BIN_DIR") + QStringLiteral("/WM8EUTIL.EXE"), arguments);
-    process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromLocal8Bit(process.readAllStandardOutput()), QString::fromLocal8Bit(process.readAllStandardError())};
-}
-
-QString describe(const Run &run)
-{
-    return QStringLiteral("exit %1\n%2\n%3").arg(run.exitCode).arg(run.out, run.err);
-}
-
-// What a file holds, in words a test can compare: "wmv2 160x120 15/1", "wmav2 44100 2".
-struct Written {
-    bool readable = false;
-    QString picture;
-    QString sound;
-    double duration = 0;
-    int keyFrames = 0;
-    QMap<QString, QString> tags;
-};
-
-Written readBack(const QString &path)
-{
-    Written written;
-    AVFormatContext *context = nullptr;
-    if (avformat_open_input(&context, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
-        return written;
-    written.readable = avformat_find_stream_info(context, nullptr) >= 0;
-    written.duration = double(context->duration) / AV_TIME_BASE;
-    int pictureStream = -1;
-    for (unsigned i = 0; i < context->nb_streams; ++i) {
-        const AVStream *stream = context->streams[i];
-        const AVCodecParameters *codec = stream->codecpar;
-        const QString name = QLatin1String(avcodec_get_name(codec->codec_id));
-        if (codec->codec_type == AVMEDIA_TYPE_VIDEO) {
-            pictureStream = int(i);
-            written.picture = QStringLiteral("%1 %2x%3 %4/%5").arg(name).arg(codec->width).arg(codec->height)
-                                  .arg(stream->avg_frame_rate.num).arg(stream->avg_frame_rate.den);
-        } else if (codec->codec_type == AVMEDIA_TYPE_AUDIO) {
-            written.sound = QStringLiteral("%1 %2 %3").arg(name).arg(codec->sample_rate).arg(codec->ch_layout.nb_channels);
-        }
-    }
-    AVPacket *packet = av_packet_alloc();
-    while (av_read_frame(context, packet) >= 0) {
-        if (packet->stream_index == pictureStream && (packet->flags & AV_PKT_FLAG_KEY))
-            ++written.keyFrames;
-        av_packet_unref(packet);
-    }
-    av_packet_free(&packet);
-    const AVDictionaryEntry *tag = nullptr;
-    while ((tag = av_dict_get(context->metadata, "", tag, AV_DICT_IGNORE_SUFFIX)))
-        written.tags.insert(QLatin1String(tag->key), QString::fromUtf8(tag->value));
-    avformat_close_input(&context);
-    return written;
-}
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -213,9 +145,9 @@ void EncoderTest::switchShowsInTheFile()
     QFETCH(double, duration);
 
     const QString out = output(QStringLiteral("switch.wmv"));
-    const Run run = runUtility(QStringList{"-input", media(source), "-output", out} + switches);
-    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
-    const Written written = readBack(out);
+    const UtilityRun run = RunUtilityProcess(QStringList{"-input", media(source), "-output", out} + switches);
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
+    const WrittenMedia written = ReadMedia(out);
     QVERIFY(written.readable);
     QCOMPARE(written.picture, picture);
     QCOMPARE(written.sound, sound);
@@ -236,16 +168,16 @@ void EncoderTest::keyDistanceSetsKeyFrames()
     QFETCH(QStringList, switches);
     QFETCH(int, keyFrames);
     const QString out = output(QStringLiteral("keys.wmv"));
-    const Run run = runUtility(QStringList{"-input", media(QStringLiteral("clip.avi")), "-output", out, "-a_setting", "0"} + switches);
-    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
-    QCOMPARE(readBack(out).keyFrames, keyFrames);
+    const UtilityRun run = RunUtilityProcess(QStringList{"-input", media(QStringLiteral("clip.avi")), "-output", out, "-a_setting", "0"} + switches);
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
+    QCOMPARE(ReadMedia(out).keyFrames, keyFrames);
 }
 
 void EncoderTest::qualityAndBitRateSetTheSize()
 {
     const auto encodedSize = [this](const QStringList &switches) {
         const QString out = output(QStringLiteral("size.wmv"));
-        const Run run = runUtility(QStringList{"-input", media(QStringLiteral("clip.avi")), "-output", out, "-a_setting", "0"} + switches);
+        const UtilityRun run = RunUtilityProcess(QStringList{"-input", media(QStringLiteral("clip.avi")), "-output", out, "-a_setting", "0"} + switches);
         return run.exitCode == 0 ? QFileInfo(out).size() : -1;
     };
     const qint64 coarse = encodedSize({"-v_mode", "2", "-v_quality", "10"});
@@ -268,9 +200,9 @@ void EncoderTest::contentDescriptionIsReadableBack()
     writeFile(config, QStringLiteral("-input \"%1\"\r\n-output \"%2\"\r\n-title \"Holiday 2002\"\r\n-author \"Anna \"Bee\" Smith\"\r\n"
                                      "-copyright \"(c) 2002\"\r\n-description \"Sea, sun and sand\"\r\n-rating \"PG\"\r\n")
                           .arg(media(QStringLiteral("clip.avi")), out).toLocal8Bit());
-    const Run run = runUtility({"-config", config});
-    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
-    const QMap<QString, QString> tags = readBack(out).tags;
+    const UtilityRun run = RunUtilityProcess({"-config", config});
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
+    const QMap<QString, QString> tags = ReadMedia(out).tags;
     QCOMPARE(tags.value("title"), QStringLiteral("Holiday 2002"));
     QCOMPARE(tags.value("artist"), QStringLiteral("Anna \"Bee\" Smith"));
     QCOMPARE(tags.value("copyright"), QStringLiteral("(c) 2002"));
@@ -288,15 +220,15 @@ void EncoderTest::configFilesAreReadInPlace()
                                                                  "-a_setting 32_44_1\r\n")
                                                       .arg(media(QStringLiteral("clip.avi")), output(QStringLiteral("nested.wmv")))
                                                       .toLocal8Bit());
-    Run run = runUtility({"-config", output(QStringLiteral("main.weu"))});
-    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
-    const Written written = readBack(output(QStringLiteral("nested.wmv")));
+    UtilityRun run = RunUtilityProcess({"-config", output(QStringLiteral("main.weu"))});
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
+    const WrittenMedia written = ReadMedia(output(QStringLiteral("nested.wmv")));
     QCOMPARE(written.picture, QStringLiteral("wmv2 80x60 15/1"));
     QCOMPARE(written.sound, QStringLiteral("wmav2 44100 1"));
 
     writeFile(output(QStringLiteral("configs/loop.weu")), "-title \"x\"\r\n-config ../main2.weu\r\n");
     writeFile(output(QStringLiteral("main2.weu")), "-config configs/loop.weu\r\n");
-    run = runUtility({"-config", output(QStringLiteral("main2.weu"))});
+    run = RunUtilityProcess({"-config", output(QStringLiteral("main2.weu"))});
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains(QStringLiteral("loop.weu, line 2: -config \"../main2.weu\" would read that file again")), qPrintable(run.err));
 }
@@ -305,24 +237,24 @@ void EncoderTest::twoPassBelowWhatThePictureNeedsIsRaised()
 {
     // FFmpeg's wmv2 aborts with heap corruption when its second pass is asked for this.
     const QString out = output(QStringLiteral("floor.wmv"));
-    const Run run = runUtility({"-input", media(QStringLiteral("sharp.avi")), "-output", out, "-v_mode", "1", "-v_bitrate", "20000"});
-    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("sharp.avi")), "-output", out, "-v_mode", "1", "-v_bitrate", "20000"});
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY2(run.out.contains(QStringLiteral("Two passes cannot fit this picture into 20000 bit/s")), qPrintable(run.out));
-    QCOMPARE(readBack(out).picture, QStringLiteral("wmv2 320x240 15/1"));
+    QCOMPARE(ReadMedia(out).picture, QStringLiteral("wmv2 320x240 15/1"));
 }
 
 void EncoderTest::shortBufferIsRaised()
 {
     const QString out = output(QStringLiteral("buffer.wmv"));
-    const Run run = runUtility({"-input", media(QStringLiteral("clip.avi")), "-output", out, "-v_buffer", "10"});
-    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("clip.avi")), "-output", out, "-v_buffer", "10"});
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY2(run.out.contains(QStringLiteral("A buffer of 10 ms holds less than one frame; 68 ms is used.")), qPrintable(run.out));
 }
 
 void EncoderTest::sourceAloneIsReportedOn()
 {
-    const Run run = runUtility({"-input", media(QStringLiteral("clip.avi"))});
-    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("clip.avi"))});
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY2(run.out.contains(QStringLiteral("picture mpeg4 160x120 at 15 fps; sound pcm_s16le 22050 Hz, 2 channels")), qPrintable(run.out));
     QVERIFY(!run.out.contains(QStringLiteral("Written")));
 }
@@ -342,11 +274,11 @@ void EncoderTest::folderEncodesEveryMediaFile()
     // short.wav ends before the section starts, and clip.mkv would overwrite what clip.avi wrote:
     // both fail, and the others go on.
     const QString target = output(QStringLiteral("encoded/batch"));
-    const Run run = runUtility({"-input", source, "-output", target, "-outputstring", "_web", "-time", "500", "1000"});
-    QVERIFY2(run.exitCode == 3, qPrintable(describe(run)));
+    const UtilityRun run = RunUtilityProcess({"-input", source, "-output", target, "-outputstring", "_web", "-time", "500", "1000"});
+    QVERIFY2(run.exitCode == 3, qPrintable(Describe(run)));
     QCOMPARE(QDir(target).entryList(QDir::Files, QDir::Name), (QStringList{"clip_web.wmv", "tone_web.wma"}));
-    QCOMPARE(readBack(target + QStringLiteral("/clip_web.wmv")).picture, QStringLiteral("wmv2 160x120 15/1"));
-    QCOMPARE(readBack(target + QStringLiteral("/tone_web.wma")).sound, QStringLiteral("wmav2 44100 2"));
+    QCOMPARE(ReadMedia(target + QStringLiteral("/clip_web.wmv")).picture, QStringLiteral("wmv2 160x120 15/1"));
+    QCOMPARE(ReadMedia(target + QStringLiteral("/tone_web.wma")).sound, QStringLiteral("wmav2 44100 2"));
     QVERIFY2(run.err.contains(QStringLiteral("-time \"500 1000\" starts at or after the end of the source")), qPrintable(run.err));
     QVERIFY2(run.out.contains(QStringLiteral("2 encoded, 2 failed, 0 differing from what was asked, 2 skipped")), qPrintable(run.out));
     QVERIFY2(run.out.contains(QStringLiteral("Failed    clip.mkv, short.wav")), qPrintable(run.out));
@@ -358,8 +290,8 @@ void EncoderTest::truncatedOutputIsCaught()
 {
     const QString out = output(QStringLiteral("whole.wmv"));
     const QStringList switches{"-input", media(QStringLiteral("clip.avi")), "-output", out, "-v_width", "80"};
-    const Run run = runUtility(switches);
-    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    const UtilityRun run = RunUtilityProcess(switches);
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     const EncodePlan plan = PlanEncode(ParseSettings(CollectSwitches(switches)), ProbeSource(media(QStringLiteral("clip.avi"))));
     QCOMPARE(CompareWithPlan(plan, ReadBack(out)), QStringList());
 
@@ -407,7 +339,7 @@ void EncoderTest::refusals()
 {
     QFETCH(QStringList, switches);
     QFETCH(QString, message);
-    const Run run = runUtility(switches);
+    const UtilityRun run = RunUtilityProcess(switches);
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
     QVERIFY(!QFile::exists(output(QStringLiteral("refused.wmv"))));
@@ -421,7 +353,7 @@ void EncoderTest::unwritableOutputLeavesNothing()
     const QString blocked = output(QStringLiteral("blocked"));
     writeFile(blocked, "a file, not a folder");
     const QStringList before = QDir(work_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-    const Run run = runUtility({"-input", media(QStringLiteral("clip.avi")), "-output", blocked + QStringLiteral("/out.wmv")});
+    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("clip.avi")), "-output", blocked + QStringLiteral("/out.wmv")});
     QVERIFY(run.exitCode != 0);
     QVERIFY2(run.err.contains(QStringLiteral("Cannot write %1/out.wmv").arg(blocked)), qPrintable(run.err));
     QCOMPARE(QDir(work_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
@@ -435,7 +367,7 @@ void EncoderTest::stoppedEncodeKeepsTheOlderFile()
     const QStringList before = QDir(work_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 
     QProcess process;
-    process.start(qEnvironmentVariable("QUILLMARK_BIN_DIR") + QStringLiteral("/WM8EUTIL.EXE"),
+    process.start(UtilityPath(),
                   {"-input", media(QStringLiteral("long.avi")), "-output", out, "-v_mode", "1"});
     const auto writing = [&] {
         return QDir(work_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size() > before.size();

@@ -1,0 +1,65 @@
+#include "UtilityProcess.h"
+
+#include "platform/NativeFiles.h"
+
+#include <QProcess>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+QString UtilityPath()
+{
+    return qEnvironmentVariable("QUILLMARK_BIN_DIR") + QStringLiteral("/WM8EUTIL.EXE");
+}
+
+UtilityRun RunUtilityProcess(const QStringList &arguments, const std::function<void()> &childSetUp)
+{
+    QProcess process;
+    if (childSetUp)
+        process.setChildProcessModifier(childSetUp);
+    process.start(UtilityPath(), arguments);
+    process.waitForFinished(120000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromLocal8Bit(process.readAllStandardOutput()), QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+QString Describe(const UtilityRun &run)
+{
+    return QStringLiteral("exit %1\n%2\n%3").arg(run.exitCode).arg(run.out, run.err);
+}
+
+WrittenMedia ReadMedia(const QString &path)
+{
+    WrittenMedia written;
+    AVFormatContext *context = nullptr;
+    if (avformat_open_input(&context, NativePath(path).constData(), nullptr, nullptr) < 0)
+        return written;
+    written.readable = avformat_find_stream_info(context, nullptr) >= 0;
+    written.duration = double(context->duration) / AV_TIME_BASE;
+    int pictureStream = -1;
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        const AVStream *stream = context->streams[i];
+        const AVCodecParameters *codec = stream->codecpar;
+        const QString name = QLatin1String(avcodec_get_name(codec->codec_id));
+        if (codec->codec_type == AVMEDIA_TYPE_VIDEO) {
+            pictureStream = int(i);
+            written.picture = QStringLiteral("%1 %2x%3 %4/%5").arg(name).arg(codec->width).arg(codec->height)
+                                  .arg(stream->avg_frame_rate.num).arg(stream->avg_frame_rate.den);
+        } else if (codec->codec_type == AVMEDIA_TYPE_AUDIO) {
+            written.sound = QStringLiteral("%1 %2 %3").arg(name).arg(codec->sample_rate).arg(codec->ch_layout.nb_channels);
+        }
+    }
+    AVPacket *packet = av_packet_alloc();
+    while (av_read_frame(context, packet) >= 0) {
+        if (packet->stream_index == pictureStream && (packet->flags & AV_PKT_FLAG_KEY))
+            ++written.keyFrames;
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    const AVDictionaryEntry *tag = nullptr;
+    while ((tag = av_dict_get(context->metadata, "", tag, AV_DICT_IGNORE_SUFFIX)))
+        written.tags.insert(QLatin1String(tag->key), QString::fromUtf8(tag->value));
+    avformat_close_input(&context);
+    return written;
+}
