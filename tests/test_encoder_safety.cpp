@@ -346,8 +346,11 @@ void EncoderSafetyTest::refusedBeforeAnythingIsWritten_data()
     QTest::newRow("endless device as configuration")
         << QStringList{"-config", "/dev/zero"}
         << QStringLiteral("Cannot read the configuration file /dev/zero: it is a character device, not a regular file.");
-    QTest::newRow("device as output") << QStringList{"-input", clip, "-output", "/dev/null"}
-                                      << QStringLiteral("-output \"/dev/null\" is a character device; name a file to write.");
+    // Through a link, so that a utility that wrote over it would replace the link, never the device.
+    const QString device = work(QStringLiteral("null.wmv"));
+    QFile::link(QStringLiteral("/dev/null"), device);
+    QTest::newRow("device as output") << QStringList{"-input", clip, "-output", device}
+                                      << QStringLiteral("-output \"%1\" is a character device; name a file to write.").arg(device);
     QTest::newRow("named pipe as output") << QStringList{"-input", clip, "-output", pipe}
                                           << QStringLiteral("-output \"%1\" is a named pipe (FIFO); name a file to write.").arg(pipe);
     QTest::newRow("title longer than the file holds")
@@ -371,7 +374,7 @@ void EncoderSafetyTest::refusedBeforeAnythingIsWritten()
     QVERIFY2(run.err.contains(message), qPrintable(Describe(run)));
     QCOMPARE(entries(work_.path()), before);
     QVERIFY(isFifo(work(QStringLiteral("pipe.avi"))));
-    QCOMPARE(SpecialFileKind(QStringLiteral("/dev/null")), QStringLiteral("a character device"));
+    QCOMPARE(SpecialFileKind(work(QStringLiteral("null.wmv"))), QStringLiteral("a character device"));
 }
 
 void EncoderSafetyTest::configurationsAreBounded_data()
