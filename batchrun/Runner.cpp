@@ -15,10 +15,6 @@ namespace {
 // The interpreter's exit code for a command that names no program it can start.
 constexpr int NotFoundErrorLevel = 9009;
 
-// The longest line the interpreter takes, after expansion; the limit also bounds how deeply IF commands
-// can nest.
-constexpr qsizetype LongestLine = 8191;
-
 bool isRemark(const QString &text)
 {
     const Command command = SplitCommand(text);
@@ -79,7 +75,8 @@ void Runner::runLine(const QString &line)
     if (LabelOf(line))
         return;
     const QString expanded = ExpandPercents(line, arguments_, [this](const QString &name) { return variable(name); });
-    if (expanded.size() > LongestLine)
+    // Too long as read, or once expanded. The limit also bounds how deeply IF commands can nest.
+    if (script_.tooLong.contains(current_) || expanded.size() > LongestLine)
         throw ScriptError(QStringLiteral("The input line is too long."));
     const LineStart start = SplitLineStart(expanded);
     if (start.command.isEmpty())
@@ -223,7 +220,7 @@ void Runner::exit(const QString &tail)
 void Runner::startProgram(const Command &command)
 {
     const QString searchPath = variables_.Value(QStringLiteral("PATH")).value_or(QString());
-    const QString program = FindProgram(WithoutQuotes(command.word), folder_, searchPath);
+    const QString program = programs_.Find(WithoutQuotes(command.word), folder_, searchPath);
     if (program.isEmpty()) {
         errorLevel_ = NotFoundErrorLevel;
         report(u'\'' + PlainText(command.word) +

@@ -3,6 +3,7 @@
 #include "batchrun/CommandSyntax.h"
 #include "batchrun/Script.h"
 #include "batchrun/Variables.h"
+#include "batchrun/WindowsPaths.h"
 
 #include <optional>
 
@@ -49,6 +50,7 @@ private:
 
     Console &console_;
     ProgramStarter &starter_;
+    ProgramSearch programs_;
     Variables variables_;
     QString folder_;
     Script script_;

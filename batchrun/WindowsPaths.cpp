@@ -2,7 +2,9 @@
 
 #include "platform/PathHelpers.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QStringList>
 
 namespace {
@@ -46,21 +48,38 @@ QString FindPath(const QString &windowsPath, const QString &folder)
     return found.isEmpty() ? QStringLiteral("/") : found;
 }
 
-QString FindProgram(const QString &command, const QString &folder, const QString &searchPath)
+QString ProgramSearch::Find(const QString &command, const QString &folder, const QString &searchPath)
 {
     QString name = command;
     name.replace(u'\\', u'/');
     if (name.isEmpty())
         return {};
-    QStringList folders = {folder};
-    if (!name.contains(u'/'))
-        folders += searchPath.split(u':', Qt::SkipEmptyParts);
-    for (const QString &candidateFolder : folders) {
+    const bool bare = !name.contains(u'/');
+    const QStringList folders = QStringList{folder} + (bare ? searchPath.split(u':', Qt::SkipEmptyParts) : QStringList());
+    for (qsizetype i = 0; i < folders.size(); ++i) {
         for (const QString &fileName : programFileNames(name)) {
-            const QString found = FindPath(fileName, candidateFolder);
+            // The current folder may change while the script runs; it is looked at anew each time.
+            const QString found = i == 0 ? FindPath(fileName, folders[i]) : findInSearchFolder(folders[i], fileName);
             if (!found.isEmpty() && QFileInfo(found).isFile())
                 return found;
         }
     }
     return {};
+}
+
+QString ProgramSearch::findInSearchFolder(const QString &folder, const QString &fileName)
+{
+    auto listing = listings_.find(folder);
+    if (listing == listings_.end()) {
+        listing = listings_.insert(folder, {});
+        for (const QString &entry : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+            listing->names.insert(entry);
+            listing->byLowerCase.insert(entry.toLower(), entry);
+        }
+    }
+    // An exact match is preferred, as FindPath prefers it.
+    if (listing->names.contains(fileName))
+        return JoinPath(folder, fileName);
+    const auto found = listing->byLowerCase.constFind(fileName.toLower());
+    return found == listing->byLowerCase.cend() ? QString() : JoinPath(folder, *found);
 }

@@ -1,5 +1,8 @@
 #include "encoder/AsfWriter.h"
 
+#include "encoder/StopSignals.h"
+#include "platform/NativeFiles.h"
+
 #include <algorithm>
 
 extern "C" {
@@ -25,7 +28,7 @@ AsfWriter::AsfWriter(const QString &path, const ContentDescription &content) : p
 {
     AVFormatContext *made = nullptr;
     if (const int error = avformat_alloc_output_context2(&made, nullptr, "asf", nullptr); error < 0)
-        throw failure(error);
+        fail(error);
     output_.reset(made);
     // The names the ASF muxer takes for the five texts of the content description.
     const std::pair<const char *, const QString &> texts[] = {
@@ -37,9 +40,10 @@ AsfWriter::AsfWriter(const QString &path, const ContentDescription &content) : p
             av_dict_set(&output_->metadata, key, text.toUtf8().constData(), 0);
 }
 
-Failure AsfWriter::failure(int error) const
+void AsfWriter::fail(int error) const
 {
-    return Failure(QStringLiteral("Cannot write %1: %2").arg(path_, LibavReason(error)));
+    StopIfRequested();
+    throw WriteFailure(LibavReason(error));
 }
 
 bool AsfWriter::wantsGlobalHeaders() const
@@ -53,7 +57,7 @@ int AsfWriter::addStream(const AVCodecContext &encoder)
     if (!stream)
         throw Failure(QStringLiteral("Out of memory."));
     if (const int error = avcodec_parameters_from_context(stream->codecpar, &encoder); error < 0)
-        throw failure(error);
+        fail(error);
     stream->time_base = encoder.time_base;
     stream->avg_frame_rate = encoder.framerate;
     stream->sample_aspect_ratio = encoder.sample_aspect_ratio;
@@ -77,10 +81,11 @@ void AsfWriter::fitPacketsToSound()
 void AsfWriter::begin()
 {
     fitPacketsToSound();
-    if (const int error = avio_open(&output_->pb, path_.toLocal8Bit().constData(), AVIO_FLAG_WRITE); error < 0)
-        throw failure(error);
+    if (const int error = avio_open2(&output_->pb, NativePath(path_).constData(), AVIO_FLAG_WRITE, &StopCallback, nullptr);
+        error < 0)
+        fail(error);
     if (const int error = avformat_write_header(output_.get(), nullptr); error < 0)
-        throw failure(error);
+        fail(error);
 }
 
 void AsfWriter::write(AVPacket *packet, int stream, AVRational timeBase)
@@ -93,7 +98,7 @@ void AsfWriter::write(AVPacket *packet, int stream, AVRational timeBase)
         written.first = packet->pts;
     written.end = std::max(written.end, packet->pts + packet->duration);
     if (const int error = av_interleaved_write_frame(output_.get(), packet); error < 0)
-        throw failure(error);
+        fail(error);
 }
 
 // The header is written before the first packet, with the rate the picture encoder was set to;
@@ -113,7 +118,7 @@ void AsfWriter::finish()
 {
     declareWrittenPictureRate();
     if (const int error = av_write_trailer(output_.get()); error < 0)
-        throw failure(error);
+        fail(error);
     if (const int error = avio_closep(&output_->pb); error < 0)
-        throw failure(error);
+        fail(error);
 }

@@ -5,7 +5,15 @@
 
 #include <vector>
 
-// Writes encoded streams into an ASF file, with the content description in its header.
+// The file could not be written; the message holds the reason alone, so that the caller names the
+// file the user asked for rather than the temporary one being written.
+class WriteFailure : public Failure {
+public:
+    using Failure::Failure;
+};
+
+// Writes encoded streams into an ASF file, with the content description in its header. Throws
+// WriteFailure, and Stopped once a stop is asked for.
 class AsfWriter {
 public:
     AsfWriter(const QString &path, const ContentDescription &content);
@@ -37,7 +45,7 @@ private:
         int64_t end = 0;
     };
 
-    Failure failure(int error) const;
+    [[noreturn]] void fail(int error) const;
     void fitPacketsToSound();
     void declareWrittenPictureRate();
 

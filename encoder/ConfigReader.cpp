@@ -2,8 +2,9 @@
 
 #include "params/ParamNames.h"
 #include "platform/Failure.h"
+#include "platform/NativeFiles.h"
 
-#include <QFile>
+#include <QStringList>
 
 namespace {
 
@@ -60,8 +61,24 @@ std::vector<Switch> ParseConfigText(const QByteArray &text, const QString &fileN
 
 std::vector<Switch> ReadConfigFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("Cannot read the configuration file %1: %2").arg(path, file.errorString()));
-    return ParseConfigText(file.readAll(), path);
+    const auto cannotRead = [&path](const QString &reason) {
+        return Failure(QStringLiteral("Cannot read the configuration file %1: %2.").arg(path, reason));
+    };
+    QByteArray text;
+    try {
+        RegularFileReader file(path);
+        // The file may grow while it is read; nothing beyond the limit is read.
+        while (text.size() <= LargestConfigFile) {
+            const QByteArray chunk = file.read(LargestConfigFile + 1 - text.size());
+            if (chunk.isEmpty())
+                break;
+            text += chunk;
+        }
+    } catch (const Failure &failure) {
+        throw cannotRead(failure.message());
+    }
+    if (text.size() > LargestConfigFile)
+        throw cannotRead(QStringLiteral("it is larger than %1 bytes, far more than the 23 switches of a configuration "
+                                        "take").arg(LargestConfigFile));
+    return ParseConfigText(text, path);
 }

@@ -19,7 +19,12 @@ struct Switch {
 // Throws Failure naming the file and the line for an unknown switch or a line of another form.
 std::vector<Switch> ParseConfigText(const QByteArray &text, const QString &fileName);
 
-// Reads and parses a configuration file; throws Failure when it cannot be read.
+// The largest configuration file read, in bytes: 23 switches of the longest values the program's
+// boxes hold fit several times over.
+constexpr qint64 LargestConfigFile = 4 * 1024 * 1024;
+
+// Reads and parses a configuration file; throws Failure when it cannot be read, is no regular file
+// (a named pipe or a device is never opened for reading) or is larger than LargestConfigFile.
 std::vector<Switch> ReadConfigFile(const QString &path);
 
 // The failure for a name that is none of the 23 switches, listing them.

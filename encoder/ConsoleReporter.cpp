@@ -2,6 +2,7 @@
 
 #include "encoder/Help.h"
 
+#include <QFileInfo>
 #include <cstdio>
 
 namespace {
@@ -81,6 +82,30 @@ QString pictureText(const VideoPlan &video)
     return text;
 }
 
+bool isControl(char16_t unit)
+{
+    return unit < 0x20 || (unit >= 0x7F && unit <= 0x9F);
+}
+
+// A raw byte of a name that is not valid UTF-8, as PathFromNative keeps it.
+bool isRawByte(char16_t unit)
+{
+    return unit >= 0xDC80 && unit <= 0xDCFF;
+}
+
+QString visible(const QString &text)
+{
+    QString shown;
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        if (isControl(unit) || isRawByte(unit))
+            shown += QStringLiteral("\\x") + QString::number(unit & 0xFF, 16).toUpper().rightJustified(2, u'0');
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 } // namespace
 
 ConsoleReporter::ConsoleReporter() : out_(stdout), err_(stderr)
@@ -90,7 +115,7 @@ ConsoleReporter::ConsoleReporter() : out_(stdout), err_(stderr)
 void ConsoleReporter::line(const QString &label, const QString &text)
 {
     endProgressLine();
-    out_ << label.leftJustified(9) << u' ' << text << '\n';
+    out_ << label.leftJustified(9) << u' ' << visible(text) << '\n';
     out_.flush();
 }
 
@@ -111,7 +136,7 @@ void ConsoleReporter::failure(const QString &message)
 {
     endProgressLine();
     out_.flush();
-    err_ << message << '\n';
+    err_ << visible(message) << '\n';
     err_.flush();
 }
 
@@ -189,16 +214,29 @@ void ConsoleReporter::differences(const QStringList &differences)
         failure(QStringLiteral("Differs   ") + difference);
 }
 
-void ConsoleReporter::batchSummary(int encoded, const QStringList &failed, const QStringList &skipped, const QStringList &differing)
+void ConsoleReporter::keptOlder(const QString &output, const QString &placed)
 {
-    line(QStringLiteral("Folder"), QStringLiteral("%1 encoded, %2 failed, %3 differing from what was asked, %4 skipped as not "
-                                                  "sound or video files")
-                                       .arg(encoded).arg(failed.size()).arg(differing.size()).arg(skipped.size()));
-    if (!failed.isEmpty())
-        line(QStringLiteral("Failed"), failed.join(QStringLiteral(", ")));
-    if (!differing.isEmpty())
-        line(QStringLiteral("Differing"), differing.join(QStringLiteral(", ")));
-    this->skipped(skipped);
+    line(QStringLiteral("Kept"), QStringLiteral("%1, the older file, stays in place: the new file differs from what was asked "
+                                                "and is %2 beside it.").arg(output, QFileInfo(placed).fileName()));
+}
+
+void ConsoleReporter::batchSummary(const FolderTally &tally)
+{
+    QString summary = QStringLiteral("%1 encoded, %2 failed, %3 differing from what was asked, %4 skipped as not sound or video files")
+                          .arg(tally.encoded.size()).arg(tally.failed.size()).arg(tally.differing.size()).arg(tally.skipped.size());
+    if (!tally.spared.isEmpty())
+        summary += QStringLiteral(", %1 left alone to spare a file of the source folder").arg(tally.spared.size());
+    if (!tally.notDone.isEmpty())
+        summary += QStringLiteral(", %1 not done: the run was stopped").arg(tally.notDone.size());
+    line(QStringLiteral("Folder"), summary);
+    const std::pair<QString, const QStringList &> lists[] = {
+        {QStringLiteral("Failed"), tally.failed},  {QStringLiteral("Differing"), tally.differing},
+        {QStringLiteral("Left out"), tally.spared}, {QStringLiteral("Not done"), tally.notDone},
+    };
+    for (const auto &[label, names] : lists)
+        if (!names.isEmpty())
+            line(label, names.join(QStringLiteral(", ")));
+    skipped(tally.skipped);
 }
 
 void ConsoleReporter::skipped(const QStringList &names)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "encoder/Batch.h"
 #include "encoder/EncodePipeline.h"
 #include "encoder/TimeLeft.h"
 #include "encoder/Verification.h"
@@ -8,7 +9,9 @@
 #include <QTextStream>
 
 // Everything the utility shows in its console window: what it is about to do, a progress line
-// that is rewritten in place, what it wrote, and what went wrong (on the error stream).
+// that is rewritten in place, what it wrote, and what went wrong (on the error stream). Control
+// characters in what it shows (a file name may hold an escape sequence that would clear the terminal)
+// and the bytes of names that are not valid UTF-8 are shown escaped, as \x1B.
 class ConsoleReporter : public EncodeObserver {
 public:
     ConsoleReporter();
@@ -21,8 +24,9 @@ public:
     void progress(const EncodeProgress &progress) override;
     void written(const QString &path, const WrittenFile &file);
     void differences(const QStringList &differences);
+    void keptOlder(const QString &output, const QString &placed);
     void skipped(const QStringList &names);
-    void batchSummary(int encoded, const QStringList &failed, const QStringList &skipped, const QStringList &differing);
+    void batchSummary(const FolderTally &tally);
 
 private:
     void line(const QString &label, const QString &text);

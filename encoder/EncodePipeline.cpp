@@ -8,8 +8,10 @@
 #include "encoder/StopSignals.h"
 #include "encoder/StreamEncoder.h"
 #include "encoder/TwoPassFloor.h"
+#include "encoder/Verification.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -48,6 +50,8 @@ public:
 
     bool ended() const { return ended_; }
     double position() const { return position_; } // seconds of output encoded
+    double first() const { return first_; }       // where the first frame encoded starts, in seconds
+    double end() const { return end_; }           // where the last frame encoded ends, in seconds
     int frames() const { return frames_; }
     int dropped() const { return dropped_; }
     const StreamEncoder &encoder() const { return encoder_; }
@@ -57,6 +61,9 @@ private:
     {
         held_.reset();
         ++frames_;
+        const double start = double(frame->pts) * av_q2d(chain_.timeBase());
+        first_ = std::min(first_, start);
+        end_ = std::max(end_, start + frameSeconds(*frame));
         encoder_.send(frame, chain_.timeBase());
         receive();
     }
@@ -81,6 +88,13 @@ private:
         });
     }
 
+    double frameSeconds(const AVFrame &frame) const
+    {
+        const AVCodecContext &context = encoder_.context();
+        return context.codec_type == AVMEDIA_TYPE_AUDIO ? double(frame.nb_samples) / context.sample_rate
+                                                         : 1 / av_q2d(context.framerate);
+    }
+
     FilterChain chain_;
     StreamEncoder encoder_;
     PacketSink sink_;
@@ -88,6 +102,8 @@ private:
     FrameHandle held_;
     bool ended_ = false;
     double position_ = 0;
+    double first_ = std::numeric_limits<double>::max();
+    double end_ = 0;
     int frames_ = 0;
     int dropped_ = 0;
 };
@@ -111,8 +127,13 @@ QString droppedFramesNote(const VideoPlan &video, int kept, int dropped)
         .arg(video.bitRate).arg(dropped).arg(kept + dropped).arg(QString::number(movement, 'f', 1));
 }
 
-// One run through the source. Returns the picture encoder's statistics, which only a first pass has.
-QByteArray runPass(const SourceFacts &source, const EncodePlan &plan, Pass pass, const QByteArray &statistics,
+// What one run through the source gave.
+struct PassResult {
+    QByteArray statistics; // the picture encoder's, which only a first pass has
+    double encoded = 0;    // seconds from the start of the first frame encoded to the end of the last
+};
+
+PassResult runPass(const SourceFacts &source, const EncodePlan &plan, Pass pass, const QByteArray &statistics,
                    const QString &path, EncodeObserver &observer)
 {
     const bool writing = pass != Pass::First;
@@ -158,8 +179,7 @@ QByteArray runPass(const SourceFacts &source, const EncodePlan &plan, Pass pass,
     progress.pass = pass == Pass::Second ? 2 : 1;
     progress.passes = pass == Pass::Only ? 1 : 2;
     while (running() && reader.decodeNext(feed)) {
-        if (StopRequested())
-            throw Failure(QStringLiteral("Stopped before the end."));
+        StopIfRequested();
         progress.done = plan.duration > 0 ? std::clamp(lead.position() / plan.duration, 0.0, 1.0) : 0;
         progress.frames = picture ? picture->frames() : 0;
         observer.progress(progress);
@@ -173,18 +193,47 @@ QByteArray runPass(const SourceFacts &source, const EncodePlan &plan, Pass pass,
     observer.progress(progress);
     if (picture && picture->dropped() > 0)
         observer.note(droppedFramesNote(*plan.video, picture->frames(), picture->dropped()));
-    return picture ? picture->encoder().statistics() : QByteArray();
+    PassResult result;
+    if (picture)
+        result.statistics = picture->encoder().statistics();
+    double first = std::numeric_limits<double>::max();
+    double end = 0;
+    for (const std::optional<Lane> *lane : {&picture, &sound}) {
+        if (*lane && (*lane)->frames() > 0) {
+            first = std::min(first, (*lane)->first());
+            end = std::max(end, (*lane)->end());
+        }
+    }
+    result.encoded = end > first ? end - first : 0;
+    return result;
+}
+
+// A container's length is an estimate: a cut-off download or a damaged index holds less than it
+// announces, and some streams hold more. The output is checked against what the source gave.
+void keepToWhatWasRead(EncodePlan &plan, const SourceFacts &source, double encoded, EncodeObserver &observer)
+{
+    if (encoded <= 0)
+        throw Failure(QStringLiteral("Nothing of %1 could be decoded: the file is damaged, or not what its header says.").arg(source.path));
+    // A section that came out longer than asked is the encode's own fault, for the check to find.
+    const bool longerThanSection = plan.end && encoded > plan.duration;
+    if (longerThanSection || std::abs(encoded - plan.duration) <= DurationTolerance(plan))
+        return;
+    if (plan.duration > 0)
+        observer.note(QStringLiteral("The source gave %1 s, not the %2 s its container announced; the output is "
+                                     "checked against what could be read.")
+                          .arg(QString::number(encoded, 'f', 3), QString::number(plan.duration, 'f', 3)));
+    plan.duration = encoded;
 }
 
 } // namespace
 
-void EncodeFile(const SourceFacts &source, const EncodePlan &plan, const QString &path, EncodeObserver &observer)
+void EncodeFile(const SourceFacts &source, EncodePlan &plan, const QString &path, EncodeObserver &observer)
 {
     if (!plan.video || !plan.video->twoPass()) {
-        runPass(source, plan, Pass::Only, {}, path, observer);
+        keepToWhatWasRead(plan, source, runPass(source, plan, Pass::Only, {}, path, observer).encoded, observer);
         return;
     }
-    const QByteArray statistics = runPass(source, plan, Pass::First, {}, path, observer);
+    const QByteArray statistics = runPass(source, plan, Pass::First, {}, path, observer).statistics;
     if (statistics.isEmpty())
         throw Failure(QStringLiteral("The first pass found no picture frames to encode."));
     // The plan keeps the rate asked for, which the file is checked against.
@@ -196,5 +245,5 @@ void EncodeFile(const SourceFacts &source, const EncodePlan &plan, const QString
                                      "it is encoded at %2 bit/s, the lowest rate that holds it.").arg(video.bitRate).arg(bitRate));
         video.bitRate = bitRate;
     }
-    runPass(source, second, Pass::Second, statistics, path, observer);
+    keepToWhatWasRead(plan, source, runPass(source, second, Pass::Second, statistics, path, observer).encoded, observer);
 }

@@ -94,13 +94,19 @@ QString UtilityHelp()
         + HelpItem(QString::number(ExitRefused),
                    QStringLiteral("a switch, a value, the source or the output was refused before any encoding"))
         + HelpItem(QString::number(ExitUsage), QStringLiteral("no arguments"))
-        + HelpItem(QString::number(ExitFailed), QStringLiteral("an encode failed (for a source folder: at least one)"))
+        + HelpItem(QString::number(ExitFailed),
+                   QStringLiteral("an encode failed or was stopped (for a source folder: at least one file, or one left "
+                                  "alone because its output would have written over a file of the source folder)"))
         + HelpItem(QString::number(ExitDiffers), QStringLiteral("an output was written but differs from what was asked"))
         + QStringLiteral("\nFiles:\n")
         + HelpItem(QStringLiteral("OUTPUT"), QStringLiteral("the output file, or each file in the output folder"))
         + HelpItem(QStringLiteral(".NAME.XXXXXXXX.part"),
                    QStringLiteral("an output while it is written, beside it; it takes the output's name only when "
-                                  "whole, and is removed when the encode fails or is stopped"))
+                                  "whole and as asked, and is removed when the encode fails or is stopped; one left "
+                                  "behind by a run that was killed is removed by the next run writing that output"))
+        + HelpItem(QStringLiteral("NAME.differs.EXT"),
+                   QStringLiteral("an output that differs from what was asked, kept beside an older file of the "
+                                  "output's name, which it does not replace"))
         + QStringLiteral("\nEnvironment:\n")
         + HelpItem(QStringLiteral("ProgramFiles"),
                    QStringLiteral("not read by WM8EUTIL.EXE itself: Quillmark and its launch.bat look for the utility "

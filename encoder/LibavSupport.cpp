@@ -1,6 +1,6 @@
 #include "encoder/LibavSupport.h"
 
-#include "platform/Failure.h"
+#include "encoder/StopSignals.h"
 
 #include <mutex>
 
@@ -32,6 +32,14 @@ QString takeLoggedError()
 }
 
 } // namespace
+
+const AVIOInterruptCB StopCallback{[](void *) { return int(StopRequested()); }, nullptr};
+
+void ThrowLibavFailure(const QString &what, int error)
+{
+    StopIfRequested();
+    throw Failure(QStringLiteral("%1: %2").arg(what, LibavReason(error)));
+}
 
 FrameHandle NewFrame()
 {

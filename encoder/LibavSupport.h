@@ -38,6 +38,13 @@ PacketHandle NewPacket();
 // remembers the last error line it logs, for LibavReason.
 void RouteLibavLog();
 
+// Asks libav to give up whatever it waits for or reads once a stop was asked for; every file the
+// utility opens with libav carries it.
+extern const AVIOInterruptCB StopCallback;
+
+// Throws Stopped when the error comes from a stop, else Failure "<what>: <reason>".
+[[noreturn]] void ThrowLibavFailure(const QString &what, int error);
+
 // The reason for a libav error code, with the last error line libav logged before it, if any;
 // that line may stem from an earlier complaint, and the message says it is the last one.
 QString LibavReason(int error);

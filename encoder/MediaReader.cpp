@@ -29,7 +29,7 @@ MediaReader::Track MediaReader::openTrack(AVMediaType type, int stream) const
     track.decoder->pkt_timebase = avStream->time_base;
     track.decoder->thread_count = 0; // as many threads as the machine has cores
     if (const int error = avcodec_open2(track.decoder.get(), codec, nullptr); error < 0)
-        throw Failure(QStringLiteral("Cannot decode the %1 of %2: %3").arg(kind, path_, LibavReason(error)));
+        ThrowLibavFailure(QStringLiteral("Cannot decode the %1 of %2").arg(kind, path_), error);
     if (input_->start_time != AV_NOPTS_VALUE)
         track.startOffset = av_rescale_q(input_->start_time, AVRational{1, AV_TIME_BASE}, avStream->time_base);
     return track;
@@ -72,7 +72,7 @@ bool MediaReader::decodeNext(const FrameSink &sink)
         return false;
     }
     if (status < 0)
-        throw Failure(QStringLiteral("Cannot read %1: %2").arg(path_, LibavReason(status)));
+        ThrowLibavFailure(QStringLiteral("Cannot read %1").arg(path_), status);
     for (Track *open : {&picture_, &sound_})
         if (open->decoder && open->stream == packet_->stream_index)
             decode(*open, packet_.get(), sink);

@@ -1,13 +1,20 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+// Throws Failure naming the output when the folder it is to be written in does not exist.
+void CheckOutputFolder(const QString &path);
 
 // An output file that is written under a hidden temporary name beside its final one and takes the
 // final name only when complete, so that a failed or stopped encode leaves nothing behind and an
-// older file of the same name survives until the new one is whole.
+// older file of the same name survives until the new one is whole. The temporary file is locked while
+// it is written; a temporary file of the same output that nobody holds locked is left over from a run
+// that ended without cleaning up (killed, or the power went), and is removed.
 class PendingOutput {
 public:
-    // Creates the temporary file; throws Failure naming the output when it cannot be written there.
+    // Removes leftovers and creates the temporary file; throws Failure naming the output when it
+    // cannot be written there.
     explicit PendingOutput(const QString &path);
     ~PendingOutput(); // removes the temporary file unless it was committed
     PendingOutput(const PendingOutput &) = delete;
@@ -15,11 +22,25 @@ public:
 
     const QString &temporaryPath() const { return temporary_; }
 
+    // The names of the leftover temporary files that were removed.
+    const QStringList &removedLeftovers() const { return removed_; }
+
     // Gives the file its final name, replacing any file there; throws Failure when it cannot.
     void commit();
 
+    // Gives the file its final name where no file has it; where one does, leaves that file alone and
+    // names the new one beside it, "clip.differs.wmv" for the marker "differs" (with a number added
+    // when that name is taken too). Returns the name given; throws Failure when it cannot.
+    QString commitBeside(const QString &marker);
+
 private:
+    void removeLeftovers();
+    void create();
+    bool moveTo(const QString &path, bool replace);
+
     QString path_;
     QString temporary_;
+    QStringList removed_;
+    int fd_ = -1;
     bool committed_ = false;
 };

@@ -142,6 +142,18 @@ Section section(const Switch &item)
     return {(*numbers)[0], (*numbers)[1]};
 }
 
+// The file's header gives each text's length in bytes of UTF-16, its closing NUL included, in 16 bits:
+// a longer text would wrap around and spill into the next one.
+QString contentText(const Switch &item)
+{
+    constexpr qsizetype LongestText = 32766;
+    if (item.value.size() > LongestText)
+        throw Failure(QStringLiteral("%1: %2 is %3 characters long; a Windows Media file holds at most %4 in each of its "
+                                     "texts (a character such as an emoji counts as two).")
+                          .arg(item.origin, item.name).arg(item.value.size()).arg(LongestText));
+    return item.value;
+}
+
 void apply(Settings &settings, const Switch &item)
 {
     switch (ParamRow(item.name)) {
@@ -163,11 +175,11 @@ void apply(Settings &settings, const Switch &item)
     case RowOutputString: settings.outputString = item.value; break;
     case RowProfile: settings.profile = profile(item); break;
     case RowConfig: break; // already read in its place by CollectSwitches
-    case RowTitle: settings.content.title = item.value; break;
-    case RowAuthor: settings.content.author = item.value; break;
-    case RowCopyright: settings.content.copyright = item.value; break;
-    case RowDescription: settings.content.description = item.value; break;
-    case RowRating: settings.content.rating = item.value; break;
+    case RowTitle: settings.content.title = contentText(item); break;
+    case RowAuthor: settings.content.author = contentText(item); break;
+    case RowCopyright: settings.content.copyright = contentText(item); break;
+    case RowDescription: settings.content.description = contentText(item); break;
+    case RowRating: settings.content.rating = contentText(item); break;
     default: throw UnknownSwitch(item.origin, item.name);
     }
 }

@@ -1,6 +1,8 @@
 #include "encoder/SourceProbe.h"
 
+#include "encoder/StopSignals.h"
 #include "media/PictureRotation.h"
+#include "platform/NativeFiles.h"
 
 #include <utility>
 
@@ -65,15 +67,23 @@ SoundFacts soundFacts(AVFormatContext *input, int index)
 
 InputHandle OpenMediaFile(const QString &path)
 {
-    AVFormatContext *opened = nullptr;
-    if (const int error = avformat_open_input(&opened, path.toLocal8Bit().constData(), nullptr, nullptr); error < 0) {
+    // Opening a named pipe or a device would wait, or read, for ever.
+    if (const QString kind = SpecialFileKind(path); !kind.isEmpty())
+        throw NotMedia(QStringLiteral("%1 is %2, not a sound or video file.").arg(path, kind));
+    AVFormatContext *opened = avformat_alloc_context();
+    if (!opened)
+        throw Failure(QStringLiteral("Out of memory."));
+    opened->interrupt_callback = StopCallback;
+    if (const int error = avformat_open_input(&opened, NativePath(path).constData(), nullptr, nullptr); error < 0) {
+        StopIfRequested();
         if (error == AVERROR_INVALIDDATA)
             throw NotMedia(QStringLiteral("%1 is not a sound or video file.").arg(path));
-        throw Failure(QStringLiteral("Cannot read %1: %2").arg(path, LibavReason(error)));
+        ThrowLibavFailure(QStringLiteral("Cannot read %1").arg(path), error);
     }
     InputHandle input(opened);
     if (const int error = avformat_find_stream_info(input.get(), nullptr); error < 0)
-        throw Failure(QStringLiteral("Cannot read %1: %2").arg(path, LibavReason(error)));
+        ThrowLibavFailure(QStringLiteral("Cannot read %1").arg(path), error);
+    StopIfRequested();
     return input;
 }
 

@@ -48,7 +48,8 @@ public:
 };
 
 // Opens a media file for reading with its stream information. Throws NotMedia when no format
-// recognises it, Failure naming the path when it cannot be read.
+// recognises it or it is no regular file (a named pipe, a device), which is never opened, Failure
+// naming the path when it cannot be read, and Stopped once a stop is asked for.
 InputHandle OpenMediaFile(const QString &path);
 
 // Opens the source and reads its facts. Throws NotMedia or Failure as OpenMediaFile does.

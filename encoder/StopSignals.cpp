@@ -16,11 +16,22 @@ void requestStop(int)
 
 void WatchStopSignals()
 {
+    // Without SA_RESTART a read that waits is cut short, so that the reading code sees the request.
+    struct sigaction stop{};
+    stop.sa_handler = requestStop;
+    sigemptyset(&stop.sa_mask);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        std::signal(signal, requestStop);
+        sigaction(signal, &stop, nullptr);
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool StopRequested()
 {
     return stopRequested != 0;
+}
+
+void StopIfRequested()
+{
+    if (StopRequested())
+        throw Stopped();
 }

@@ -36,21 +36,44 @@ std::vector<Switch> splitCommandLine(const QStringList &arguments)
     return switches;
 }
 
-void expand(const std::vector<Switch> &switches, const QDir &folder, QStringList &openFiles, std::vector<Switch> &result)
+// How far configuration files may reach: the program writes one file naming none, so these leave
+// hand-made chains plenty of room and stop a chain or a fan-out that would never end.
+constexpr qsizetype DeepestNesting = 16;
+constexpr int MostFilesRead = 256;
+constexpr size_t MostSwitches = 10000;
+
+// What the expansion has gathered so far.
+struct Expansion {
+    std::vector<Switch> switches;
+    QStringList openFiles; // canonical paths of the files being read, outermost first
+    int filesRead = 0;
+};
+
+void expand(const std::vector<Switch> &switches, const QDir &folder, Expansion &expansion)
 {
     for (const Switch &item : switches) {
         if (ParamRow(item.name) != RowConfig) {
-            result.push_back(item);
+            if (expansion.switches.size() == MostSwitches)
+                throw Failure(QStringLiteral("%1: the configuration holds more than %2 switches, counting those of the files "
+                                             "it names.").arg(item.origin).arg(MostSwitches));
+            expansion.switches.push_back(item);
             continue;
         }
         const QString path = QDir::cleanPath(folder.absoluteFilePath(item.value));
         const QString identity = QFileInfo(path).canonicalFilePath();
-        if (!identity.isEmpty() && openFiles.contains(identity))
+        if (!identity.isEmpty() && expansion.openFiles.contains(identity))
             throw Failure(QStringLiteral("%1: -config \"%2\" would read that file again inside itself; a configuration "
                                          "file cannot name itself, directly or through others.").arg(item.origin, item.value));
-        openFiles.append(identity);
-        expand(ReadConfigFile(path), QFileInfo(path).absoluteDir(), openFiles, result);
-        openFiles.removeLast();
+        if (expansion.openFiles.size() == DeepestNesting)
+            throw Failure(QStringLiteral("%1: -config \"%2\" is nested more than %3 deep; a configuration file may name "
+                                         "another, which may name another, %3 deep at most.")
+                              .arg(item.origin, item.value).arg(DeepestNesting));
+        if (++expansion.filesRead > MostFilesRead)
+            throw Failure(QStringLiteral("%1: -config \"%2\" would read more than %3 configuration files in all.")
+                              .arg(item.origin, item.value).arg(MostFilesRead));
+        expansion.openFiles.append(identity);
+        expand(ReadConfigFile(path), QFileInfo(path).absoluteDir(), expansion);
+        expansion.openFiles.removeLast();
     }
 }
 
@@ -58,8 +81,7 @@ void expand(const std::vector<Switch> &switches, const QDir &folder, QStringList
 
 std::vector<Switch> CollectSwitches(const QStringList &arguments)
 {
-    std::vector<Switch> result;
-    QStringList openFiles;
-    expand(splitCommandLine(arguments), QDir::current(), openFiles, result);
-    return result;
+    Expansion expansion;
+    expand(splitCommandLine(arguments), QDir::current(), expansion);
+    return expansion.switches;
 }

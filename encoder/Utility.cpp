@@ -1,21 +1,25 @@
 #include "encoder/Utility.h"
 
+#include "encoder/AsfWriter.h"
 #include "encoder/Batch.h"
 #include "encoder/EncodePipeline.h"
 #include "encoder/PendingOutput.h"
+#include "encoder/StopSignals.h"
 #include "encoder/SwitchCollector.h"
+#include "platform/NativeFiles.h"
+#include "platform/PathHelpers.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QSet>
+#include <filesystem>
 #include <optional>
 
 namespace {
 
 bool sameFile(const QString &one, const QString &other)
 {
-    const QString canonical = QFileInfo(one).canonicalFilePath();
-    return !canonical.isEmpty() && canonical == QFileInfo(other).canonicalFilePath();
+    const std::optional<FileIdentity> identity = IdentityOf(one);
+    return identity && identity == IdentityOf(other);
 }
 
 // The file is ASF whatever its name. A name that says otherwise is kept, as the user chose it, but
@@ -31,22 +35,66 @@ std::optional<QString> containerNameNote(const QString &output)
                           "that go by the name may refuse it, where .wmv or .wma would not.").arg(output, named);
 }
 
-// Writes one output, reads it back and compares it with the plan.
-int encodeOne(const SourceFacts &source, EncodePlan plan, const QString &output, ConsoleReporter &console)
+int exitCodeOf(FileOutcome outcome)
+{
+    switch (outcome) {
+    case FileOutcome::Encoded:
+    case FileOutcome::Reported: return ExitDone;
+    case FileOutcome::Differs: return ExitDiffers;
+    default: return ExitFailed;
+    }
+}
+
+// An output name that no file may be written under: a named pipe or a device would be replaced by
+// the file, a folder cannot be.
+void refuseSpecialOutput(const QString &output)
+{
+    if (const QString kind = SpecialFileKind(output); !kind.isEmpty())
+        throw Failure(QStringLiteral("-output \"%1\" is %2; name a file to write.").arg(output, kind));
+}
+
+// Writes one output, reads it back and compares it with the plan, and only then gives it its name.
+// A file that is not what was asked never takes the place of an older one.
+FileOutcome encodeOne(const SourceFacts &source, EncodePlan plan, const QString &output, ConsoleReporter &console)
 {
     try {
         PendingOutput pending(output);
+        for (const QString &name : pending.removedLeftovers())
+            console.note(QStringLiteral("%1, left half-written by an earlier run that did not finish, is removed.").arg(name));
         EncodeFile(source, plan, pending.temporaryPath(), console);
         const WrittenFile written = ReadBack(pending.temporaryPath());
-        pending.commit();
-        console.written(output, written);
         const QStringList differences = CompareWithPlan(plan, written);
+        QString placed = output;
+        if (differences.isEmpty())
+            pending.commit();
+        else
+            placed = pending.commitBeside(QStringLiteral("differs"));
+        console.written(placed, written);
         console.differences(differences);
-        return differences.isEmpty() ? ExitDone : ExitDiffers;
+        if (placed != output)
+            console.keptOlder(output, placed);
+        return differences.isEmpty() ? FileOutcome::Encoded : FileOutcome::Differs;
+    } catch (const Stopped &stopped) {
+        console.failure(stopped.message());
+        return FileOutcome::Stopped;
+    } catch (const WriteFailure &failure) {
+        console.failure(QStringLiteral("Cannot write %1: %2").arg(output, failure.message()));
+        return FileOutcome::Failed;
     } catch (const Failure &failure) {
         console.failure(failure.message());
-        return ExitFailed;
+        return FileOutcome::Failed;
     }
+}
+
+void checkFileOutput(const Settings &settings)
+{
+    const QString &output = settings.output;
+    if (sameFile(settings.input, output))
+        throw Failure(QStringLiteral("-output \"%1\" is the source itself; name another file.").arg(output));
+    if (KindOf(output) == FileKind::Folder)
+        throw Failure(QStringLiteral("-output \"%1\" is a folder; for a source file, name the output file.").arg(output));
+    refuseSpecialOutput(output);
+    CheckOutputFolder(output);
 }
 
 int encodeSourceFile(const Settings &settings, ConsoleReporter &console)
@@ -58,11 +106,11 @@ int encodeSourceFile(const Settings &settings, ConsoleReporter &console)
         console.source(source);
         if (settings.output.isEmpty())
             return ExitDone;
-        if (sameFile(settings.input, settings.output))
-            throw Failure(QStringLiteral("-output \"%1\" is the source itself; name another file.").arg(settings.output));
-        if (QFileInfo(settings.output).isDir())
-            throw Failure(QStringLiteral("-output \"%1\" is a folder; for a source file, name the output file.").arg(settings.output));
+        checkFileOutput(settings);
         plan = PlanEncode(settings, source);
+    } catch (const Stopped &stopped) {
+        console.failure(stopped.message());
+        return ExitFailed;
     } catch (const Failure &failure) {
         console.failure(failure.message());
         return ExitRefused;
@@ -72,30 +120,53 @@ int encodeSourceFile(const Settings &settings, ConsoleReporter &console)
     if (const auto note = containerNameNote(settings.output))
         plan.notes += *note;
     console.plan(plan, settings.output);
-    return encodeOne(source, plan, settings.output, console);
+    return exitCodeOf(encodeOne(source, plan, settings.output, console));
+}
+
+// For a source folder the output is a folder; a name that does not exist yet and ends like a Windows
+// Media file was meant for a file source, and would otherwise become a folder of that name.
+void checkFolderOutput(const Settings &settings)
+{
+    const QString &output = settings.output;
+    const FileKind kind = KindOf(output);
+    if (kind == FileKind::Regular || kind == FileKind::Special)
+        throw Failure(QStringLiteral("-output \"%1\" is a file; for a source folder, name the output folder.").arg(output));
+    const QString extension = ExtractFileExt(output).toLower();
+    if (kind == FileKind::Missing && (extension == u".wmv" || extension == u".wma" || extension == u".asf"))
+        throw Failure(QStringLiteral("-output \"%1\" names a file, but -input \"%2\" is a folder, whose files are encoded "
+                                     "into an output folder; name a folder for -output.").arg(output, settings.input));
 }
 
 void prepareOutputFolder(const QString &folder)
 {
-    const QFileInfo info(folder);
-    if (info.exists() && !info.isDir())
-        throw Failure(QStringLiteral("-output \"%1\" is a file; for a source folder, name the output folder.").arg(folder));
-    if (!QDir().mkpath(folder))
-        throw Failure(QStringLiteral("-output \"%1\": the folder cannot be created.").arg(folder));
+    std::error_code error;
+    std::filesystem::create_directories(NativePath(folder).toStdString(), error);
+    if (error || KindOf(folder) != FileKind::Folder)
+        throw Failure(QStringLiteral("-output \"%1\": the folder cannot be created: %2.")
+                          .arg(folder, QString::fromStdString(error.message())));
 }
 
-// What became of the files of a folder source.
-struct FolderTally {
-    int encoded = 0;
-    QStringList failed;
-    QStringList skipped;
-    QStringList differing;
+// A folder run: its settings, the files of the source folder it read, and the outputs it wrote.
+struct FolderRun {
+    const Settings &settings;
+    std::vector<std::pair<FileIdentity, QString>> sources; // each source file and its name
     QSet<QString> outputs;
 };
 
-// Encodes one file of a folder source, or only reports on it when no output folder was given.
-void encodeFolderFile(const Settings &settings, const QString &file, FolderTally &tally, ConsoleReporter &console)
+// The name of the file of the source folder that output would write over, if any.
+QString sourceUnder(const FolderRun &run, const QString &output)
 {
+    const std::optional<FileIdentity> identity = IdentityOf(output);
+    for (const auto &[source, name] : run.sources)
+        if (identity == source)
+            return name;
+    return {};
+}
+
+// Encodes one file of a folder source, or only reports on it when no output folder was given.
+FileOutcome encodeFolderFile(FolderRun &run, const QString &file, ConsoleReporter &console)
+{
+    const Settings &settings = run.settings;
     const QString name = QFileInfo(file).fileName();
     SourceFacts source;
     EncodePlan plan;
@@ -104,58 +175,71 @@ void encodeFolderFile(const Settings &settings, const QString &file, FolderTally
         source = ProbeSource(file);
         console.source(source);
         if (settings.output.isEmpty())
-            return;
+            return FileOutcome::Reported;
         plan = PlanEncode(settings, source);
         output = BatchOutputName(file, settings.output, settings.outputString, plan.video.has_value());
-        if (tally.outputs.contains(output))
+        if (const QString spared = sourceUnder(run, output); !spared.isEmpty()) {
+            console.failure(QStringLiteral("%1 is left alone: its output %2 would write over %3, a file of the source folder.")
+                                .arg(name, output, spared));
+            return FileOutcome::Spared;
+        }
+        if (run.outputs.contains(output))
             throw Failure(QStringLiteral("%1 would write %2 again, the output of an earlier file of the same name.").arg(name, output));
-        if (sameFile(file, output))
-            throw Failure(QStringLiteral("%1 would be written over itself.").arg(name));
+        refuseSpecialOutput(output);
     } catch (const NotMedia &) {
-        tally.skipped += name;
-        return;
+        return FileOutcome::Skipped;
+    } catch (const Stopped &stopped) {
+        console.failure(stopped.message());
+        return FileOutcome::Stopped;
     } catch (const Failure &failure) {
         console.failure(failure.message());
-        tally.failed += name;
-        return;
+        return FileOutcome::Failed;
     }
-    tally.outputs.insert(output);
+    run.outputs.insert(output);
     console.plan(plan, output);
-    const int result = encodeOne(source, plan, output, console);
-    if (result == ExitDone)
-        ++tally.encoded;
-    else
-        (result == ExitDiffers ? tally.differing : tally.failed) += name;
+    return encodeOne(source, plan, output, console);
+}
+
+int folderExitCode(const FolderTally &tally)
+{
+    if (!tally.failed.isEmpty() || !tally.spared.isEmpty() || !tally.notDone.isEmpty())
+        return ExitFailed;
+    return tally.differing.isEmpty() ? ExitDone : ExitDiffers;
 }
 
 // Encodes every sound or video file directly in the source folder; one that fails is reported and
-// the others go on.
+// the others go on. A stop ends the whole run at once.
 int encodeSourceFolder(const Settings &settings, ConsoleReporter &console)
 {
+    const QStringList files = FilesIn(settings.input);
     try {
-        if (!settings.output.isEmpty())
+        if (!settings.output.isEmpty()) {
+            checkFolderOutput(settings);
             prepareOutputFolder(settings.output);
+        }
     } catch (const Failure &failure) {
         console.failure(failure.message());
         return ExitRefused;
     }
+    FolderRun run{settings, {}, {}};
+    for (const QString &file : files)
+        if (const std::optional<FileIdentity> identity = IdentityOf(file))
+            run.sources.emplace_back(*identity, QFileInfo(file).fileName());
     FolderTally tally;
-    for (const QString &file : FilesIn(settings.input))
-        encodeFolderFile(settings, file, tally, console);
+    for (const QString &file : files) {
+        const QString name = QFileInfo(file).fileName();
+        tally.add(StopRequested() ? FileOutcome::Stopped : encodeFolderFile(run, file, console), name);
+    }
     if (settings.output.isEmpty()) {
         console.skipped(tally.skipped);
-        return tally.failed.isEmpty() ? ExitDone : ExitFailed;
+        return tally.failed.isEmpty() && tally.notDone.isEmpty() ? ExitDone : ExitFailed;
     }
-    console.batchSummary(tally.encoded, tally.failed, tally.skipped, tally.differing);
-    if (!tally.failed.isEmpty())
-        return ExitFailed;
-    if (!tally.differing.isEmpty())
-        return ExitDiffers;
-    if (tally.encoded == 0) {
+    console.batchSummary(tally);
+    if (tally.encoded.isEmpty() && folderExitCode(tally) == ExitDone) {
         console.failure(QStringLiteral("-input \"%1\" holds no sound or video file to encode.").arg(settings.input));
         return ExitFailed;
     }
-    return ExitDone;
+    return folderExitCode(tally);
 }
 
 } // namespace
@@ -169,11 +253,11 @@ int RunUtility(const QStringList &arguments, ConsoleReporter &console)
     Settings settings;
     try {
         settings = ParseSettings(CollectSwitches(arguments));
-        if (!QFileInfo::exists(settings.input))
+        if (KindOf(settings.input) == FileKind::Missing)
             throw Failure(QStringLiteral("-input \"%1\": there is no such file or folder.").arg(settings.input));
     } catch (const Failure &failure) {
         console.failure(failure.message());
         return ExitRefused;
     }
-    return QFileInfo(settings.input).isDir() ? encodeSourceFolder(settings, console) : encodeSourceFile(settings, console);
+    return KindOf(settings.input) == FileKind::Folder ? encodeSourceFolder(settings, console) : encodeSourceFile(settings, console);
 }

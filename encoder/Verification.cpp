@@ -1,8 +1,8 @@
 #include "encoder/Verification.h"
 
 #include "encoder/SourceProbe.h"
+#include "encoder/StopSignals.h"
 
-#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -139,7 +139,7 @@ WrittenFile ReadBack(const QString &path)
 {
     const InputHandle input = OpenMediaFile(path);
     WrittenFile file;
-    file.size = QFileInfo(path).size();
+    file.size = avio_size(input->pb);
     const AVDictionaryEntry *tag = nullptr;
     while ((tag = av_dict_get(input->metadata, "", tag, AV_DICT_IGNORE_SUFFIX)))
         file.tags.insert(QString::fromLatin1(tag->key), QString::fromUtf8(tag->value));
@@ -161,6 +161,7 @@ WrittenFile ReadBack(const QString &path)
         }
         av_packet_unref(packet.get());
     }
+    StopIfRequested();
 
     double first = std::numeric_limits<double>::max();
     double end = 0;
@@ -185,6 +186,11 @@ WrittenFile ReadBack(const QString &path)
     return file;
 }
 
+double DurationTolerance(const EncodePlan &plan)
+{
+    return 0.1 + (plan.video ? 1 / av_q2d(plan.video->frameRate) : 0) + (plan.audio ? 0.05 : 0);
+}
+
 QStringList CompareWithPlan(const EncodePlan &plan, const WrittenFile &file)
 {
     QStringList differences;
@@ -196,9 +202,7 @@ QStringList CompareWithPlan(const EncodePlan &plan, const WrittenFile &file)
         compareSound(*plan.audio, file.sound, differences);
     else if (file.sound)
         differences += QStringLiteral("The file has a sound stream, though none was asked for.");
-    // A frame of picture and a frame of sound either way, and a little more for timestamp rounding.
-    const double tolerance = 0.1 + (plan.video ? 1 / av_q2d(plan.video->frameRate) : 0) + (plan.audio ? 0.05 : 0);
-    if (plan.duration > 0 && std::abs(file.duration - plan.duration) > tolerance)
+    if (plan.duration > 0 && std::abs(file.duration - plan.duration) > DurationTolerance(plan))
         differences += QStringLiteral("The file lasts %1 s; %2 s was expected.")
                            .arg(QString::number(file.duration, 'f', 3), QString::number(plan.duration, 'f', 3));
     compareTags(plan.content, file.tags, differences);

@@ -39,6 +39,10 @@ struct WrittenFile {
 // Reads an output file back with libavformat, every packet of it. Throws Failure when it cannot.
 WrittenFile ReadBack(const QString &path);
 
+// How far the output's duration may be from the plan's: a frame of picture and of sound either way,
+// and a little more for timestamp rounding.
+double DurationTolerance(const EncodePlan &plan);
+
 // How the file differs from the plan: its streams, codecs, picture size, frame rate, sound format,
 // duration, content description and bit rates. Empty when it matches.
 QStringList CompareWithPlan(const EncodePlan &plan, const WrittenFile &file);

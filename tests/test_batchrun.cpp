@@ -16,6 +16,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -49,10 +51,13 @@ struct Outcome {
 };
 
 // The real interpreter on a batch file in folder, as the shell starts it, with ProgramFiles set to
-// programFiles (unset when empty).
-Outcome runBatchrun(const QString &folder, const QStringList &arguments, const QString &programFiles = {})
+// programFiles (unset when empty). childSetUp runs in the new process before the interpreter starts.
+Outcome runBatchrun(const QString &folder, const QStringList &arguments, const QString &programFiles = {},
+                    const std::function<void()> &childSetUp = {})
 {
     QProcess process;
+    if (childSetUp)
+        process.setChildProcessModifier(childSetUp);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("ProgramFiles"));
     if (!programFiles.isEmpty())
@@ -132,6 +137,8 @@ private slots:
     void programSearch();
     void lineLimit_data();
     void lineLimit();
+    void scriptFilesAreReadWithinBounds_data();
+    void scriptFilesAreReadWithinBounds();
 
 private:
     // A fresh program folder holding the launch script the program wrote.
@@ -356,6 +363,17 @@ void BatchrunTest::scripts_data()
            "test.bat:13: wildcards in IF EXIST are not supported\n"
         << 0;
     QTest::newRow("pause") << "@echo off\npause\n" << none << "Press any key to continue . . . \n" << "" << 0;
+
+    // The command interpreter takes lines of up to 8191 characters; a longer one ends the script.
+    const QString longest = QStringLiteral("echo ") + QString(8186, u'x');
+    QTest::newRow("a line of 8191 characters runs") << "@echo off\n" + longest + "\necho done\n" << none
+                                                    << QString(8186, u'x') + "\ndone\n" << "" << 0;
+    QTest::newRow("a line of 8192 characters ends the script")
+        << "@echo off\n" + longest + "x\necho done\n" << none << "" << "test.bat:2: The input line is too long.\n" << 1;
+    QTest::newRow("a line of 8191 letters of two bytes runs") << "@echo off\necho " + QString(8186, u'\u00e9') << none
+                                                             << QString(8186, u'\u00e9') + "\n" << "" << 0;
+    QTest::newRow("goto finds a label past a line too long to run")
+        << "@echo off\ngoto end\necho " + QString(30000, u'x') + "\n:end\necho done\n" << none << "done\n" << "" << 0;
 }
 
 void BatchrunTest::scripts()
@@ -445,7 +463,7 @@ void BatchrunTest::programSearch()
     QFETCH(QString, command);
     QFETCH(QString, found);
     const QString path = QStringLiteral("/nonexistent:") + files_.filePath(QStringLiteral("path"));
-    QCOMPARE(FindProgram(command, files_.path(), path), found.isEmpty() ? QString() : files_.filePath(found));
+    QCOMPARE(ProgramSearch().Find(command, files_.path(), path), found.isEmpty() ? QString() : files_.filePath(found));
 }
 
 void BatchrunTest::lineLimit_data()
@@ -475,6 +493,50 @@ void BatchrunTest::lineLimit()
     QCOMPARE(console.out, out);
     QCOMPARE(console.err, err);
     QCOMPARE(result, err.isEmpty() ? 0 : 1);
+}
+
+void BatchrunTest::scriptFilesAreReadWithinBounds_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("limitMemory");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+
+    const QString device = scratch_.filePath(QStringLiteral("device"));
+    QVERIFY(QDir().mkpath(device));
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), device + QStringLiteral("/launch.bat")));
+    QTest::newRow("a script that is an endless device")
+        << device << false << "" << "batchrun: cannot read " + device + "/launch.bat: it is a character device, not a regular file\n";
+
+    const QString pipe = scratch_.filePath(QStringLiteral("pipe"));
+    QVERIFY(QDir().mkpath(pipe));
+    QCOMPARE(mkfifo(QFile::encodeName(pipe + QStringLiteral("/launch.bat")).constData(), 0644), 0);
+    QTest::newRow("a script that is a named pipe")
+        << pipe << false << "" << "batchrun: cannot read " + pipe + "/launch.bat: it is a named pipe (FIFO), not a regular file\n";
+
+    // Read whole, the line alone would take several times the limit.
+    const QString huge = programFolder(QStringLiteral("huge"), "@echo off\r\necho before\r\necho " + QByteArray(30 * 1024 * 1024, 'x')
+                                                                  + "\r\necho after\r\n");
+    QTest::newRow("a 30 MB line within 100 MB of memory")
+        << huge << true << "before\n" << huge + "/launch.bat:3: The input line is too long.\n";
+}
+
+void BatchrunTest::scriptFilesAreReadWithinBounds()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, limitMemory);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    // AddressSanitizer reserves its shadow memory up front, beyond any such limit.
+    const bool limited = limitMemory && !qEnvironmentVariableIsSet("ASAN_OPTIONS");
+    const Outcome outcome = runBatchrun(folder, {}, {}, [limited] {
+        const rlimit memory{100L * 1024 * 1024, 100L * 1024 * 1024};
+        if (limited)
+            setrlimit(RLIMIT_AS, &memory);
+    });
+    QCOMPARE(outcome.out, out);
+    QCOMPARE(outcome.err, err);
+    QCOMPARE(outcome.exitCode, 1);
 }
 
 QUILLMARK_TEST_MAIN(BatchrunTest)

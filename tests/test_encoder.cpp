@@ -1,7 +1,7 @@
 // WM8EUTIL.EXE from the outside: what each switch does to the file it writes, read back with
 // libavformat, and how it refuses what it cannot do. The media are made at test time and tiny.
-#include "EncoderRun.h"
 #include "TestMain.h"
+#include "UtilityProcess.h"
 
 #include "encoder/AudioCodes.h"
 #include "encoder/Profiles.h"
@@ -146,9 +146,9 @@ void EncoderTest::switchShowsInTheFile()
 
     // By quality rather than at a bit rate, which the clips' small, plain pictures could not fill.
     const QString out = output(QStringLiteral("switch.wmv"));
-    const Run run = runUtility(QStringList{"-input", media(source), "-output", out, "-v_mode", "2"} + switches);
-    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
-    const Written written = readBack(out);
+    const UtilityRun run = RunUtilityProcess(QStringList{"-input", media(source), "-output", out, "-v_mode", "2"} + switches);
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
+    const WrittenMedia written = ReadMedia(out);
     QVERIFY(written.readable);
     QCOMPARE(written.picture, picture);
     QCOMPARE(written.sound, sound);
@@ -169,17 +169,17 @@ void EncoderTest::keyDistanceSetsKeyFrames()
     QFETCH(QStringList, switches);
     QFETCH(int, keyFrames);
     const QString out = output(QStringLiteral("keys.wmv"));
-    const Run run = runUtility(QStringList{"-input", media(QStringLiteral("clip.avi")), "-output", out, "-a_setting", "0",
+    const UtilityRun run = RunUtilityProcess(QStringList{"-input", media(QStringLiteral("clip.avi")), "-output", out, "-a_setting", "0",
                                            "-v_mode", "2"} + switches);
-    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
-    QCOMPARE(readBack(out).keyFrames, keyFrames);
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
+    QCOMPARE(ReadMedia(out).keyFrames, keyFrames);
 }
 
 void EncoderTest::qualityAndBitRateSetTheSize()
 {
     const auto encodedSize = [this](const QStringList &switches) {
         const QString out = output(QStringLiteral("size.wmv"));
-        const Run run = runUtility(QStringList{"-input", media(QStringLiteral("clip.avi")), "-output", out, "-a_setting", "0"} + switches);
+        const UtilityRun run = RunUtilityProcess(QStringList{"-input", media(QStringLiteral("clip.avi")), "-output", out, "-a_setting", "0"} + switches);
         return run.exitCode == 0 ? QFileInfo(out).size() : -1;
     };
     const qint64 coarse = encodedSize({"-v_mode", "2", "-v_quality", "10"});
@@ -202,9 +202,9 @@ void EncoderTest::contentDescriptionIsReadableBack()
     writeFile(config, QStringLiteral("-input \"%1\"\r\n-output \"%2\"\r\n-title \"Holiday 2002\"\r\n-author \"Anna \"Bee\" Smith\"\r\n"
                                      "-copyright \"(c) 2002\"\r\n-description \"Sea, sun and sand\"\r\n-rating \"PG\"\r\n")
                           .arg(media(QStringLiteral("clip.avi")), out).toLocal8Bit());
-    const Run run = runUtility({"-config", config});
-    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
-    const QMap<QString, QString> tags = readBack(out).tags;
+    const UtilityRun run = RunUtilityProcess({"-config", config});
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
+    const QMap<QString, QString> tags = ReadMedia(out).tags;
     QCOMPARE(tags.value("title"), QStringLiteral("Holiday 2002"));
     QCOMPARE(tags.value("artist"), QStringLiteral("Anna \"Bee\" Smith"));
     QCOMPARE(tags.value("copyright"), QStringLiteral("(c) 2002"));
@@ -222,15 +222,15 @@ void EncoderTest::configFilesAreReadInPlace()
                                                                  "-a_setting 32_44_1\r\n")
                                                       .arg(media(QStringLiteral("clip.avi")), output(QStringLiteral("nested.wmv")))
                                                       .toLocal8Bit());
-    Run run = runUtility({"-config", output(QStringLiteral("main.weu"))});
-    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
-    const Written written = readBack(output(QStringLiteral("nested.wmv")));
+    UtilityRun run = RunUtilityProcess({"-config", output(QStringLiteral("main.weu"))});
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
+    const WrittenMedia written = ReadMedia(output(QStringLiteral("nested.wmv")));
     QCOMPARE(written.picture, QStringLiteral("wmv2 80x60 15/1"));
     QCOMPARE(written.sound, QStringLiteral("wmav2 44100 1"));
 
     writeFile(output(QStringLiteral("configs/loop.weu")), "-title \"x\"\r\n-config ../main2.weu\r\n");
     writeFile(output(QStringLiteral("main2.weu")), "-config configs/loop.weu\r\n");
-    run = runUtility({"-config", output(QStringLiteral("main2.weu"))});
+    run = RunUtilityProcess({"-config", output(QStringLiteral("main2.weu"))});
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains(QStringLiteral("loop.weu, line 2: -config \"../main2.weu\" would read that file again")), qPrintable(run.err));
 }
@@ -240,25 +240,25 @@ void EncoderTest::twoPassBelowWhatThePictureNeedsIsRaised()
     // FFmpeg's wmv2 aborts with heap corruption when its second pass is asked for this. The file
     // is written at the rate that holds the picture, and checked against the rate asked for.
     const QString out = output(QStringLiteral("floor.wmv"));
-    const Run run = runUtility({"-input", media(QStringLiteral("sharp.avi")), "-output", out, "-v_mode", "1", "-v_bitrate", "20000"});
-    QVERIFY2(run.exitCode == 4, qPrintable(describe(run)));
+    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("sharp.avi")), "-output", out, "-v_mode", "1", "-v_bitrate", "20000"});
+    QVERIFY2(run.exitCode == 4, qPrintable(Describe(run)));
     QVERIFY2(run.out.contains(QStringLiteral("Two passes cannot fit this picture into 20000 bit/s")), qPrintable(run.out));
     QVERIFY2(run.err.contains(QStringLiteral("20.0 kbit/s was asked for: even at its coarsest")), qPrintable(run.err));
-    QCOMPARE(readBack(out).picture, QStringLiteral("wmv2 320x240 15/1"));
+    QCOMPARE(ReadMedia(out).picture, QStringLiteral("wmv2 320x240 15/1"));
 }
 
 void EncoderTest::shortBufferIsRaised()
 {
     const QString out = output(QStringLiteral("buffer.wmv"));
-    const Run run = runUtility({"-input", media(QStringLiteral("clip.avi")), "-output", out, "-v_buffer", "10", "-v_bitrate", "100000"});
-    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("clip.avi")), "-output", out, "-v_buffer", "10", "-v_bitrate", "100000"});
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY2(run.out.contains(QStringLiteral("A buffer of 10 ms holds less than one frame; 68 ms is used.")), qPrintable(run.out));
 }
 
 void EncoderTest::sourceAloneIsReportedOn()
 {
-    const Run run = runUtility({"-input", media(QStringLiteral("clip.avi"))});
-    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("clip.avi"))});
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY2(run.out.contains(QStringLiteral("picture mpeg4 160x120 at 15 fps; sound pcm_s16le 22050 Hz, 2 channels")), qPrintable(run.out));
     QVERIFY(!run.out.contains(QStringLiteral("Written")));
 }
@@ -278,11 +278,11 @@ void EncoderTest::folderEncodesEveryMediaFile()
     // short.wav ends before the section starts, and clip.mkv would overwrite what clip.avi wrote:
     // both fail, and the others go on.
     const QString target = output(QStringLiteral("encoded/batch"));
-    const Run run = runUtility({"-input", source, "-output", target, "-outputstring", "_web", "-time", "500", "1000", "-v_mode", "2"});
-    QVERIFY2(run.exitCode == 3, qPrintable(describe(run)));
+    const UtilityRun run = RunUtilityProcess({"-input", source, "-output", target, "-outputstring", "_web", "-time", "500", "1000", "-v_mode", "2"});
+    QVERIFY2(run.exitCode == 3, qPrintable(Describe(run)));
     QCOMPARE(QDir(target).entryList(QDir::Files, QDir::Name), (QStringList{"clip_web.wmv", "tone_web.wma"}));
-    QCOMPARE(readBack(target + QStringLiteral("/clip_web.wmv")).picture, QStringLiteral("wmv2 160x120 15/1"));
-    QCOMPARE(readBack(target + QStringLiteral("/tone_web.wma")).sound, QStringLiteral("wmav2 44100 2"));
+    QCOMPARE(ReadMedia(target + QStringLiteral("/clip_web.wmv")).picture, QStringLiteral("wmv2 160x120 15/1"));
+    QCOMPARE(ReadMedia(target + QStringLiteral("/tone_web.wma")).sound, QStringLiteral("wmav2 44100 2"));
     QVERIFY2(run.err.contains(QStringLiteral("-time \"500 1000\" starts at or after the end of the source")), qPrintable(run.err));
     QVERIFY2(run.out.contains(QStringLiteral("2 encoded, 2 failed, 0 differing from what was asked, 2 skipped")), qPrintable(run.out));
     QVERIFY2(run.out.contains(QStringLiteral("Failed    clip.mkv, short.wav")), qPrintable(run.out));
@@ -294,8 +294,8 @@ void EncoderTest::truncatedOutputIsCaught()
 {
     const QString out = output(QStringLiteral("whole.wmv"));
     const QStringList switches{"-input", media(QStringLiteral("clip.avi")), "-output", out, "-v_width", "80", "-v_mode", "2"};
-    const Run run = runUtility(switches);
-    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    const UtilityRun run = RunUtilityProcess(switches);
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     const EncodePlan plan = PlanEncode(ParseSettings(CollectSwitches(switches)), ProbeSource(media(QStringLiteral("clip.avi"))));
     QCOMPARE(CompareWithPlan(plan, ReadBack(out)), QStringList());
 
@@ -343,7 +343,7 @@ void EncoderTest::refusals()
 {
     QFETCH(QStringList, switches);
     QFETCH(QString, message);
-    const Run run = runUtility(switches);
+    const UtilityRun run = RunUtilityProcess(switches);
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
     QVERIFY(!QFile::exists(output(QStringLiteral("refused.wmv"))));
@@ -357,7 +357,7 @@ void EncoderTest::unwritableOutputLeavesNothing()
     const QString blocked = output(QStringLiteral("blocked"));
     writeFile(blocked, "a file, not a folder");
     const QStringList before = QDir(work_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-    const Run run = runUtility({"-input", media(QStringLiteral("clip.avi")), "-output", blocked + QStringLiteral("/out.wmv")});
+    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("clip.avi")), "-output", blocked + QStringLiteral("/out.wmv")});
     QVERIFY(run.exitCode != 0);
     QVERIFY2(run.err.contains(QStringLiteral("Cannot write %1/out.wmv").arg(blocked)), qPrintable(run.err));
     QCOMPARE(QDir(work_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
@@ -371,7 +371,7 @@ void EncoderTest::stoppedEncodeKeepsTheOlderFile()
     const QStringList before = QDir(work_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 
     QProcess process;
-    process.start(qEnvironmentVariable("QUILLMARK_BIN_DIR") + QStringLiteral("/WM8EUTIL.EXE"),
+    process.start(UtilityPath(),
                   {"-input", media(QStringLiteral("long.avi")), "-output", out, "-v_mode", "1"});
     const auto writing = [&] {
         return QDir(work_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size() > before.size();

@@ -1,7 +1,7 @@
 // WM8EUTIL.EXE on media as they come from phones and cameras: whether the file it writes is what was
 // asked, in its picture's shape, its bit rates and its container, read back with libavformat and
 // GStreamer. The media are made at test time.
-#include "EncoderRun.h"
+#include "UtilityProcess.h"
 #include "MediaMaker.h"
 #include "TestMain.h"
 
@@ -199,10 +199,10 @@ void EncoderFidelityTest::turnedPicturesStandUpright()
     QFETCH(QString, red);
     QFETCH(QString, told);
     const QString out = output(QStringLiteral("upright.wmv"));
-    const Run run = runUtility(QStringList{"-input", media(source), "-output", out, "-v_mode", "2"} + switches);
-    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    const UtilityRun run = RunUtilityProcess(QStringList{"-input", media(source), "-output", out, "-v_mode", "2"} + switches);
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY2(run.out.contains(told), qPrintable(run.out));
-    QVERIFY(readBack(out).picture.startsWith(picture + u' '));
+    QVERIFY(ReadMedia(out).picture.startsWith(picture + u' '));
     QCOMPARE(redSide(out), red);
 }
 
@@ -211,9 +211,9 @@ void EncoderFidelityTest::clippingWorksOnTheUprightPicture()
     // A bottom margin of the upright 90x160 picture; on the picture as stored, 160x90, it would
     // leave 160x10.
     const QString out = output(QStringLiteral("clipped.wmv"));
-    const Run run = runUtility({"-input", media(QStringLiteral("turned270.mp4")), "-output", out, "-v_mode", "2", "-v_clip", "0 0 0 80"});
-    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
-    QVERIFY(readBack(out).picture.startsWith(QStringLiteral("wmv2 90x80 ")));
+    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("turned270.mp4")), "-output", out, "-v_mode", "2", "-v_clip", "0 0 0 80"});
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
+    QVERIFY(ReadMedia(out).picture.startsWith(QStringLiteral("wmv2 90x80 ")));
 }
 
 void EncoderFidelityTest::constantRatesAreKeptOrReported_data()
@@ -243,11 +243,11 @@ void EncoderFidelityTest::constantRatesAreKeptOrReported()
     QFETCH(int, exitCode);
     QFETCH(QString, told);
     const QString out = output(QStringLiteral("rate.wmv"));
-    const Run run = runUtility(QStringList{"-input", media(source), "-output", out} + switches);
-    QVERIFY2(run.exitCode == exitCode, qPrintable(describe(run)));
-    QVERIFY2((run.out + run.err).contains(told), qPrintable(describe(run)));
+    const UtilityRun run = RunUtilityProcess(QStringList{"-input", media(source), "-output", out} + switches);
+    QVERIFY2(run.exitCode == exitCode, qPrintable(Describe(run)));
+    QVERIFY2((run.out + run.err).contains(told), qPrintable(Describe(run)));
 
-    const Written written = readBack(out);
+    const WrittenMedia written = ReadMedia(out);
     const double asked = switches[switches.indexOf(QStringLiteral("-v_bitrate")) + 1].toDouble();
     if (exitCode == 0)
         QVERIFY2(std::abs(written.pictureBitRate() - asked) <= asked * 0.1,
@@ -261,11 +261,11 @@ void EncoderFidelityTest::constantRatesAreKeptOrReported()
 void EncoderFidelityTest::droppedFramesKeepTheLengthAndKeyFrames()
 {
     const QString out = output(QStringLiteral("dropped.wmv"));
-    const Run run = runUtility({"-input", media(QStringLiteral("camera.avi")), "-output", out, "-a_setting", "0", "-v_bitrate", "150000",
+    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("camera.avi")), "-output", out, "-a_setting", "0", "-v_bitrate", "150000",
                                 "-v_keydist", "1"});
-    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY2(run.out.contains(QStringLiteral("frames were dropped")), qPrintable(run.out));
-    const Written written = readBack(out);
+    const WrittenMedia written = ReadMedia(out);
     QVERIFY2(written.pictureStarts.size() < 100, qPrintable(QString::number(written.pictureStarts.size())));
     // The last frame is kept, so the picture lasts as long as the source.
     QVERIFY2(written.pictureStarts.last() > 6 - 0.1, qPrintable(QString::number(written.pictureStarts.last())));
@@ -366,9 +366,9 @@ void EncoderFidelityTest::outputNamesOtherThanAsfAreNoted()
     QFETCH(QString, name);
     QFETCH(QString, told);
     const QString out = output(name);
-    const Run run = runUtility({"-input", media(QStringLiteral("card.avi")), "-output", out, "-v_mode", "2"});
-    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
-    QVERIFY(readBack(out).picture.startsWith(QStringLiteral("wmv2 ")));
+    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("card.avi")), "-output", out, "-v_mode", "2"});
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
+    QVERIFY(ReadMedia(out).picture.startsWith(QStringLiteral("wmv2 ")));
     QCOMPARE(run.out.contains(QStringLiteral("the file is an ASF")), !told.isEmpty());
     QVERIFY2(run.out.contains(told), qPrintable(run.out));
 }
@@ -386,8 +386,8 @@ void EncoderFidelityTest::soundAloneSeeksWithinAFrame()
 {
     QFETCH(QString, setting);
     const QString out = output(QStringLiteral("tone.wma"));
-    const Run run = runUtility({"-input", media(QStringLiteral("tone.wav")), "-output", out, "-a_setting", setting});
-    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("tone.wav")), "-output", out, "-a_setting", setting});
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     for (const double target : {6.0, 7.3, 9.87}) {
         const double ffmpeg = ffmpegLanding(out, target);
         const double gstreamer = gstreamerLanding(out, target);

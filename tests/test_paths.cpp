@@ -1,6 +1,7 @@
 // The path helpers in both path styles: Windows paths with "\" and drive colons, POSIX paths with "/".
 #include "TestMain.h"
 
+#include "platform/NativeFiles.h"
 #include "platform/PathHelpers.h"
 #include "source/ProposedOutput.h"
 
@@ -22,6 +23,8 @@ private slots:
     void proposedOutputFile_data();
     void proposedOutputFile();
     void nulCharacterNamesNothing();
+    void systemNamesKeepTheirBytes_data();
+    void systemNamesKeepTheirBytes();
 };
 
 void PathsTest::parts_data()
@@ -143,6 +146,35 @@ void PathsTest::nulCharacterNamesNothing()
     QVERIFY(!FileExists(folder + nul + QStringLiteral("x")));
     QCOMPARE(FindEntryNoCase(QStringLiteral("/"), QDir(folder).dirName() + nul), QString());
     QCOMPARE(FindFileNoCase(folder + nul, QStringLiteral("x")), QString());
+}
+
+void PathsTest::systemNamesKeepTheirBytes_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("text"); // what a name of valid UTF-8 reads as; empty for the others
+    QTest::newRow("plain") << QByteArray("clip.avi") << "clip.avi";
+    QTest::newRow("letters of two, three and four bytes") << QByteArray("caf\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x8e\xac.wav")
+                                                          << QString::fromUtf16(u"caf\u00e9 \u65e5 \U0001F3AC.wav");
+    QTest::newRow("byte-order mark kept") << QByteArray("\xef\xbb\xbf.wav") << QChar(0xFEFF) + QStringLiteral(".wav");
+    QTest::newRow("Latin-1 letter") << QByteArray("caf\xe9.wav") << "";
+    QTest::newRow("byte that UTF-8 never holds") << QByteArray("bad\xff.avi") << "";
+    QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80.wav") << "";
+    QTest::newRow("overlong slash") << QByteArray("a\xc0\xaf" "b") << "";
+    QTest::newRow("beyond U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << "";
+    QTest::newRow("sequence cut short at the end") << QByteArray("clip\xe6\x97") << "";
+}
+
+void PathsTest::systemNamesKeepTheirBytes()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QString, text);
+    const QString path = PathFromNative(name);
+    QCOMPARE(NativePath(path), name);
+    if (!text.isEmpty())
+        QCOMPARE(path, text);
+    else
+        QVERIFY(!path.contains(QChar::ReplacementCharacter));
+    QCOMPARE(NativePath(QStringLiteral("/media/") + path + QStringLiteral(".wmv")), "/media/" + name + ".wmv");
 }
 
 QUILLMARK_TEST_MAIN(PathsTest)

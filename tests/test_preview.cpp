@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QToolButton>
+#include <sys/stat.h>
 
 class PreviewTest : public QObject {
     Q_OBJECT
@@ -45,6 +46,7 @@ private slots:
     void phoneVideoStoredOnItsSideIsShownUpright_data();
     void phoneVideoStoredOnItsSideIsShownUpright();
     void probeRefusesWhatIsNoMedia();
+    void namedPipeSourceIsNeverOpened();
 
 private:
     TEdit *control(const char *name) const { return app->control<TEdit>(QString::fromLatin1(name)); }
@@ -372,6 +374,19 @@ void PreviewTest::probeRefusesWhatIsNoMedia()
     text.close();
     QVERIFY_THROWS_EXCEPTION(Failure, ProbeMedia(text.fileName()));
     QVERIFY_THROWS_EXCEPTION(Failure, ProbeMedia(app->appPath(QStringLiteral("missing.avi"))));
+}
+
+// Opening a named pipe waits until something writes to it: the window would freeze.
+void PreviewTest::namedPipeSourceIsNeverOpened()
+{
+    const QString pipe = app->appPath(QStringLiteral("pipe.avi"));
+    QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+    app->media->probeOtherFiles = true;
+    control("EditInput")->setText(pipe);
+    QCOMPARE(app->dialogs.messages.size(), 1);
+    QCOMPARE(app->dialogs.messages[0].text,
+             QStringLiteral("Cannot open media file %1: it is a named pipe (FIFO), not a regular file.").arg(pipe));
+    QCOMPARE(app->row(1), u'"' + pipe + u'"');
 }
 
 QUILLMARK_TEST_MAIN(PreviewTest)

@@ -1,31 +1,39 @@
-#include "EncoderRun.h"
+#include "UtilityProcess.h"
 
-#include <QFile>
+#include "platform/NativeFiles.h"
+
 #include <QProcess>
 
 extern "C" {
 #include <libavformat/avformat.h>
 }
 
-Run runUtility(const QStringList &arguments)
+QString UtilityPath()
+{
+    return qEnvironmentVariable("QUILLMARK_BIN_DIR") + QStringLiteral("/WM8EUTIL.EXE");
+}
+
+UtilityRun RunUtilityProcess(const QStringList &arguments, const std::function<void()> &childSetUp)
 {
     QProcess process;
-    process.start(qEnvironmentVariable("QUILLMARK_BIN_DIR") + QStringLiteral("/WM8EUTIL.EXE"), arguments);
+    if (childSetUp)
+        process.setChildProcessModifier(childSetUp);
+    process.start(UtilityPath(), arguments);
     process.waitForFinished(120000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromLocal8Bit(process.readAllStandardOutput()), QString::fromLocal8Bit(process.readAllStandardError())};
 }
 
-QString describe(const Run &run)
+QString Describe(const UtilityRun &run)
 {
     return QStringLiteral("exit %1\n%2\n%3").arg(run.exitCode).arg(run.out, run.err);
 }
 
-Written readBack(const QString &path)
+WrittenMedia ReadMedia(const QString &path)
 {
-    Written written;
+    WrittenMedia written;
     AVFormatContext *context = nullptr;
-    if (avformat_open_input(&context, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
+    if (avformat_open_input(&context, NativePath(path).constData(), nullptr, nullptr) < 0)
         return written;
     written.readable = avformat_find_stream_info(context, nullptr) >= 0;
     written.duration = double(context->duration) / AV_TIME_BASE;
