@@ -62,10 +62,10 @@ StreamEncoder StreamEncoder::forPicture(const VideoPlan &video, AVRational sampl
         context.bit_rate = video.bitRate;
     }
     if (video.usesBuffer()) {
-        // Constant rate: the buffer is the player's, and no stretch of the stream may run faster or
-        // slower than the rate, as far as the quantisers allow.
+        // Constant rate: the buffer is the player's, and no stretch of the stream may run faster than
+        // the rate. No minimum rate: it asks the encoder to stuff a frame that falls short, which
+        // these codecs cannot, and on a still picture at a high rate it fails the encode instead.
         context.rc_max_rate = video.bitRate;
-        context.rc_min_rate = video.bitRate;
         context.rc_buffer_size = int(std::min<int64_t>(int64_t(video.bitRate) * video.bufferMs / 1000, INT_MAX));
         // The encoder turns back towards the rate once it has strayed by a quarter of a second's
         // bits (a few frames' at the least), rather than by its default of four megabits, which

@@ -54,7 +54,8 @@ void refuseSpecialOutput(const QString &output)
 }
 
 // Writes one output, reads it back and compares it with the plan, and only then gives it its name.
-// A file that is not what was asked never takes the place of an older one.
+// A file worse than asked never takes the place of an older one; a picture that needed less than its
+// constant rate, even at the finest quantiser, is no worse.
 FileOutcome encodeOne(const SourceFacts &source, EncodePlan plan, const QString &output, ConsoleReporter &console)
 {
     try {
@@ -65,7 +66,7 @@ FileOutcome encodeOne(const SourceFacts &source, EncodePlan plan, const QString 
         const WrittenFile written = ReadBack(pending.temporaryPath());
         const QStringList differences = CompareWithPlan(plan, written);
         QString placed = output;
-        if (differences.isEmpty())
+        if (differences.isEmpty() || OnlyShortOfTheRate(plan, written))
             pending.commit();
         else
             placed = pending.commitBeside(QStringLiteral("differs"));

@@ -79,6 +79,14 @@ bool withinRate(double written, double asked)
     return std::abs(written - asked) <= asked * RateTolerance;
 }
 
+// The bit rate of a picture that was asked for at a constant rate; nothing for other pictures.
+std::optional<double> constantPictureRate(const EncodePlan &plan, const WrittenFile &file)
+{
+    if (!plan.video || !plan.video->usesBuffer() || !file.picture || file.picture->frames == 0)
+        return std::nullopt;
+    return pictureBitRate(*file.picture, av_q2d(plan.video->frameRate));
+}
+
 QString pictureRateDifference(const VideoPlan &video, double written)
 {
     const QString text = QStringLiteral("The picture stream is %1; %2 was asked for").arg(kbits(written), kbits(video.bitRate));
@@ -213,12 +221,16 @@ QStringList CompareWithPlan(const EncodePlan &plan, const WrittenFile &file)
 QStringList CompareBitRates(const EncodePlan &plan, const WrittenFile &file)
 {
     QStringList differences;
-    if (plan.video && plan.video->usesBuffer() && file.picture && file.picture->frames > 0) {
-        const double written = pictureBitRate(*file.picture, av_q2d(plan.video->frameRate));
-        if (!withinRate(written, plan.video->bitRate))
-            differences += pictureRateDifference(*plan.video, written);
-    }
+    if (const std::optional<double> written = constantPictureRate(plan, file); written && !withinRate(*written, plan.video->bitRate))
+        differences += pictureRateDifference(*plan.video, *written);
     if (plan.audio && file.sound && file.sound->bitRate > 0 && !withinRate(file.sound->bitRate, plan.audio->bitRate))
         differences += QStringLiteral("The sound stream is %1; %2 was asked for.").arg(kbits(file.sound->bitRate), kbits(plan.audio->bitRate));
     return differences;
+}
+
+bool OnlyShortOfTheRate(const EncodePlan &plan, const WrittenFile &file)
+{
+    const std::optional<double> written = constantPictureRate(plan, file);
+    return written && *written < plan.video->bitRate && !withinRate(*written, plan.video->bitRate)
+        && CompareWithPlan(plan, file).size() == 1;
 }

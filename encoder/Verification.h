@@ -50,3 +50,7 @@ QStringList CompareWithPlan(const EncodePlan &plan, const WrittenFile &file);
 // How far the streams' bit rates stray from the plan's: a picture at a constant rate and the sound,
 // each by more than a tenth either way, with what would help. Empty when they are within.
 QStringList CompareBitRates(const EncodePlan &plan, const WrittenFile &file);
+
+// Whether the file's one difference is a picture at a constant rate that needed less than the rate,
+// even at the finest quantiser. Such a file is no worse than asked, and may replace an older one.
+bool OnlyShortOfTheRate(const EncodePlan &plan, const WrittenFile &file);

@@ -70,6 +70,7 @@ private slots:
     void folderIntoItselfSparesItsSources();
     void differingOutputNeverReplacesAnOlderOne_data();
     void differingOutputNeverReplacesAnOlderOne();
+    void pictureShortOfItsRateReplacesAnOlderOne();
     void undecodableSourceKeepsTheOlderFile();
     void leftoversOfEndedRunsAreRemoved();
     void fullDiskNamesTheAskedOutput();
@@ -131,6 +132,8 @@ void EncoderSafetyTest::initTestCase()
     QVERIFY(media_.isValid() && work_.isValid());
     makeMedia(QStringLiteral("clip.avi"), {"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=15", "-f", "lavfi", "-i",
                                            "sine=sample_rate=22050", "-t", "2", "-c:v", "mpeg4", "-c:a", "pcm_s16le"});
+    makeMedia(QStringLiteral("still.avi"), {"-f", "lavfi", "-i", "color=c=gray:size=160x120:rate=15", "-t", "2", "-c:v",
+                                            "mpeg4"});
     makeMedia(QStringLiteral("tone.wav"), {"-f", "lavfi", "-i", "sine=sample_rate=22050", "-t", "1.5"});
     makeMedia(QStringLiteral("long.avi"), {"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=15", "-f", "lavfi", "-i",
                                            "sine=sample_rate=22050", "-t", "10", "-c:v", "mpeg4", "-c:a", "pcm_s16le"});
@@ -199,6 +202,21 @@ void EncoderSafetyTest::differingOutputNeverReplacesAnOlderOne()
         QCOMPARE(ReadMedia(out).sound, QStringLiteral("wmav2 44100 2"));
         QCOMPARE(entries(folder), QStringList{"song.wma"});
     }
+}
+
+// A still grey picture cannot fill 2 Mbit/s even at the finest quantiser: the file differs from the
+// rate asked, but is no worse than asked, so it takes the older file's place.
+void EncoderSafetyTest::pictureShortOfItsRateReplacesAnOlderOne()
+{
+    const QString folder = work(QStringLiteral("short-of-rate"));
+    QDir().mkpath(folder);
+    const QString out = folder + QStringLiteral("/still.wmv");
+    writeFile(out, OlderFile);
+    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("still.avi")), "-output", out, "-v_bitrate", "2000000"});
+    QCOMPARE(run.exitCode, 4);
+    QVERIFY2(run.err.contains(QStringLiteral("even at its finest, the encoder has no use for more")), qPrintable(Describe(run)));
+    QCOMPARE(ReadMedia(out).picture, QStringLiteral("wmv2 160x120 15/1"));
+    QCOMPARE(entries(folder), QStringList{"still.wmv"});
 }
 
 void EncoderSafetyTest::undecodableSourceKeepsTheOlderFile()
