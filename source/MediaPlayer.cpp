@@ -4,10 +4,10 @@
 #include "platform/Services.h"
 
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QSlider>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -19,11 +19,13 @@ QString clockText(double seconds)
     return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
 }
 
-QToolButton *barButton(QWidget *bar, const char *name, QStyle::StandardPixmap picture, const QString &hint)
+// The pictures are the program's own: the style's standard ones are looked up in the desktop's icon
+// theme first, a search that would cost the program's start more than everything else in this window.
+QToolButton *barButton(QWidget *bar, const char *name, const char *picture, const QString &hint)
 {
     auto *button = new QToolButton(bar);
     button->setObjectName(QString::fromLatin1(name));
-    button->setIcon(bar->style()->standardIcon(picture));
+    button->setIcon(QIcon(QString::fromLatin1(picture)));
     button->setToolTip(hint);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
@@ -34,9 +36,9 @@ QToolButton *barButton(QWidget *bar, const char *name, QStyle::StandardPixmap pi
 
 TMediaPlayer2::TMediaPlayer2(QWidget *parent)
     : QWidget(parent), screen_(new QWidget(this)), controlBar_(new QWidget(this)),
-      playButton_(barButton(controlBar_, "PlayButton", QStyle::SP_MediaPlay, tr("Play"))),
-      pauseButton_(barButton(controlBar_, "PauseButton", QStyle::SP_MediaPause, tr("Pause"))),
-      stopButton_(barButton(controlBar_, "StopButton", QStyle::SP_MediaStop, tr("Stop"))),
+      playButton_(barButton(controlBar_, "PlayButton", ":/pictures/media-play.png", tr("Play"))),
+      pauseButton_(barButton(controlBar_, "PauseButton", ":/pictures/media-pause.png", tr("Pause"))),
+      stopButton_(barButton(controlBar_, "StopButton", ":/pictures/media-stop.png", tr("Stop"))),
       positionBar_(new QSlider(Qt::Horizontal, controlBar_)), timeLabel_(new QLabel(controlBar_))
 {
     setFocusPolicy(Qt::NoFocus);
