@@ -2,15 +2,14 @@
 
 #include "platform/Failure.h"
 
+#include <QFileInfo>
 #include <QLibrary>
 
 namespace {
 
-Failure engineMissing(const QString &reason)
+Failure cannotOpenMedia(const QString &why)
 {
-    return Failure(QStringLiteral("The preview cannot open media: its engine could not be loaded (%1). "
-                                  "Reinstall Quillmark")
-                       .arg(reason));
+    return Failure(QStringLiteral("The preview cannot open media: %1. Reinstall Quillmark").arg(why));
 }
 
 } // namespace
@@ -19,11 +18,15 @@ Failure engineMissing(const QString &reason)
 // pictures, run its code until the program ends.
 std::unique_ptr<MediaBackend> MakeModuleMediaBackend(const QString &folder)
 {
-    QLibrary module(folder + u'/' + QLatin1String(MediaModuleFileName));
+    const QString path = folder + u'/' + QLatin1String(MediaModuleFileName);
+    // Looked for first: a library that is not found is also looked for under other names.
+    if (!QFileInfo::exists(path))
+        throw cannotOpenMedia(QStringLiteral("its engine %1 is missing").arg(path));
+    QLibrary module(path);
     if (!module.load())
-        throw engineMissing(module.errorString());
+        throw cannotOpenMedia(QStringLiteral("its engine could not be loaded (%1)").arg(module.errorString()));
     auto *make = reinterpret_cast<MakeMediaBackendEntry *>(module.resolve(MediaModuleEntry));
     if (!make)
-        throw engineMissing(module.errorString());
+        throw cannotOpenMedia(QStringLiteral("%1 holds no media engine").arg(path));
     return std::unique_ptr<MediaBackend>(make());
 }
