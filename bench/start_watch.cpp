@@ -5,7 +5,6 @@
 //     start_watch SETTLE_MS PROGRAM [ARGUMENTS...]
 #include <xcb/xcb.h>
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>

@@ -2,6 +2,8 @@
 #include "source/AvMediaBackend.h"
 #include "source/MediaModule.h"
 
+#include <type_traits>
+
 extern "C" Q_DECL_EXPORT MediaBackend *QuillmarkMakeMediaBackend()
 {
     return new AvMediaBackend;
