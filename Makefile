@@ -31,6 +31,7 @@ fuzz: deps
 # Times the programs against their reference tools in one run; not part of the tests.
 bench: deps build
 	cmake --build $(BUILD_DIR) --target bench_encoder
+	cmake --build $(BUILD_DIR) --target bench_start
 	@for b in $(BUILD_DIR)/bin/bench_*; do echo "== $$b"; $$b || exit 1; done
 
 screenshots: build

@@ -6,7 +6,7 @@
 #include "platform/ProgramInfo.h"
 #include "platform/QtDialogs.h"
 #include "platform/Services.h"
-#include "source/AvMediaBackend.h"
+#include "source/MediaModule.h"
 
 int main(int argc, char *argv[])
 {
@@ -20,7 +20,7 @@ int main(int argc, char *argv[])
     DesktopShell shell(QCoreApplication::applicationDirPath() + QStringLiteral("/batchrun"));
     services().dialogs = &dialogs;
     services().shell = &shell;
-    services().makeMediaBackend = [] { return std::make_unique<AvMediaBackend>(); };
+    services().makeMediaBackend = [] { return MakeModuleMediaBackend(QCoreApplication::applicationDirPath()); };
     services().programPath = QCoreApplication::applicationFilePath();
 
     CreateForms();

@@ -1,8 +1,9 @@
 // How long the preview takes from the open call to its news of the new stream, against an ffprobe run
-// on the same file, both measured here in one run. The goal is a ratio of at most 1.0.
+// on the same file, both measured here in one run. The goal is a ratio of at most 1.0. The first open,
+// which also loads the media engine's module as in the program, is reported on its own.
 #include "platform/Application.h"
 #include "platform/Services.h"
-#include "source/AvMediaBackend.h"
+#include "source/MediaModule.h"
 #include "source/MediaPlayer.h"
 
 #include <QElapsedTimer>
@@ -67,9 +68,11 @@ int main(int argc, char *argv[])
         out << "ffmpeg could not make the clip\n";
         return 1;
     }
-    services().makeMediaBackend = [] { return std::make_unique<AvMediaBackend>(); };
+    services().makeMediaBackend = [] { return MakeModuleMediaBackend(QCoreApplication::applicationDirPath()); };
     TMediaPlayer2 player;
 
+    // The program's first open also loads the media engine.
+    const double first = millisecondsToNewStream(player, clip);
     std::vector<double> preview;
     std::vector<double> ffprobe;
     for (int round = 0; round < Rounds; ++round) {
@@ -80,5 +83,8 @@ int main(int argc, char *argv[])
     out << QStringLiteral("open to new stream: %1 ms (median of %2)\n").arg(median(preview), 0, 'f', 2).arg(Rounds);
     out << QStringLiteral("ffprobe run:        %1 ms\n").arg(median(ffprobe), 0, 'f', 2);
     out << QStringLiteral("ratio:              %1 (goal: at most 1.0)\n").arg(ratio, 0, 'f', 2);
+    out << QStringLiteral("the first open, which loads the media engine: %1 ms, %2 times an ffprobe run\n")
+               .arg(first, 0, 'f', 2)
+               .arg(first / median(ffprobe), 0, 'f', 2);
     return 0;
 }

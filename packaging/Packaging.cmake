@@ -1,6 +1,6 @@
 # What `make install` puts in place (under ~/.local or another prefix of the user's own) and what the
 # Debian package that `make deb` builds holds: the three programs together in lib/quillmark, where
-# the program finds the other two beside itself; a link to each in bin, so that they run by name;
+# the program finds the other two and its media engine's module beside itself; a link to each in bin, so that they run by name;
 # the menu entry, the icons, the AppStream entry, the manual pages made from the programs' own
 # --help, and the package's copyright and changelog.
 
@@ -26,8 +26,10 @@ changelog_field(Timestamp QUILLMARK_RELEASE_TIME)
 execute_process(COMMAND date -u -d @${QUILLMARK_RELEASE_TIME} +%Y-%m-%d
     OUTPUT_VARIABLE QUILLMARK_RELEASE_DATE OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 
-# The programs, and a link to each in bin.
+# The programs, and a link to each in bin. The media engine's module goes beside the program, which
+# loads it from its own folder.
 install(TARGETS quillmark wm8eutil batchrun RUNTIME DESTINATION ${QUILLMARK_INSTALL_DIR})
+install(TARGETS quillmark_media LIBRARY DESTINATION ${QUILLMARK_INSTALL_DIR})
 file(MAKE_DIRECTORY ${packaging_build}/bin)
 foreach(program quillmark WM8EUTIL.EXE batchrun)
     file(CREATE_LINK ../${QUILLMARK_INSTALL_DIR}/${program} ${packaging_build}/bin/${program} SYMBOLIC)

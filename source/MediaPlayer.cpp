@@ -1,13 +1,14 @@
 #include "source/MediaPlayer.h"
 
 #include "platform/Failure.h"
+#include "platform/NativeFiles.h"
 #include "platform/Services.h"
 
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QSlider>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -19,11 +20,13 @@ QString clockText(double seconds)
     return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
 }
 
-QToolButton *barButton(QWidget *bar, const char *name, QStyle::StandardPixmap picture, const QString &hint)
+// The pictures are the program's own: the style's standard ones are looked up in the desktop's icon
+// theme first, a search that would cost the program's start more than everything else in this window.
+QToolButton *barButton(QWidget *bar, const char *name, const char *picture, const QString &hint)
 {
     auto *button = new QToolButton(bar);
     button->setObjectName(QString::fromLatin1(name));
-    button->setIcon(bar->style()->standardIcon(picture));
+    button->setIcon(QIcon(QString::fromLatin1(picture)));
     button->setToolTip(hint);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
@@ -33,13 +36,21 @@ QToolButton *barButton(QWidget *bar, const char *name, QStyle::StandardPixmap pi
 } // namespace
 
 TMediaPlayer2::TMediaPlayer2(QWidget *parent)
-    : QWidget(parent), backend_(services().makeMediaBackend()), controlBar_(new QWidget(this)),
-      playButton_(barButton(controlBar_, "PlayButton", QStyle::SP_MediaPlay, tr("Play"))),
-      pauseButton_(barButton(controlBar_, "PauseButton", QStyle::SP_MediaPause, tr("Pause"))),
-      stopButton_(barButton(controlBar_, "StopButton", QStyle::SP_MediaStop, tr("Stop"))),
+    : QWidget(parent), screen_(new QWidget(this)), controlBar_(new QWidget(this)),
+      playButton_(barButton(controlBar_, "PlayButton", ":/pictures/media-play.png", tr("Play"))),
+      pauseButton_(barButton(controlBar_, "PauseButton", ":/pictures/media-pause.png", tr("Pause"))),
+      stopButton_(barButton(controlBar_, "StopButton", ":/pictures/media-stop.png", tr("Stop"))),
       positionBar_(new QSlider(Qt::Horizontal, controlBar_)), timeLabel_(new QLabel(controlBar_))
 {
     setFocusPolicy(Qt::NoFocus);
+    // Black until the engine draws its pictures on it.
+    QPalette black = screen_->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    screen_->setPalette(black);
+    screen_->setAutoFillBackground(true);
+    screen_->setMinimumSize(32, 24);
+    auto *screenLayout = new QVBoxLayout(screen_);
+    screenLayout->setContentsMargins(0, 0, 0, 0);
     positionBar_->setFocusPolicy(Qt::NoFocus);
     positionBar_->setEnabled(false);
 
@@ -55,26 +66,50 @@ TMediaPlayer2::TMediaPlayer2(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(backend_->VideoView(), 1);
+    layout->addWidget(screen_, 1);
     layout->addWidget(controlBar_);
 
     connect(playButton_, &QToolButton::clicked, this, &TMediaPlayer2::Play);
     connect(pauseButton_, &QToolButton::clicked, this, &TMediaPlayer2::Pause);
     connect(stopButton_, &QToolButton::clicked, this, &TMediaPlayer2::Stop);
+    // The bar is enabled only while a file is open, so the engine exists when it moves.
     connect(positionBar_, &QSlider::sliderMoved, this, [this](int milliseconds) { backend_->SetPosition(milliseconds / 1000.0); });
-    connect(backend_.get(), &MediaBackend::PositionChanged, this, &TMediaPlayer2::followPosition);
-    connect(backend_.get(), &MediaBackend::PlayingChanged, this, &TMediaPlayer2::showPlaying);
     showTime(0);
     showPlaying(false);
 }
 
 TMediaPlayer2::~TMediaPlayer2() = default;
 
+// The engine is made for the first file opened: a player that never opens one costs the program's
+// start nothing of it.
+void TMediaPlayer2::makeBackend()
+{
+    backend_ = services().makeMediaBackend();
+    screen_->layout()->addWidget(backend_->VideoView());
+    connect(backend_.get(), &MediaBackend::PositionChanged, this, &TMediaPlayer2::followPosition);
+    connect(backend_.get(), &MediaBackend::PlayingChanged, this, &TMediaPlayer2::showPlaying);
+}
+
+bool TMediaPlayer2::playing() const
+{
+    return backend_ && backend_->Playing();
+}
+
+double TMediaPlayer2::position() const
+{
+    return backend_ ? backend_->Position() : 0;
+}
+
 // A file that cannot be opened also drops the one shown before: the player then describes no file
-// rather than the wrong one.
+// rather than the wrong one. A named pipe or a device never reaches the engine: opening a pipe waits
+// until something writes to it, and the window would freeze.
 void TMediaPlayer2::Open(const QString &path)
 {
     try {
+        if (const QString kind = SpecialFileKind(path); !kind.isEmpty())
+            throw Failure(QStringLiteral("Cannot open media file %1: it is %2, not a regular file").arg(path, kind));
+        if (!backend_)
+            makeBackend();
         facts_ = backend_->Load(path);
     } catch (const Failure &) {
         SetFileName(QString());
@@ -120,14 +155,14 @@ bool TMediaPlayer2::hasPlayRange() const
 void TMediaPlayer2::SetSelectionStart(double seconds)
 {
     selectionStart_ = seconds;
-    if (backend_->Playing() && hasPlayRange() && backend_->Position() < selectionStart_)
+    if (playing() && hasPlayRange() && position() < selectionStart_)
         backend_->SetPosition(selectionStart_);
 }
 
 void TMediaPlayer2::SetSelectionEnd(double seconds)
 {
     selectionEnd_ = seconds;
-    followPosition(backend_->Position());
+    followPosition(position());
 }
 
 void TMediaPlayer2::SetShowControls(bool show)
@@ -140,21 +175,24 @@ void TMediaPlayer2::Play()
 {
     if (fileName_.isEmpty())
         return;
-    const double position = backend_->Position();
-    if (hasPlayRange() && (position < selectionStart_ || position >= selectionEnd_))
+    const double at = backend_->Position();
+    if (hasPlayRange() && (at < selectionStart_ || at >= selectionEnd_))
         backend_->SetPosition(selectionStart_);
     backend_->Play();
 }
 
 void TMediaPlayer2::Pause()
 {
-    backend_->Pause();
+    if (backend_)
+        backend_->Pause();
 }
 
 // Stopping goes back to the start of the play range and rests there, its picture shown as after
 // opening.
 void TMediaPlayer2::Stop()
 {
+    if (!backend_)
+        return;
     backend_->Pause();
     backend_->SetPosition(hasPlayRange() ? selectionStart_ : 0);
 }
@@ -162,7 +200,7 @@ void TMediaPlayer2::Stop()
 // Playback that reaches the end of the play range pauses there.
 void TMediaPlayer2::followPosition(double seconds)
 {
-    if (backend_->Playing() && hasPlayRange() && seconds >= selectionEnd_) {
+    if (playing() && hasPlayRange() && seconds >= selectionEnd_) {
         backend_->Pause();
         backend_->SetPosition(selectionEnd_);
         return;

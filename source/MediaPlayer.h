@@ -12,7 +12,8 @@ class QToolButton;
 // The preview player: opens a file by path, reports its duration, picture size and bit rate, plays it
 // with its own control bar (play, pause, stop, position, time), keeps playback inside the play range
 // SelectionStart..SelectionEnd, and raises NewStream once per opened file, after the open call has
-// returned. It keeps its media and position when it moves to another window.
+// returned. It keeps its media and position when it moves to another window. Its media engine is made
+// when the first file is opened.
 class TMediaPlayer2 : public QWidget {
     Q_OBJECT
 public:
@@ -48,13 +49,17 @@ signals:
     void NewStream();
 
 private:
+    void makeBackend();
+    bool playing() const;
+    double position() const;
     void announceNewStream(quint64 opening);
     bool hasPlayRange() const;
     void followPosition(double seconds);
     void showTime(double seconds);
     void showPlaying(bool playing);
 
-    std::unique_ptr<MediaBackend> backend_;
+    std::unique_ptr<MediaBackend> backend_;   // none until the first file is opened
+    QWidget *screen_;
     QWidget *controlBar_;
     QToolButton *playButton_;
     QToolButton *pauseButton_;

@@ -2,7 +2,6 @@
 
 #include "media/PictureRotation.h"
 #include "platform/Failure.h"
-#include "platform/NativeFiles.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -34,9 +33,6 @@ Failure cannotOpen(const QString &path, const QString &reason)
 
 MediaFacts ProbeMedia(const QString &path)
 {
-    // Opening a named pipe waits until something writes to it, and the window would freeze.
-    if (const QString kind = SpecialFileKind(path); !kind.isEmpty())
-        throw cannotOpen(path, QStringLiteral("it is %1, not a regular file").arg(kind));
     AVFormatContext *opened = nullptr;
     if (const int error = avformat_open_input(&opened, path.toLocal8Bit().constData(), nullptr, nullptr); error < 0)
         throw cannotOpen(path, errorText(error));

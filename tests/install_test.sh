@@ -23,6 +23,9 @@ for program in quillmark WM8EUTIL.EXE batchrun; do
     [ "$("$prefix/bin/$program" --version | head -1 | cut -d' ' -f1)" = "$program" ] || fail "$prefix/bin/$program does not run it"
     [ -f "$prefix/share/man/man1/$program.1.gz" ] || fail "$program's manual page is not installed"
 done
+# The preview's media engine, which the program loads from its own folder at the first open.
+nm -D --defined-only "$folder/quillmark-media.so" | grep -q ' QuillmarkMakeMediaBackend$' \
+    || fail "the media engine's module is not installed beside the program"
 for size in 32x32 48x48 64x64 128x128; do
     [ -f "$prefix/share/icons/hicolor/$size/apps/quillmark.png" ] || fail "the $size icon is not installed"
 done

@@ -32,6 +32,15 @@ for program in quillmark WM8EUTIL.EXE batchrun; do
     [ "$(readlink "$root/usr/bin/$program")" = "../lib/quillmark/$program" ] || fail "/usr/bin/$program does not lead to it"
     [ -f "$root/usr/share/man/man1/$program.1.gz" ] || fail "$program has no manual page"
 done
+# The media engine's module, which the program loads at the first open, takes the engine interface
+# from the program: every symbol it needs that its own libraries lack, the program exports.
+module="$folder/quillmark-media.so"
+nm -D --defined-only "$module" | grep -q ' QuillmarkMakeMediaBackend$' || fail "the media engine's module is not in /usr/lib/quillmark"
+for object in "$folder/quillmark" $(ldd "$module" | awk '/=> \// { print $3 }'); do
+    nm -D --defined-only "$object" | awk '{ sub(/@.*/, "", $3); print $3 }'
+done | sort -u > "$work/provided"
+unresolved=$(nm -D --undefined-only "$module" | awk '$1 == "U" { sub(/@.*/, "", $2); print $2 }' | sort -u | comm -23 - "$work/provided")
+[ -z "$unresolved" ] || fail "the program does not give its media engine's module: $unresolved"
 
 entry="$root/usr/share/applications/quillmark.desktop"
 grep -qx 'Exec="/usr/lib/quillmark/quillmark"' "$entry" || fail "the menu entry does not start /usr/lib/quillmark/quillmark"

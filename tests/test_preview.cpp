@@ -10,12 +10,17 @@
 #include "platform/Controls.h"
 #include "platform/DockGrip.h"
 #include "platform/Failure.h"
+#include "platform/Services.h"
+#include "source/MediaModule.h"
 #include "source/MediaPlayer.h"
 #include "source/MediaProbe.h"
 #include "source/Unit4.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QFile>
 #include <QFrame>
+#include <QLibraryInfo>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -47,6 +52,12 @@ private slots:
     void phoneVideoStoredOnItsSideIsShownUpright();
     void probeRefusesWhatIsNoMedia();
     void namedPipeSourceIsNeverOpened();
+
+    void engineIsMadeAtTheFirstOpen();
+    void engineThatCannotBeMadeIsReportedAtTheOpen();
+    void moduleMakesARealEngine();
+    void moduleMissingOrBrokenIsReported_data();
+    void moduleMissingOrBrokenIsReported();
 
 private:
     TEdit *control(const char *name) const { return app->control<TEdit>(QString::fromLatin1(name)); }
@@ -387,6 +398,106 @@ void PreviewTest::namedPipeSourceIsNeverOpened()
     QCOMPARE(app->dialogs.messages[0].text,
              QStringLiteral("Cannot open media file %1: it is a named pipe (FIFO), not a regular file.").arg(pipe));
     QCOMPARE(app->row(1), u'"' + pipe + u'"');
+}
+
+// Nothing before the first open makes the engine: not the start, the section, the buttons or a
+// source that names no file. The first open makes it, shows its picture in the preview, and the
+// next opens keep it.
+void PreviewTest::engineIsMadeAtTheFirstOpen()
+{
+    int made = 0;
+    const auto make = services().makeMediaBackend;
+    services().makeMediaBackend = [&made, make] {
+        ++made;
+        return make();
+    };
+    QVERIFY(!app->media->backend);
+    app->control<QCheckBox>(QStringLiteral("CheckBox2"))->click();
+    player->SetSelectionStart(2);
+    player->SetSelectionEnd(5);
+    player->Play();
+    player->Pause();
+    player->Stop();
+    control("EditInput")->setText(app->appPath(QStringLiteral("nothing here.avi")));
+    QCOMPARE(made, 0);
+    QVERIFY(app->media->calls.isEmpty());
+
+    const QString first = app->addMedia(QStringLiteral("first.avi"), MediaFacts{10, 320, 240, 0});
+    control("EditInput")->setText(first);
+    QCOMPARE(made, 1);
+    QTRY_VERIFY(app->media->backend->VideoView()->isVisible());
+    QVERIFY(player->isAncestorOf(app->media->backend->VideoView()));
+    QTRY_COMPARE(control("EditSelEnd")->text(), QStringLiteral("10"));
+
+    control("EditInput")->setText(app->addMedia(QStringLiteral("second.avi"), MediaFacts{20, 0, 0, 0}));
+    QTRY_COMPARE(control("EditSelEnd")->text(), QStringLiteral("20"));
+    QCOMPARE(made, 1);
+}
+
+// An engine that cannot be made (its module missing or broken) is the open's failure: the default
+// error report shows it, the source still reaches the table, and the next open tries again.
+void PreviewTest::engineThatCannotBeMadeIsReportedAtTheOpen()
+{
+    const auto make = services().makeMediaBackend;
+    services().makeMediaBackend = []() -> std::unique_ptr<MediaBackend> {
+        throw Failure(QStringLiteral("The media engine could not be loaded"));
+    };
+    const QString clip = app->addMedia(QStringLiteral("clip.avi"), MediaFacts{30, 320, 240, 0});
+    control("EditInput")->setText(clip);
+    QCOMPARE(app->dialogs.messages.size(), 1);
+    QCOMPARE(app->dialogs.messages[0].title, QStringLiteral("Quillmark"));
+    QCOMPARE(app->dialogs.messages[0].text, QStringLiteral("The media engine could not be loaded."));
+    QCOMPARE(app->row(1), u'"' + clip + u'"');
+    QVERIFY(player->FileName().isEmpty());
+    QVERIFY(!player->findChild<QToolButton *>(QStringLiteral("PlayButton"))->isEnabled());
+
+    services().makeMediaBackend = make;
+    control("EditInput")->setText(QString());
+    control("EditInput")->setText(clip);
+    QCOMPARE(player->FileName(), clip);
+    QTRY_COMPARE(control("EditSelEnd")->text(), QStringLiteral("30"));
+    QCOMPARE(app->dialogs.messages.size(), 1);
+}
+
+// The module the program loads from its folder makes an engine that reads and loads real media.
+void PreviewTest::moduleMakesARealEngine()
+{
+    const QString clip = MakeVideoClip(app->appDir, QStringLiteral("module.avi"), 160, 120, 1);
+    const std::unique_ptr<MediaBackend> engine = MakeModuleMediaBackend(qEnvironmentVariable("QUILLMARK_BIN_DIR"));
+    QVERIFY(engine->VideoView());
+    const MediaFacts facts = engine->Load(clip);
+    QCOMPARE(facts.width, 160);
+    QCOMPARE(facts.height, 120);
+    QVERIFY_THROWS_EXCEPTION(Failure, engine->Load(app->appPath(QStringLiteral("missing.avi"))));
+}
+
+void PreviewTest::moduleMissingOrBrokenIsReported_data()
+{
+    QTest::addColumn<QString>("module");   // what stands in the folder in the module's place
+    QTest::newRow("missing") << QString();
+    QTest::newRow("not a library") << QStringLiteral("text");
+    QTest::newRow("a library without the entry")
+        << QLibraryInfo::path(QLibraryInfo::LibrariesPath) + QStringLiteral("/libQt6Core.so.6");
+}
+
+void PreviewTest::moduleMissingOrBrokenIsReported()
+{
+    QFETCH(QString, module);
+    const QString path = app->appPath(QString::fromLatin1(MediaModuleFileName));
+    if (module == QLatin1String("text")) {
+        QFile text(path);
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("not a library\n");
+    } else if (!module.isEmpty()) {
+        QVERIFY(QFile::copy(module, path));
+    }
+    try {
+        MakeModuleMediaBackend(app->appDir);
+        QFAIL("a module that cannot make an engine made one");
+    } catch (const Failure &failure) {
+        QVERIFY2(failure.message().contains(path), qPrintable(failure.message()));
+        QVERIFY2(failure.message().startsWith(QStringLiteral("The preview cannot open media")), qPrintable(failure.message()));
+    }
 }
 
 QUILLMARK_TEST_MAIN(PreviewTest)

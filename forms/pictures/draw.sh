@@ -78,3 +78,9 @@ convert -size 140x90 gradient:'#7ec8f2-#d8f0ff' \
 
 # The Parameter Builder's 32 by 32 picture: its menu picture, doubled.
 convert ImageList1-3-builder.png -filter point -resize 32x32 builder32.png
+
+# The preview's control bar: play (a triangle), pause (two bars) and stop (a square).
+convert -size 16x16 xc:none -fill '#303030' -stroke none -draw 'polygon 4,2 13,8 4,14' media-play.png
+convert -size 16x16 xc:none -fill '#303030' -stroke none -draw 'rectangle 3,3 6,13' -draw 'rectangle 9,3 12,13' \
+    media-pause.png
+convert -size 16x16 xc:none -fill '#303030' -stroke none -draw 'rectangle 3,3 12,12' media-stop.png
