@@ -35,3 +35,8 @@ void TForm1::About1Click()
 {
     services().dialogs->Execute(*Form2);
 }
+
+void TForm2::Label5Click(const QString &link)
+{
+    RunProgram(link, QString(), QString(), 1);
+}

@@ -1,6 +1,5 @@
 #include "app/gui/Unit2.h"
 
-#include "platform/gui/Shell.h"
 #include "platform/gui/WindowPlacement.h"
 #include "ui_Unit2.h"
 
@@ -19,9 +18,4 @@ void TForm2::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (!event->spontaneous())
         CenterWindowOn(this, parentWidget()->frameGeometry());
-}
-
-void TForm2::Label5Click(const QString &link)
-{
-    RunProgram(link, QString(), QString(), 1);
 }

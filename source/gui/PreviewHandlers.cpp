@@ -14,6 +14,7 @@
 #include "source/gui/Unit4.h"
 #include "ui_Unit1.h"
 
+#include <QRubberBand>
 #include <QSignalBlocker>
 
 void TForm1::ShowNewStream(const TMediaPlayer2 &player)
@@ -90,4 +91,46 @@ void TForm1::Viewsourceinfo1Click()
         else
             ShowSourceNotFound();
     });
+}
+
+void TForm4::DockGripMoved(QPoint globalPosition)
+{
+    dropOutline_->setGeometry(OverDockSite(globalPosition)
+                                  ? QRect(dockSite_->mapToGlobal(QPoint(0, 0)), dockSite_->size())
+                                  : FloatingGeometryAt(globalPosition));
+    dropOutline_->show();
+}
+
+void TForm4::DockGripDropped(QPoint globalPosition)
+{
+    dropOutline_->hide();
+    if (OverDockSite(globalPosition))
+        ManualDock(dockSite_);
+    else
+        Float(FloatingGeometryAt(globalPosition));
+    FormEndDock();
+}
+
+void TForm4::DockGripDoubleClicked()
+{
+    if (Docked())
+        Float(floatingGeometry_);
+    else if (dockSite_)
+        ManualDock(dockSite_);
+    FormEndDock();
+}
+
+void TForm4::FormEndDock()
+{
+    RefreshControls();
+}
+
+void TForm4::FormUnDock()
+{
+    RefreshControls();
+}
+
+void TForm4::MediaPlayer21NewStream()
+{
+    Form1->ShowNewStream(*Player());
 }

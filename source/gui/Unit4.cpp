@@ -1,7 +1,5 @@
 #include "source/gui/Unit4.h"
 
-#include "app/gui/Forms.h"
-#include "app/gui/Unit1.h"
 #include "source/gui/MediaPlayer.h"
 #include "ui_Unit4.h"
 
@@ -70,49 +68,12 @@ QRect TForm4::FloatingGeometryAt(QPoint globalPosition) const
     return QRect(globalPosition - ui->DockGrip->GrabOffset(), floatingGeometry_.size());
 }
 
-void TForm4::DockGripMoved(QPoint globalPosition)
-{
-    dropOutline_->setGeometry(OverDockSite(globalPosition)
-                                  ? QRect(dockSite_->mapToGlobal(QPoint(0, 0)), dockSite_->size())
-                                  : FloatingGeometryAt(globalPosition));
-    dropOutline_->show();
-}
-
-void TForm4::DockGripDropped(QPoint globalPosition)
-{
-    dropOutline_->hide();
-    if (OverDockSite(globalPosition))
-        ManualDock(dockSite_);
-    else
-        Float(FloatingGeometryAt(globalPosition));
-    FormEndDock();
-}
-
-void TForm4::DockGripDoubleClicked()
-{
-    if (Docked())
-        Float(floatingGeometry_);
-    else if (dockSite_)
-        ManualDock(dockSite_);
-    FormEndDock();
-}
-
 void TForm4::RefreshControls()
 {
     if (TMediaPlayer2 *player = Player()) {
         player->SetShowControls(false);
         player->SetShowControls(true);
     }
-}
-
-void TForm4::FormEndDock()
-{
-    RefreshControls();
-}
-
-void TForm4::FormUnDock()
-{
-    RefreshControls();
 }
 
 void TForm4::MovePlayerTo(QWidget *host)
@@ -127,11 +88,6 @@ void TForm4::MovePlayerTo(QWidget *host)
         ui->ClientArea->addWidget(player);
     }
     player->show();
-}
-
-void TForm4::MediaPlayer21NewStream()
-{
-    Form1->ShowNewStream(*Player());
 }
 
 void TForm4::ReleasePlayer()

@@ -1,5 +1,3 @@
-#include "source/gui/Paths.h"
-
 #include "app/gui/Forms.h"
 #include "app/gui/Unit1.h"
 #include "params/ParamTable.h"
@@ -87,17 +85,18 @@ QString browseStartFolder(const QString &source)
     return DirectoryExists(folder) ? folder : QDir::homePath();
 }
 
-} // namespace
-
-// The value goes into the row as it stands, "(default)" included, but absolute: the utility runs in
-// the program's folder, where a path typed relative to the folder the program was started in would
-// name another file or none.
+// Stores a path box's text in its row, in double quotes; an empty box or one showing "(No file
+// selected)" clears the row. The value goes into the row as it stands, "(default)" included, but
+// absolute: the utility runs in the program's folder, where a path typed relative to the folder the
+// program was started in would name another file or none.
 void StorePathParam(QLineEdit *box)
 {
     const QString text = box->text();
     const bool named = !text.isEmpty() && text != QLatin1String(NoFileSelected);
     Form3->Table().SetValue(box->property("Tag").toInt(), named ? u'"' + AbsolutePath(text) + u'"' : QString());
 }
+
+} // namespace
 
 void TForm1::EditInputChange()
 {
