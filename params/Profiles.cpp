@@ -1,15 +1,15 @@
-#include "encoder/Profiles.h"
+#include "params/Profiles.h"
 
 #include <array>
 
 namespace {
 
-constexpr AVRational Fps(int rate) { return AVRational{rate, 1}; }
+constexpr FrameRate Fps(int rate) { return FrameRate{rate, 1}; }
 
 // Modem rates get small, slow pictures and narrow sound; broadband rates get larger and smoother
 // ones. The PAL rows keep the 4:3 shape at 25 frames a second.
 const std::array<Profile, 19> Profiles = {{
-    {"av20", ProfilePicture{160, 120, AVRational{15, 2}, 12000}, "8_8_1"},
+    {"av20", ProfilePicture{160, 120, FrameRate{15, 2}, 12000}, "8_8_1"},
     {"av32", ProfilePicture{160, 120, Fps(10), 22000}, "10_11_1"},
     {"av100", ProfilePicture{240, 180, Fps(15), 84000}, "16_16_1"},
     {"av225", ProfilePicture{320, 240, Fps(15), 193000}, "32_44_2"},
@@ -31,6 +31,11 @@ const std::array<Profile, 19> Profiles = {{
 }};
 
 } // namespace
+
+std::span<const Profile> ProfileTable()
+{
+    return Profiles;
+}
 
 const Profile *FindProfile(const QString &name)
 {

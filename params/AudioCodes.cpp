@@ -1,10 +1,9 @@
-#include "encoder/AudioCodes.h"
+#include "params/AudioCodes.h"
 
 #include <array>
 
 namespace {
 
-// Bit rate in kbit/s, sampling rate in kHz with the fraction dropped, channel count.
 constexpr std::array<const char *, 32> Codes = {
     "192_48_2", "160_48_2", "128_48_2", "192_44_2", "160_44_2", "128_44_2", "96_44_2", "80_44_2",
     "64_44_2", "48_44_2", "32_44_2", "32_44_1", "48_32_2", "40_32_2", "32_32_2", "20_32_1",
@@ -24,18 +23,28 @@ int sampleRateFromKilohertz(int kilohertz)
 
 } // namespace
 
-std::optional<AudioFormat> AudioFormatFromCode(const QString &code)
-{
-    if (!AudioSettingCodes().contains(code))
-        return std::nullopt;
-    const QStringList parts = code.split(u'_');
-    return AudioFormat{parts[0].toInt() * 1000, sampleRateFromKilohertz(parts[1].toInt()), parts[2].toInt()};
-}
-
 QStringList AudioSettingCodes()
 {
     QStringList codes;
     for (const char *code : Codes)
         codes.append(QString::fromLatin1(code));
     return codes;
+}
+
+QString DefaultAudioCode()
+{
+    return QStringLiteral("64_44_2");
+}
+
+QString NoSoundCode()
+{
+    return QStringLiteral("0");
+}
+
+std::optional<AudioFormat> AudioFormatFromCode(const QString &code)
+{
+    if (!AudioSettingCodes().contains(code))
+        return std::nullopt;
+    const QStringList parts = code.split(u'_');
+    return AudioFormat{parts[0].toInt() * 1000, sampleRateFromKilohertz(parts[1].toInt()), parts[2].toInt()};
 }
