@@ -1,5 +1,7 @@
 #include "source/SectionTimes.h"
 
+#include "params/Placeholders.h"
+
 #include <QLocale>
 #include <QRegularExpression>
 #include <climits>
@@ -53,7 +55,7 @@ std::optional<double> ReadSeconds(const QString &text)
 QString SecondsToMsText(const QString &text)
 {
     const QRegularExpressionMatch match = matchSeconds(text);
-    if (text == QLatin1String("(default)") || !match.hasMatch())
+    if (text == DefaultPlaceholder || !match.hasMatch())
         return QStringLiteral("0");
     const QString decimals = match.captured(3).leftJustified(3, u'0');
     QString milliseconds = match.captured(1) + match.captured(2) + decimals.left(3);

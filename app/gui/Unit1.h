@@ -1,5 +1,7 @@
 #pragma once
 
+#include "params/Placeholders.h"
+
 #include <QList>
 #include <QMainWindow>
 #include <memory>
@@ -128,6 +130,6 @@ private:
     std::unique_ptr<Ui::TForm1> ui;
     bool shown_ = false;
     // The section times last accepted in each box, put back when a typed time is refused.
-    QString lastGoodStart_ = QStringLiteral("(default)");
-    QString lastGoodEnd_ = QStringLiteral("(default)");
+    QString lastGoodStart_ = DefaultPlaceholder;
+    QString lastGoodEnd_ = DefaultPlaceholder;
 };

@@ -3,6 +3,7 @@
 #include "app/gui/Forms.h"
 #include "params/ParamNames.h"
 #include "params/ParamTable.h"
+#include "params/Placeholders.h"
 #include "params/gui/Unit3.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
@@ -14,12 +15,6 @@
 
 namespace {
 
-// Texts an edit box shows in place of a value.
-bool isPlaceholder(const QString &text)
-{
-    return text == QLatin1String("(default)") || text == QLatin1String("(No file selected)");
-}
-
 bool isContentDescription(int row)
 {
     return row >= RowTitle && row <= RowRating;
@@ -30,10 +25,10 @@ QString editValue(const QLineEdit &edit, int row, const QString &explicitValue)
     if (!explicitValue.isEmpty()) {
         if (explicitValue == QLatin1String("!"))
             return {};
-        return QString(explicitValue).replace(QLatin1String("(default)"), QLatin1String("?"), Qt::CaseInsensitive);
+        return QString(explicitValue).replace(DefaultPlaceholder, QLatin1String("?"), Qt::CaseInsensitive);
     }
     const QString text = edit.text();
-    if (isPlaceholder(text))
+    if (IsPlaceholder(text))
         return {};
     if (isContentDescription(row) && !text.isEmpty())
         return u'"' + text + u'"';
@@ -69,6 +64,6 @@ bool StoreParam(QObject *control, const QString &explicitValue)
 
 void ResetToDefault(QLineEdit *box)
 {
-    box->setText(QStringLiteral("(default)"));
+    box->setText(DefaultPlaceholder);
     StoreParam(box, QStringLiteral("!"));
 }

@@ -1,5 +1,6 @@
 #include "app/gui/Forms.h"
 #include "app/gui/Unit1.h"
+#include "params/Placeholders.h"
 #include "params/gui/StoreParam.h"
 #include "settings/VideoSettings.h"
 #include "source/gui/MediaPlayer.h"
@@ -7,12 +8,6 @@
 #include "ui_Unit1.h"
 
 #include <QSignalBlocker>
-
-namespace {
-
-const char *const Default = "(default)";
-
-} // namespace
 
 QList<QLineEdit *> TForm1::NumericBoxes() const
 {
@@ -38,7 +33,7 @@ void TForm1::ComboBoxModeChange()
 void TForm1::TrackBarQualityChange()
 {
     const int quality = ui->TrackBarQuality->value();
-    ui->Label10->setText(quality == -1 ? QString::fromLatin1(Default) : QString::number(quality) + u'%');
+    ui->Label10->setText(quality == -1 ? QString(DefaultPlaceholder) : QString::number(quality) + u'%');
     StoreParam(ui->TrackBarQuality, QString());
 }
 
@@ -57,7 +52,7 @@ void TForm1::EditChange()
 {
     auto *box = qobject_cast<QLineEdit *>(sender());
     if (box->text().isEmpty()) {
-        box->setText(QString::fromLatin1(Default));
+        box->setText(DefaultPlaceholder);
         box->selectAll();
     }
 }
@@ -67,7 +62,7 @@ void TForm1::EditChange()
 void TForm1::EditClick()
 {
     auto *box = qobject_cast<QLineEdit *>(sender());
-    if (box->text() == QLatin1String(Default)) {
+    if (box->text() == DefaultPlaceholder) {
         const QSignalBlocker holdChange(box);
         box->clear();
     } else {
@@ -83,7 +78,7 @@ void TForm1::EditExit()
 void TForm1::StoreNumericBox(QLineEdit *box)
 {
     if (box->text().isEmpty())
-        box->setText(QString::fromLatin1(Default));
+        box->setText(DefaultPlaceholder);
     StoreParam(box, QString());
 }
 

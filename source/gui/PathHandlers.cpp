@@ -1,6 +1,7 @@
 #include "app/gui/Forms.h"
 #include "app/gui/Unit1.h"
 #include "params/ParamTable.h"
+#include "params/Placeholders.h"
 #include "params/gui/Unit3.h"
 #include "platform/Failure.h"
 #include "platform/PathHelpers.h"
@@ -15,8 +16,6 @@
 #include <QDir>
 
 namespace {
-
-const char *const NoFileSelected = "(No file selected)";
 
 const char *const InvalidSourceText =
     "The source file you specified may not be supported.\r\r"
@@ -76,7 +75,7 @@ SourceKind classifySource(const QString &text)
 // the home folder.
 QString browseStartFolder(const QString &source)
 {
-    if (source == QLatin1String(NoFileSelected))
+    if (source == NoFilePlaceholder)
         return QDir::homePath();
     const QString path = AbsolutePath(source);
     if (DirectoryExists(path))
@@ -92,7 +91,7 @@ QString browseStartFolder(const QString &source)
 void StorePathParam(QLineEdit *box)
 {
     const QString text = box->text();
-    const bool named = !text.isEmpty() && text != QLatin1String(NoFileSelected);
+    const bool named = !text.isEmpty() && text != NoFilePlaceholder;
     Form3->Table().SetValue(box->property("Tag").toInt(), named ? u'"' + AbsolutePath(text) + u'"' : QString());
 }
 
@@ -177,7 +176,7 @@ void TForm1::EditOutputChange()
 void TForm1::EditInputEnter()
 {
     auto *box = qobject_cast<QLineEdit *>(sender());
-    if (box->text() == QLatin1String(NoFileSelected))
+    if (box->text() == NoFilePlaceholder)
         box->setText(QString());
     else
         box->selectAll();
@@ -187,7 +186,7 @@ void TForm1::EditInputExit()
 {
     auto *box = qobject_cast<QLineEdit *>(sender());
     if (box->text().isEmpty())
-        box->setText(QString::fromLatin1(NoFileSelected));
+        box->setText(NoFilePlaceholder);
 }
 
 void TForm1::SpeedButton1Click()

@@ -3,6 +3,7 @@
 #include "params/ConfigFile.h"
 #include "params/ParamNames.h"
 #include "params/ParamTable.h"
+#include "params/Placeholders.h"
 #include "params/gui/Encode.h"
 #include "params/gui/StoreParam.h"
 #include "params/gui/Unit3.h"
@@ -58,8 +59,8 @@ void TForm1::ForgetMedia()
         bar->setSelEnd(0);
     }
     for (TEdit *box : {ui->EditSelStart, ui->EditSelEnd})
-        box->setText(QStringLiteral("(default)"));
-    lastGoodStart_ = lastGoodEnd_ = QStringLiteral("(default)");
+        box->setText(DefaultPlaceholder);
+    lastGoodStart_ = lastGoodEnd_ = DefaultPlaceholder;
     PlaySection();
     ResetToDefault(ui->EditWidth);
     ResetToDefault(ui->EditHeight);

@@ -1,5 +1,6 @@
 #include "app/gui/Forms.h"
 #include "app/gui/Unit1.h"
+#include "params/Placeholders.h"
 #include "params/gui/StoreParam.h"
 #include "platform/Failure.h"
 #include "platform/PathHelpers.h"
@@ -14,8 +15,6 @@
 #include <QSignalBlocker>
 
 namespace {
-
-const char *const Default = "(default)";
 
 const char *const RejectedStartText = "The start time you entered is not acceptable.\r\r"
                                       "The start time must be less than the length of the media\r"
@@ -159,7 +158,7 @@ bool TForm1::AcceptableSectionTime(const SectionSide &side) const
 {
     const TMediaPlayer2 *player = Form4->Player();
     const bool lengthKnown = player && !player->FileName().isEmpty() && player->Duration() > 0;
-    const bool otherTimed = side.otherBox->text() != QLatin1String(Default);
+    const bool otherTimed = side.otherBox->text() != DefaultPlaceholder;
     if (!otherTimed && !lengthKnown)
         return true;
     const double seconds = secondsOf(side.box->text());
@@ -177,9 +176,9 @@ bool TForm1::AcceptableSectionTime(const SectionSide &side) const
 void TForm1::ApplySectionTime(const SectionSide &side)
 {
     const QString text = side.box->text();
-    if (text == QLatin1String(Default) || text.isEmpty()) {
+    if (text == DefaultPlaceholder || text.isEmpty()) {
         if (text.isEmpty())
-            side.box->setText(QString::fromLatin1(Default));
+            side.box->setText(DefaultPlaceholder);
         return;
     }
     if (!AcceptableSectionTime(side)) {
