@@ -1,6 +1,7 @@
 #include "source/SectionTimes.h"
 
 #include "params/Placeholders.h"
+#include "platform/Failure.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -47,6 +48,30 @@ std::optional<double> ReadSeconds(const QString &text)
     if (!match.hasMatch())
         return std::nullopt;
     return finiteNumber(text.trimmed());
+}
+
+double SecondsOrFailure(const QString &text)
+{
+    if (const auto seconds = ReadSeconds(text))
+        return *seconds;
+    throw Failure(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+}
+
+bool AcceptableSectionTime(bool start, const QString &typed, const QString &other, std::optional<SectionMedia> media)
+{
+    const bool otherTimed = other != DefaultPlaceholder;
+    if (!otherTimed && !media)
+        return true;
+    const double seconds = SecondsOrFailure(typed);
+    if (media) {
+        const double lastEnd = qMax(media->length, double(media->barsEnd));
+        if (start ? seconds >= media->length : seconds > lastEnd)
+            return false;
+    }
+    if (!otherTimed)
+        return true;
+    const double otherSeconds = SecondsOrFailure(other);
+    return start ? seconds < otherSeconds : seconds > otherSeconds;
 }
 
 // The decimal point moves three places to the right in the text itself, so that the milliseconds are

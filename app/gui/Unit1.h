@@ -1,6 +1,7 @@
 #pragma once
 
 #include "params/Placeholders.h"
+#include "source/SectionTimes.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -123,7 +124,7 @@ private:
     void SetPlayRange(bool start, double seconds);
     void PlaySection();
     void SectionKeyPress(const SectionSide &side, QChar &Key);
-    bool AcceptableSectionTime(const SectionSide &side) const;
+    std::optional<SectionMedia> SectionSource() const;
     void ApplySectionTime(const SectionSide &side);
     void FollowSectionBar(const SectionSide &side);
 

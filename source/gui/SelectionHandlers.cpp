@@ -2,7 +2,6 @@
 #include "app/gui/Unit1.h"
 #include "params/Placeholders.h"
 #include "params/gui/StoreParam.h"
-#include "platform/Failure.h"
 #include "platform/PathHelpers.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
@@ -22,14 +21,6 @@ const char *const RejectedStartText = "The start time you entered is not accepta
 const char *const RejectedEndText = "The end time you entered is not acceptable.\r\r"
                                     "The end time must be less than the length of the media\r"
                                     "and cannot be less than or the same as the start time.";
-
-// The seconds of a box's text; a text that is no number ends the handling with the error report.
-double secondsOf(const QString &text)
-{
-    if (const auto seconds = ReadSeconds(text))
-        return *seconds;
-    throw Failure(QStringLiteral("'%1' is not a valid floating point value").arg(text));
-}
 
 } // namespace
 
@@ -150,27 +141,12 @@ void TForm1::EditSelEndExit()
     ReportFailures([this] { ApplySectionTime(EndSide()); });
 }
 
-// A typed time is refused when it would not keep the start before the end, or, while a source is open,
-// when the start does not lie inside the media or the end lies beyond the end the track bars reach: the
-// length in whole seconds, which can be a little more than the media's own (the bars of 3.5 seconds
-// end at 4). The utility ends such a section at the end of the source.
-bool TForm1::AcceptableSectionTime(const SectionSide &side) const
+std::optional<SectionMedia> TForm1::SectionSource() const
 {
     const TMediaPlayer2 *player = Form4->Player();
-    const bool lengthKnown = player && !player->FileName().isEmpty() && player->Duration() > 0;
-    const bool otherTimed = side.otherBox->text() != DefaultPlaceholder;
-    if (!otherTimed && !lengthKnown)
-        return true;
-    const double seconds = secondsOf(side.box->text());
-    if (lengthKnown) {
-        const double lastEnd = qMax(player->Duration(), double(ui->TrackBarSelEnd->maximum()));
-        if (side.start ? seconds >= player->Duration() : seconds > lastEnd)
-            return false;
-    }
-    if (!otherTimed)
-        return true;
-    const double other = secondsOf(side.otherBox->text());
-    return side.start ? seconds < other : seconds > other;
+    if (!player || player->FileName().isEmpty() || player->Duration() <= 0)
+        return std::nullopt;
+    return SectionMedia{player->Duration(), ui->TrackBarSelEnd->maximum()};
 }
 
 void TForm1::ApplySectionTime(const SectionSide &side)
@@ -181,7 +157,7 @@ void TForm1::ApplySectionTime(const SectionSide &side)
             side.box->setText(DefaultPlaceholder);
         return;
     }
-    if (!AcceptableSectionTime(side)) {
+    if (!AcceptableSectionTime(side.start, text, side.otherBox->text(), SectionSource())) {
         services().dialogs->Message(QStringLiteral("Invalid entry"),
                                     QString::fromLatin1(side.start ? RejectedStartText : RejectedEndText),
                                     MessageIcon::Information);
@@ -194,7 +170,7 @@ void TForm1::ApplySectionTime(const SectionSide &side)
     // The bar follows the typed time without its own change handling, so that the box keeps the
     // decimals typed and the player gets the exact time.
     const QSignalBlocker suspend(side.bar);
-    const double seconds = secondsOf(text);
+    const double seconds = SecondsOrFailure(text);
     side.bar->setValue(WholeSeconds(seconds));
     HighlightSection();
     SetPlayRange(side.start, seconds);
