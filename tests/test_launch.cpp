@@ -199,6 +199,10 @@ void LaunchTest::storeParamEditBox()
     edit.setText(text);
     QVERIFY(StoreParam(&edit, explicitValue));
     QCOMPARE(app.row(tag), stored);
+
+    ParamTable table;
+    QVERIFY(StoreParam(table, &edit, explicitValue));
+    QCOMPARE(table.Value(tag), stored);
 }
 
 void LaunchTest::storeParamTrackBarAndList()

@@ -42,7 +42,7 @@ QString trackBarValue(const QAbstractSlider &bar)
 
 } // namespace
 
-bool StoreParam(QObject *control, const QString &explicitValue)
+bool StoreParam(ParamTable &table, QObject *control, const QString &explicitValue)
 {
     const int row = control->property("Tag").toInt();
     QString value;
@@ -58,8 +58,13 @@ bool StoreParam(QObject *control, const QString &explicitValue)
                                     MessageIcon::None);
         return false;
     }
-    Form3->Table().SetValue(row, value);
+    table.SetValue(row, value);
     return true;
+}
+
+bool StoreParam(QObject *control, const QString &explicitValue)
+{
+    return StoreParam(Form3->Table(), control, explicitValue);
 }
 
 void ResetToDefault(QLineEdit *box)
