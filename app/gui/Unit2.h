@@ -7,7 +7,9 @@ namespace Ui {
 class TForm2;
 }
 
-// The About box.
+// The About box. Its controls keep the layout's names (forms/Unit2.ui): Image1 the program's icon,
+// Label1 the program's name, Label2 its version, Label3 its authors, Label4 their e-mail address,
+// Label5 the link to the web page, Button1 OK.
 class TForm2 : public QDialog {
     Q_OBJECT
 public:

@@ -10,8 +10,9 @@ namespace Ui {
 class TForm4;
 }
 
-// The Source Preview: a tool window holding the player. It sits docked in a panel of the main window
-// or floats above it; dragging its grip shows where it would land and docks or floats it there.
+// The Source Preview: a tool window holding the player, MediaPlayer21 (forms/Unit4.ui). It sits docked
+// in a panel of the main window or floats above it; dragging its grip shows where it would land and
+// docks or floats it there.
 class TForm4 : public QWidget {
     Q_OBJECT
 public:
