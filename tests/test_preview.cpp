@@ -463,6 +463,7 @@ void PreviewTest::engineThatCannotBeMadeIsReportedAtTheOpen()
 void PreviewTest::moduleMakesARealEngine()
 {
     const QString clip = MakeVideoClip(app->appDir, QStringLiteral("module.avi"), 160, 120, 1);
+    QVERIFY(!clip.isEmpty());
     const std::unique_ptr<MediaBackend> engine = MakeModuleMediaBackend(qEnvironmentVariable("QUILLMARK_BIN_DIR"));
     QVERIFY(engine->VideoView());
     const MediaFacts facts = engine->Load(clip);

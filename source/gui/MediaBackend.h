@@ -16,7 +16,6 @@ public:
 
     // Reads the facts of path and loads it for playback; throws Failure when it cannot be opened.
     virtual MediaFacts Load(const QString &path) = 0;
-    // Drops the loaded media.
     virtual void Unload() = 0;
 
     virtual void Play() = 0;
