@@ -1,12 +1,12 @@
 #include "app/CommandHelp.h"
-#include "app/Forms.h"
-#include "app/Unit1.h"
-#include "platform/Application.h"
-#include "platform/DesktopShell.h"
+#include "app/gui/Forms.h"
+#include "app/gui/Unit1.h"
 #include "platform/ProgramInfo.h"
-#include "platform/QtDialogs.h"
-#include "platform/Services.h"
-#include "source/MediaModule.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/DesktopShell.h"
+#include "platform/gui/QtDialogs.h"
+#include "platform/gui/Services.h"
+#include "source/gui/MediaModule.h"
 
 int main(int argc, char *argv[])
 {

@@ -1,10 +1,10 @@
 // How long the preview takes from the open call to its news of the new stream, against an ffprobe run
 // on the same file, both measured here in one run. The goal is a ratio of at most 1.0. The first open,
 // which also loads the media engine's module as in the program, is reported on its own.
-#include "platform/Application.h"
-#include "platform/Services.h"
-#include "source/MediaModule.h"
-#include "source/MediaPlayer.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Services.h"
+#include "source/gui/MediaModule.h"
+#include "source/gui/MediaPlayer.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

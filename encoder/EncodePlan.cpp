@@ -12,7 +12,6 @@ constexpr int DefaultQuality = 75;
 constexpr int DefaultKeyDistance = 8;
 constexpr int LargestSide = 4096;
 constexpr int LowestProfilePictureRate = 8000;
-const char DefaultAudioCode[] = "64_44_2";
 
 struct Size {
     int width;
@@ -121,9 +120,10 @@ AVRational planFrameRate(const Settings &settings, const ProfilePicture *profile
     if (settings.frameRate)
         return *settings.frameRate;
     // A profile's frame rate is a ceiling: a slower source is not made to repeat its frames.
-    if (profile && av_cmp_q(profile->frameRate, rate) < 0)
-        return profile->frameRate;
-    return rate;
+    if (!profile)
+        return rate;
+    const AVRational ceiling{profile->frameRate.frames, profile->frameRate.seconds};
+    return av_cmp_q(ceiling, rate) < 0 ? ceiling : rate;
 }
 
 void noteUnusedRateSwitches(const Settings &settings, RateMode mode, QStringList &notes)
@@ -193,7 +193,7 @@ AudioSetting chosenSound(const Settings &settings)
     if (settings.profile)
         return settings.profile->audioCode ? AudioSetting{true, *AudioFormatFromCode(QLatin1String(settings.profile->audioCode))}
                                            : AudioSetting{false, {}};
-    return {true, *AudioFormatFromCode(QLatin1String(DefaultAudioCode))};
+    return {true, *AudioFormatFromCode(DefaultAudioCode())};
 }
 
 std::optional<AudioFormat> planSound(const Settings &settings, const SourceFacts &source, QStringList &notes)

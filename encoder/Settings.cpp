@@ -89,7 +89,7 @@ const Profile *profile(const Switch &item)
 AudioSetting audioSetting(const Switch &item)
 {
     const QString code = item.value.trimmed();
-    if (code == QLatin1String("0"))
+    if (code == NoSoundCode())
         return {false, {}};
     if (const auto format = AudioFormatFromCode(code))
         return {true, *format};

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "encoder/AudioCodes.h"
 #include "encoder/ConfigReader.h"
-#include "encoder/Profiles.h"
+#include "params/AudioCodes.h"
+#include "params/Profiles.h"
 
 #include <QString>
 #include <optional>

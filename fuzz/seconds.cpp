@@ -1,9 +1,10 @@
 // The section times and the numeric boxes: seconds texts to milliseconds, whole numbers of margin
-// boxes, and the -time and -v_clip values the program writes, which the utility must read back as
-// meant. Where a text is a plain decimal the result is checked against a computation in whole numbers.
+// boxes, which typed section times the window accepts, and the -time and -v_clip values the program
+// writes, which the utility must read back as meant. Where a text is a plain decimal the result is
+// checked against a computation in whole numbers.
 //
 // Input: texts, one a line (start, end, then the left, top, right and bottom margins); the last bytes
-// give the picture's width and height.
+// give the picture's width and height, the media's length and whether the player knows it.
 #include "encoder/Settings.h"
 #include "fuzz/Require.h"
 #include "settings/VideoSettings.h"
@@ -85,6 +86,54 @@ Settings readBack(const QString &name, const QString &value)
                           {name, value, QStringLiteral("test")}});
 }
 
+// What a failed reading of a section box says, naming the text it could not read.
+QString readingFailure(const QString &text)
+{
+    return QStringLiteral("'%1' is not a valid floating point value").arg(text);
+}
+
+// Whether AcceptableSectionTime takes a time typed into one box against the other's text; a failure
+// must come from a text that is no number and name it.
+std::optional<bool> acceptance(bool start, const QString &typed, const QString &other, std::optional<SectionMedia> media)
+{
+    try {
+        return AcceptableSectionTime(start, typed, other, media);
+    } catch (const Failure &failure) {
+        Require(failure.message() == readingFailure(typed) || failure.message() == readingFailure(other),
+                "a refused reading names the text it could not read", failure.message());
+        Require(!ReadSeconds(typed) || !ReadSeconds(other), "only a text that is no number fails to be read",
+                typed + u' ' + other);
+        return std::nullopt;
+    }
+}
+
+// An accepted start lies before the end and, with media, inside it; an accepted end lies after the
+// start and no further than the track bars reach. Without media only the order counts, the same
+// whichever box was typed into, and a box showing "(default)" lets any time through unread.
+void checkSectionAcceptance(const QString &startText, const QString &endText, std::optional<SectionMedia> media)
+{
+    for (const bool start : {true, false}) {
+        const QString &typed = start ? startText : endText;
+        const QString &other = start ? endText : startText;
+        const std::optional<bool> accepted = acceptance(start, typed, other, media);
+        if (!media && other == QLatin1String("(default)"))
+            Require(accepted == true, "a time against \"(default)\" is taken without a source", typed);
+        if (accepted != true)
+            continue;
+        const auto seconds = ReadSeconds(typed);
+        const auto otherSeconds = ReadSeconds(other);
+        if (seconds && otherSeconds && other != QLatin1String("(default)"))
+            Require(start ? *seconds < *otherSeconds : *seconds > *otherSeconds, "an accepted section starts before it ends",
+                    startText + u' ' + endText);
+        if (seconds && media)
+            Require(start ? *seconds < media->length : *seconds <= qMax(media->length, double(media->barsEnd)),
+                    "an accepted time lies where the track bars reach", typed);
+    }
+    if (!media && startText != QLatin1String("(default)") && endText != QLatin1String("(default)"))
+        Require(acceptance(true, startText, endText, media) == acceptance(false, endText, startText, media),
+                "without a source, a start and an end are judged by their order alone", startText + u' ' + endText);
+}
+
 // A section inside a day, its end after its start, is one the utility takes as written.
 void checkSectionReadBack(const QString &start, const QString &end)
 {
@@ -134,6 +183,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     FuzzedDataProvider data(bytes, size);
     const int width = data.ConsumeIntegral<int>();
     const int height = data.ConsumeIntegral<int>();
+    const double length = data.ConsumeFloatingPoint<double>();
+    const bool lengthKnown = data.ConsumeBool() && length > 0;
+    const std::optional<SectionMedia> media =
+        lengthKnown ? std::optional<SectionMedia>(SectionMedia{length, WholeSeconds(length)}) : std::nullopt;
     const std::string rest = data.ConsumeRemainingBytesAsString();
     QStringList texts = QString::fromUtf8(rest.data(), qsizetype(rest.size())).split(u'\n');
     for (const QString &text : texts) {
@@ -142,6 +195,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     }
     while (texts.size() < 6)
         texts.append(QStringLiteral("0"));
+    checkSectionAcceptance(texts[0], texts[1], media);
     checkSectionReadBack(texts[0], texts[1]);
     checkClipReadBack(texts.mid(2, 4), width, height);
     return 0;

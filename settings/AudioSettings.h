@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The code of an audio list row: bit rate in kbit/s, sampling rate in kHz without its fraction and the
-// channel count, joined by underscores ("128_44_2"), or "0" for no sound. Row 0 "(default)" and any
-// index outside the list give the default code "64_44_2".
+// The -a_setting code of an audio list row: row 0 "(default)" stores the utility's default code, the
+// rows below it each code of a sound format in the utility's order, and the last row the code for no
+// sound. Any index outside the list gives the default code too.
 QString AudioSettingCode(int index);

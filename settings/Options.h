@@ -3,7 +3,6 @@
 #include <QString>
 #include <optional>
 
-// The text with every occurrence of character removed.
 QString RemoveChar(const QString &text, QChar character);
 
 // Which codec button the Options dialog shows for the -v_codec row: v8 for an empty row and "WMV8",

@@ -1,37 +1,57 @@
 #include "settings/Presets.h"
 
-#include <algorithm>
-#include <array>
+#include "params/Profiles.h"
+
+#include <vector>
 
 namespace {
 
-// The profile of each row; empty for row 0 and the blank, heading and separator rows.
-constexpr std::array<const char *, 29> Profiles = {
-    "",         "",        "",       "",      "av20",  "av32",  "av100", "av225",  "av350",    "av450",
-    "av700",    "av1400",  "av350pal", "av700pal", "",  "",     "",      "a20_1",  "a20_2",    "a32",
-    "a48",      "a64",     "a96",    "a128",  "",      "",      "",      "v20",    "v32",
-};
+enum class Group { PictureAndSound, SoundOnly, PictureOnly };
 
-constexpr std::array<int, 9> PlaceholderRows = {1, 2, 3, 14, 15, 16, 24, 25, 26};
-
-bool isRow(int index)
+Group groupOf(const Profile &profile)
 {
-    return index >= 0 && index < int(Profiles.size());
+    if (!profile.picture)
+        return Group::SoundOnly;
+    return profile.audioCode ? Group::PictureAndSound : Group::PictureOnly;
+}
+
+// The profile of each row; null for row 0 and the blank, heading and separator rows.
+const std::vector<const Profile *> &rows()
+{
+    static const std::vector<const Profile *> list = [] {
+        constexpr int RowsAboveAGroup = 3;
+        std::vector<const Profile *> rows{nullptr};
+        for (const Group group : {Group::PictureAndSound, Group::SoundOnly, Group::PictureOnly}) {
+            rows.insert(rows.end(), RowsAboveAGroup, nullptr);
+            for (const Profile &profile : ProfileTable())
+                if (groupOf(profile) == group)
+                    rows.push_back(&profile);
+        }
+        return rows;
+    }();
+    return list;
+}
+
+const Profile *profileOfRow(int index)
+{
+    return index >= 0 && index < int(rows().size()) ? rows()[index] : nullptr;
 }
 
 } // namespace
 
 QString PresetProfile(int index)
 {
-    return isRow(index) ? QString::fromLatin1(Profiles[index]) : QString();
+    const Profile *profile = profileOfRow(index);
+    return profile ? QString::fromLatin1(profile->name) : QString();
 }
 
 bool IsPresetPlaceholder(int index)
 {
-    return std::find(PlaceholderRows.begin(), PlaceholderRows.end(), index) != PlaceholderRows.end();
+    return index > 0 && index < int(rows().size()) && !rows()[index];
 }
 
 bool IsVideoPreset(int index)
 {
-    return (index >= 4 && index <= 13) || index == 27 || index == 28;
+    const Profile *profile = profileOfRow(index);
+    return profile && profile->picture;
 }

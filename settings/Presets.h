@@ -2,8 +2,9 @@
 
 #include <QString>
 
-// The rows of the preset list: row 0 "(Custom settings)", then groups of profiles under blank, heading
-// and separator rows, which cannot be chosen.
+// The rows of the preset list: row 0 "(Custom settings)", then the utility's profiles in three groups
+// (picture and sound, sound only, picture only), each under a blank, a heading and a separator row,
+// which cannot be chosen.
 
 // The profile name a preset row stands for; empty for row 0, the rows that cannot be chosen and any
 // index outside the list.
@@ -12,5 +13,5 @@ QString PresetProfile(int index);
 // Blank, heading and separator rows.
 bool IsPresetPlaceholder(int index);
 
-// Rows of the audio-and-video and the video-only groups.
+// Rows of profiles with a picture: the picture-and-sound and the picture-only groups.
 bool IsVideoPreset(int index);

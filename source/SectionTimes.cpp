@@ -1,5 +1,8 @@
 #include "source/SectionTimes.h"
 
+#include "params/Placeholders.h"
+#include "platform/Failure.h"
+
 #include <QLocale>
 #include <QRegularExpression>
 #include <climits>
@@ -47,13 +50,37 @@ std::optional<double> ReadSeconds(const QString &text)
     return finiteNumber(text.trimmed());
 }
 
+double SecondsOrFailure(const QString &text)
+{
+    if (const auto seconds = ReadSeconds(text))
+        return *seconds;
+    throw Failure(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+}
+
+bool AcceptableSectionTime(bool start, const QString &typed, const QString &other, std::optional<SectionMedia> media)
+{
+    const bool otherTimed = other != DefaultPlaceholder;
+    if (!otherTimed && !media)
+        return true;
+    const double seconds = SecondsOrFailure(typed);
+    if (media) {
+        const double lastEnd = qMax(media->length, double(media->barsEnd));
+        if (start ? seconds >= media->length : seconds > lastEnd)
+            return false;
+    }
+    if (!otherTimed)
+        return true;
+    const double otherSeconds = SecondsOrFailure(other);
+    return start ? seconds < otherSeconds : seconds > otherSeconds;
+}
+
 // The decimal point moves three places to the right in the text itself, so that the milliseconds are
 // read exactly as the decimal spells them: 4.0025 s is exactly 4002.5 ms and goes to the even 4002,
 // where 4.0025 in binary times 1000 lands a little above the half and would give 4003.
 QString SecondsToMsText(const QString &text)
 {
     const QRegularExpressionMatch match = matchSeconds(text);
-    if (text == QLatin1String("(default)") || !match.hasMatch())
+    if (text == DefaultPlaceholder || !match.hasMatch())
         return QStringLiteral("0");
     const QString decimals = match.captured(3).leftJustified(3, u'0');
     QString milliseconds = match.captured(1) + match.captured(2) + decimals.left(3);

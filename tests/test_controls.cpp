@@ -4,9 +4,9 @@
 
 #include "FakeDialogs.h"
 #include "UserActions.h"
-#include "platform/Controls.h"
 #include "platform/Failure.h"
-#include "platform/Services.h"
+#include "platform/gui/Controls.h"
+#include "platform/gui/Services.h"
 
 #include <QSignalSpy>
 #include <QVBoxLayout>

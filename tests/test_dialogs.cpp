@@ -3,11 +3,11 @@
 #include "TestMain.h"
 #include "UserActions.h"
 
-#include "app/Forms.h"
-#include "app/Unit1.h"
-#include "params/Unit3.h"
-#include "platform/Controls.h"
-#include "platform/StringGrid.h"
+#include "app/gui/Forms.h"
+#include "app/gui/Unit1.h"
+#include "params/gui/Unit3.h"
+#include "platform/gui/Controls.h"
+#include "platform/gui/StringGrid.h"
 #include "settings/Options.h"
 
 #include <QAction>

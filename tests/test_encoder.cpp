@@ -3,10 +3,10 @@
 #include "TestMain.h"
 #include "UtilityProcess.h"
 
-#include "encoder/AudioCodes.h"
-#include "encoder/Profiles.h"
 #include "encoder/SwitchCollector.h"
 #include "encoder/Verification.h"
+#include "params/AudioCodes.h"
+#include "params/Profiles.h"
 
 #include <QDir>
 #include <QFile>

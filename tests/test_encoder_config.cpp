@@ -1,14 +1,22 @@
-// The utility's configuration reader, what WM8EUTIL.EXE makes of a configuration file, and the values
-// its help names.
+// The utility's configuration reader, what WM8EUTIL.EXE makes of a configuration file, the values its
+// help names, and every value the window can store.
+#include "TestApp.h"
 #include "TestMain.h"
+#include "UserActions.h"
 
+#include "app/gui/Forms.h"
+#include "app/gui/Unit1.h"
 #include "encoder/ConfigReader.h"
 #include "encoder/EncodePlan.h"
 #include "encoder/SwitchCollector.h"
 #include "params/ParamNames.h"
 #include "platform/Failure.h"
+#include "platform/gui/Controls.h"
 
+#include <QCheckBox>
+#include <QDialog>
 #include <QProcess>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <climits>
@@ -31,6 +39,8 @@ private slots:
     void extremeSourcesGivePlansTheEncoderTakes();
     void helpNamesTheValuesTheChecksTake_data();
     void helpNamesTheValuesTheChecksTake();
+    void everyValueTheWindowStoresIsTaken_data();
+    void everyValueTheWindowStoresIsTaken();
 };
 
 void EncoderConfigTest::readsSwitchesAndValues()
@@ -283,6 +293,72 @@ void EncoderConfigTest::helpNamesTheValuesTheChecksTake()
             QVERIFY2(failure.message().endsWith(QStringLiteral("; ") + allowed + u'.'), qPrintable(failure.message()));
         }
     }
+}
+
+// The window's lists and the utility's tables of values are kept apart: each row of a list, each
+// position of the quality bar and each codec of the Options dialog, as the window writes it into
+// tmpconfig.weu, must be a value the utility takes.
+void EncoderConfigTest::everyValueTheWindowStoresIsTaken_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("row");
+    QTest::newRow("presets") << "ComboBoxPresets" << int(RowProfile);
+    QTest::newRow("audio") << "ComboBoxAudioBR" << int(RowAudioSetting);
+    QTest::newRow("encoding modes") << "ComboBoxMode" << int(RowMode);
+    QTest::newRow("frame rates") << "ComboBoxFramerate" << int(RowFramerate);
+    QTest::newRow("deinterlace methods") << "ComboBoxPreproc" << int(RowPreproc);
+    QTest::newRow("quality") << "TrackBarQuality" << int(RowQuality);
+    QTest::newRow("codecs") << "Form5" << int(RowVideoCodec);
+}
+
+void EncoderConfigTest::everyValueTheWindowStoresIsTaken()
+{
+    QFETCH(QString, control);
+    QFETCH(int, row);
+    TestApp app;
+    app.control<TEdit>(QStringLiteral("EditInput"))->setText(app.addMedia(QStringLiteral("clip.avi")));
+    QStringList stored;
+    const auto encode = [&] {
+        Form1->EncodeButtonClick();
+        const QString value = app.row(row);
+        if (value.isEmpty() || stored.contains(value))
+            return;
+        stored += value;
+        try {
+            ParseSettings(ReadConfigFile(app.appPath(QStringLiteral("tmpconfig.weu"))));
+        } catch (const Failure &failure) {
+            QFAIL(qPrintable(failure.message()));
+        }
+    };
+
+    auto *deinterlace = app.control<QCheckBox>(QStringLiteral("CheckBox1"));
+    if (control == QLatin1String("ComboBoxPreproc"))
+        deinterlace->click();
+    if (auto *list = app.control<TComboBox>(control)) {
+        for (int index = 0; index < list->count(); ++index) {
+            ChooseRow(list, index);
+            encode();
+        }
+    } else if (auto *bar = app.control<TTrackBar>(control)) {
+        for (int position = bar->minimum(); position <= bar->maximum(); ++position) {
+            bar->setValue(position);
+            encode();
+        }
+    } else {
+        for (const char *button : {"RadioButton2", "RadioButton1"}) {
+            app.dialogs.dialogActions.push_back([button](QDialog &dialog) {
+                dialog.findChild<QRadioButton *>(QLatin1String(button))->click();
+                return int(QDialog::Accepted);
+            });
+            Form1->Options1Click();
+            encode();
+        }
+    }
+    if (deinterlace->isChecked()) {
+        deinterlace->click();
+        encode();
+    }
+    QVERIFY2(!stored.isEmpty(), "the control stored no value");
 }
 
 QUILLMARK_TEST_MAIN(EncoderConfigTest)

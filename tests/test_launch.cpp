@@ -3,14 +3,14 @@
 #include "TestMain.h"
 #include "Unprivileged.h"
 
-#include "app/Forms.h"
-#include "app/Unit1.h"
+#include "app/gui/Forms.h"
+#include "app/gui/Unit1.h"
 #include "params/ParamTable.h"
-#include "params/StoreParam.h"
-#include "params/Unit3.h"
-#include "platform/Controls.h"
-#include "source/MediaPlayer.h"
-#include "source/Unit4.h"
+#include "params/gui/StoreParam.h"
+#include "params/gui/Unit3.h"
+#include "platform/gui/Controls.h"
+#include "source/gui/MediaPlayer.h"
+#include "source/gui/Unit4.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -199,6 +199,10 @@ void LaunchTest::storeParamEditBox()
     edit.setText(text);
     QVERIFY(StoreParam(&edit, explicitValue));
     QCOMPARE(app.row(tag), stored);
+
+    ParamTable table;
+    QVERIFY(StoreParam(table, &edit, explicitValue));
+    QCOMPARE(table.Value(tag), stored);
 }
 
 void LaunchTest::storeParamTrackBarAndList()

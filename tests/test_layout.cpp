@@ -3,8 +3,8 @@
 #include "TestApp.h"
 #include "TestMain.h"
 
-#include "app/Forms.h"
-#include "app/Unit1.h"
+#include "app/gui/Forms.h"
+#include "app/gui/Unit1.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

@@ -5,16 +5,16 @@
 #include "TestMain.h"
 #include "UserActions.h"
 
-#include "app/Forms.h"
-#include "app/Unit1.h"
-#include "platform/Controls.h"
-#include "platform/DockGrip.h"
+#include "app/gui/Forms.h"
+#include "app/gui/Unit1.h"
 #include "platform/Failure.h"
-#include "platform/Services.h"
-#include "source/MediaModule.h"
-#include "source/MediaPlayer.h"
-#include "source/MediaProbe.h"
-#include "source/Unit4.h"
+#include "platform/gui/Controls.h"
+#include "platform/gui/DockGrip.h"
+#include "platform/gui/Services.h"
+#include "source/engine/MediaProbe.h"
+#include "source/gui/MediaModule.h"
+#include "source/gui/MediaPlayer.h"
+#include "source/gui/Unit4.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -463,6 +463,7 @@ void PreviewTest::engineThatCannotBeMadeIsReportedAtTheOpen()
 void PreviewTest::moduleMakesARealEngine()
 {
     const QString clip = MakeVideoClip(app->appDir, QStringLiteral("module.avi"), 160, 120, 1);
+    QVERIFY(!clip.isEmpty());
     const std::unique_ptr<MediaBackend> engine = MakeModuleMediaBackend(qEnvironmentVariable("QUILLMARK_BIN_DIR"));
     QVERIFY(engine->VideoView());
     const MediaFacts facts = engine->Load(clip);

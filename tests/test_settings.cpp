@@ -4,9 +4,9 @@
 #include "TestMain.h"
 #include "UserActions.h"
 
-#include "app/Forms.h"
-#include "app/Unit1.h"
-#include "platform/Controls.h"
+#include "app/gui/Forms.h"
+#include "app/gui/Unit1.h"
+#include "platform/gui/Controls.h"
 
 #include <QFile>
 

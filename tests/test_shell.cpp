@@ -3,8 +3,8 @@
 #include "TestMain.h"
 
 #include "FakeDialogs.h"
-#include "platform/DesktopShell.h"
-#include "platform/Services.h"
+#include "platform/gui/DesktopShell.h"
+#include "platform/gui/Services.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,15 +6,15 @@
 #include "TestMain.h"
 #include "UserActions.h"
 
-#include "app/Forms.h"
-#include "app/Unit1.h"
+#include "app/gui/Forms.h"
+#include "app/gui/Unit1.h"
 #include "params/ConfigFile.h"
 #include "params/ParamNames.h"
 #include "params/ParamTable.h"
-#include "params/Unit3.h"
-#include "platform/Controls.h"
-#include "platform/DockGrip.h"
-#include "source/Unit4.h"
+#include "params/gui/Unit3.h"
+#include "platform/gui/Controls.h"
+#include "platform/gui/DockGrip.h"
+#include "source/gui/Unit4.h"
 
 #include <QAction>
 #include <QCheckBox>

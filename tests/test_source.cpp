@@ -4,12 +4,12 @@
 #include "TestMain.h"
 #include "UserActions.h"
 
-#include "app/Forms.h"
-#include "app/Unit1.h"
-#include "platform/Controls.h"
-#include "platform/QtDialogs.h"
-#include "source/MediaPlayer.h"
-#include "source/Unit4.h"
+#include "app/gui/Forms.h"
+#include "app/gui/Unit1.h"
+#include "platform/gui/Controls.h"
+#include "platform/gui/QtDialogs.h"
+#include "source/gui/MediaPlayer.h"
+#include "source/gui/Unit4.h"
 
 #include <QCheckBox>
 #include <QComboBox>

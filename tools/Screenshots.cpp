@@ -2,18 +2,18 @@
 // Options dialog's two tabs, the Parameter Builder with a filled table, the About box, and the
 // floating preview playing a generated clip. Run under an X server (make screenshots uses Xvfb):
 //   quillmark_screenshots OUTPUT-FOLDER
-#include "app/Forms.h"
-#include "app/Unit1.h"
+#include "app/gui/Forms.h"
+#include "app/gui/Unit1.h"
 #include "params/ParamTable.h"
-#include "params/Unit3.h"
-#include "platform/Application.h"
-#include "platform/Controls.h"
-#include "platform/Dialogs.h"
-#include "platform/Services.h"
-#include "platform/Shell.h"
-#include "source/AvMediaBackend.h"
-#include "source/MediaPlayer.h"
-#include "source/Unit4.h"
+#include "params/gui/Unit3.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Controls.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/Services.h"
+#include "platform/gui/Shell.h"
+#include "source/engine/AvMediaBackend.h"
+#include "source/gui/MediaPlayer.h"
+#include "source/gui/Unit4.h"
 
 #include <QCheckBox>
 #include <QDialog>

@@ -1,7 +1,7 @@
 #include "FakeMediaBackend.h"
 
 #include "platform/Failure.h"
-#include "source/MediaProbe.h"
+#include "source/engine/MediaProbe.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/MediaBackend.h"
+#include "source/gui/MediaBackend.h"
 
 #include <QHash>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Shell.h"
+#include "platform/gui/Shell.h"
 
 #include <QList>
 

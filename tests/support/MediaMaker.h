@@ -4,7 +4,8 @@
 #include <QStringList>
 
 // Makes a small media file for a test with the ffmpeg command from its generated sources: a test
-// picture ("testsrc") and a tone ("sine"). Returns the file's path; fails the test when ffmpeg fails.
+// picture ("testsrc") and a tone ("sine"). Returns the file's path, or the empty text after a warning
+// with ffmpeg's message when ffmpeg fails: the caller's check of the path fails the test.
 //   MakeMedia(dir, "clip.avi", {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=2", ...})
 QString MakeMedia(const QString &folder, const QString &name, const QStringList &ffmpegArguments);
 

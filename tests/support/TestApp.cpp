@@ -1,14 +1,14 @@
 #include "TestApp.h"
 
-#include "app/Forms.h"
-#include "app/Unit1.h"
-#include "app/Unit2.h"
+#include "app/gui/Forms.h"
+#include "app/gui/Unit1.h"
+#include "app/gui/Unit2.h"
 #include "params/ParamTable.h"
-#include "params/Unit3.h"
-#include "platform/Application.h"
-#include "platform/Services.h"
-#include "settings/Unit5.h"
-#include "source/Unit4.h"
+#include "params/gui/Unit3.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Services.h"
+#include "settings/gui/Unit5.h"
+#include "source/gui/Unit4.h"
 
 #include <QFile>
 #include <QTest>

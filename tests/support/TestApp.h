@@ -23,7 +23,8 @@ public:
     explicit TestApp(Options options = {}, const QString &folder = {});
     ~TestApp();
 
-    // A control of any of the five windows, found by its object name; fails the test when missing.
+    // A control of any of the five windows, found by its object name; null when it is of another
+    // kind. A name no window has stops the test program.
     template <class T>
     T *control(const QString &name) const
     {

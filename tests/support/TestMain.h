@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Application.h"
+#include "platform/gui/Application.h"
 
 #include <QTest>
 

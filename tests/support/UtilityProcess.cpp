@@ -19,8 +19,8 @@ UtilityRun RunUtilityProcess(const QStringList &arguments, const std::function<v
     if (childSetUp)
         process.setChildProcessModifier(childSetUp);
     process.start(UtilityPath(), arguments);
-    process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+    const bool ended = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
+    return {ended ? process.exitCode() : -1,
             QString::fromLocal8Bit(process.readAllStandardOutput()), QString::fromLocal8Bit(process.readAllStandardError())};
 }
 

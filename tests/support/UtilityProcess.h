@@ -13,8 +13,8 @@ struct UtilityRun {
     QString err;
 };
 
-// Runs the utility built beside the tests and waits for it to end. childSetUp runs in the new process
-// before the utility starts (to lower a limit, for example).
+// Runs the utility built beside the tests and waits two minutes at most for it to end. childSetUp runs
+// in the new process before the utility starts (to lower a limit, for example).
 UtilityRun RunUtilityProcess(const QStringList &arguments, const std::function<void()> &childSetUp = {});
 
 // The exit code and both streams, for a failed test's message.

@@ -1,7 +1,0 @@
-#include "platform/Services.h"
-
-Services &services()
-{
-    static Services instance;
-    return instance;
-}

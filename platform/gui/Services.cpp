@@ -1,0 +1,7 @@
+#include "platform/gui/Services.h"
+
+Services &services()
+{
+    static Services instance;
+    return instance;
+}
