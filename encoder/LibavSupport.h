@@ -34,6 +34,10 @@ using GraphHandle = std::unique_ptr<AVFilterGraph, GraphFreer>;
 FrameHandle NewFrame();
 PacketHandle NewPacket();
 
+// A frame or packet of its own holding what the one given held, which is left empty.
+FrameHandle TakeFrame(AVFrame *frame);
+PacketHandle TakePacket(AVPacket *packet);
+
 // Keeps libav's own log lines off the console, where they would break the progress line, and
 // remembers the last error line it logs, for LibavReason.
 void RouteLibavLog();
