@@ -75,6 +75,11 @@ void RouteLibavLog()
     av_log_set_callback(keepErrorLine);
 }
 
+void ForgetLibavComplaint()
+{
+    takeLoggedError();
+}
+
 QString LibavReason(int error)
 {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};

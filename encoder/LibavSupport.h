@@ -49,6 +49,10 @@ extern const AVIOInterruptCB StopCallback;
 // Throws Stopped when the error comes from a stop, else Failure "<what>: <reason>".
 [[noreturn]] void ThrowLibavFailure(const QString &what, int error);
 
+// Forgets the last error line libav logged in this thread, so that the next file's failures do not
+// name the complaints of the file before.
+void ForgetLibavComplaint();
+
 // The reason for a libav error code, with the last error line libav logged before it, if any;
 // that line may stem from an earlier complaint, and the message says it is the last one.
 QString LibavReason(int error);

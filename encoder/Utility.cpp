@@ -173,6 +173,7 @@ QString sourceUnder(const FolderRun &run, const QString &output)
 // was given.
 FileOutcome encodeFolderFile(FolderRun &run, size_t index, const QString &file, ConsoleReporter &console, CoreShare share)
 {
+    ForgetLibavComplaint();
     const Settings &settings = run.settings;
     const QString name = QFileInfo(file).fileName();
     SourceFacts source;
