@@ -1,59 +1,118 @@
 #!/bin/sh
-# Times WM8EUTIL.EXE against the ffmpeg command doing the same work on a generated 20-second
-# 640x480 clip with sound: once with a profile, once with two passes. Each is run three times and
-# the shortest wall time counts, as another build may share the machine. Prints the times and
-# their ratio, and fails when a ratio is over the budget of 1.1.
+# Times WM8EUTIL.EXE against the ffmpeg command doing the same work, on clips made here, for three
+# figures: one file with the profile av700 (a 20-second 640x480 clip with sound), the same clip in
+# two passes at 1 Mbit/s, and a folder of four 10-second clips with av700 against ffmpeg run on each
+# clip in turn. Each figure is timed ROUNDS times (5 unless given), the utility and ffmpeg one after
+# the other, and the shortest time of each counts, as other work may share the machine. Prints each
+# ratio and marks one over its goal; it fails only where an encode fails or the streams differ, so
+# that the benchmarks after it still run.
+#
+# The ffmpeg commands ask the encoders for exactly what the utility asks: constant rate with the
+# rate as minimum and maximum, its buffer (a twentieth of a one-pass file's length), its bit-rate
+# tolerance (a quarter of a second's bits), quantisers down to 1, the quality as qcomp, a key frame
+# every 8 s. The script checks that both write the same picture and sound streams, byte for byte.
+# What the utility does beyond ffmpeg, and is timed with it: it reads each output back and checks it
+# against what was asked, and rewrites the header's picture rate. What it could do and ffmpeg
+# cannot, dropping frames to hold the rate, does not happen on these clips.
 set -eu
 utility=${1:-build/bin/WM8EUTIL.EXE}
+rounds=${ROUNDS:-5}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-ffmpeg -hide_banner -loglevel error -f lavfi -i testsrc2=size=640x480:rate=30 \
-    -f lavfi -i sine=frequency=440:sample_rate=44100 -t 20 \
-    -c:v mpeg4 -q:v 4 -c:a pcm_s16le -ac 2 "$work/clip.avi"
+make_clip() { # name seconds hue
+    ffmpeg -hide_banner -loglevel error -f lavfi -i "testsrc2=size=640x480:rate=30,hue=h=$3" \
+        -f lavfi -i "sine=frequency=$((440 + $3)):sample_rate=44100" -t "$2" \
+        -c:v mpeg4 -q:v 4 -c:a pcm_s16le -ac 2 "$1"
+}
+make_clip "$work/clip.avi" 20 0
+mkdir "$work/folder" "$work/ours" "$work/theirs"
+for hue in 0 90 180 270; do
+    make_clip "$work/folder/clip$hue.avi" 10 "$hue"
+done
 
 now() { date +%s.%N; }
 
-# The shortest of three runs of the command, in seconds.
-shortest() {
-    best=""
-    for run in 1 2 3; do
-        start=$(now)
-        "$@" >/dev/null
-        end=$(now)
-        best=$(echo "$start $end ${best:-999999}" | awk '{ t = $2 - $1; print (t < $3 ? t : $3) }')
+# Seconds the command takes.
+timed() {
+    start=$(now)
+    "$@" >/dev/null
+    echo "$start $(now)" | awk '{ print $2 - $1 }'
+}
+
+# Times the utility's command and the reference in turn, rounds times; prints both shortest times.
+race() { # ours-function theirs-function
+    best_ours=999999
+    best_theirs=999999
+    round=0
+    while [ "$round" -lt "$rounds" ]; do
+        t=$(timed "$1")
+        best_ours=$(echo "$t $best_ours" | awk '{ print ($1 < $2 ? $1 : $2) }')
+        t=$(timed "$2")
+        best_theirs=$(echo "$t $best_theirs" | awk '{ print ($1 < $2 ? $1 : $2) }')
+        round=$((round + 1))
     done
-    echo "$best"
+    echo "$best_ours $best_theirs"
+}
+
+# The MD5 of a file's picture and sound streams as stored.
+streams() {
+    ffmpeg -hide_banner -loglevel error -i "$1" -map 0 -c copy -f streamhash -hash md5 -
+}
+
+same_streams() { # ours theirs
+    if [ "$(streams "$1")" != "$(streams "$2")" ]; then
+        echo "The reference wrote other streams than the utility for $(basename "$1"): it no longer does the same work."
+        exit 1
+    fi
 }
 
 sound="-af aformat=sample_fmts=fltp:sample_rates=44100:channel_layouts=stereo -c:a wmav2 -b:a 64k"
-ffmpeg_cmd="ffmpeg -y -hide_banner -loglevel error -i $work/clip.avi"
+rate_control="-qmin 1 -lmin 118 -mblmin 118 -qcomp 0.75 -g 240"
+ffmpeg_cmd="ffmpeg -y -hide_banner -loglevel error"
 
-# Profile av700: 640x480 at 30 fps, 636 kbit/s CBR with a 5 s buffer and quality 75, a key frame
-# every 8 s, and 64 kbit/s stereo sound at 44.1 kHz.
-picture="-vf scale=640:480,fps=30,format=yuv420p -c:v wmv2 -b:v 636k -maxrate 636k -bufsize 3180k -qcomp 0.75 -g 240"
-profile_ours=$(shortest "$utility" -input "$work/clip.avi" -output "$work/ours.wmv" -profile av700)
-profile_theirs=$(shortest $ffmpeg_cmd $picture $sound -f asf "$work/theirs.wmv")
+# Profile av700: 640x480 at 30 fps, 636 kbit/s constant with a buffer of 1 s (a twentieth of 20 s),
+# and 64 kbit/s stereo sound at 44.1 kHz.
+av700="-vf scale=640:480,fps=30,format=yuv420p -c:v wmv2 -b:v 636k -minrate 636k -maxrate 636k -bt 159k $rate_control"
+profile_ours() { "$utility" -input "$work/clip.avi" -output "$work/ours.wmv" -profile av700; }
+profile_theirs() { $ffmpeg_cmd -i "$work/clip.avi" $av700 -bufsize 636k $sound -f asf "$work/theirs.wmv"; }
+profile=$(race profile_ours profile_theirs)
+same_streams "$work/ours.wmv" "$work/theirs.wmv"
 
-# CBR in two passes at 1000 kbit/s, the source's size and frame rate.
-picture="-vf scale=640:480,fps=30,format=yuv420p -c:v wmv2 -b:v 1000k -maxrate 1000k -bufsize 5000k -qcomp 0.75 -g 240"
-two_passes() {
-    $ffmpeg_cmd $picture -pass 1 -passlogfile "$work/passes" -an -f asf /dev/null
-    $ffmpeg_cmd $picture -pass 2 -passlogfile "$work/passes" $sound -f asf "$work/theirs.wmv"
+# Constant rate in two passes at 1000 kbit/s with the default 5-second buffer; the first pass of
+# each writes no file and encodes no sound.
+cbr="-vf scale=640:480,fps=30,format=yuv420p -c:v wmv2 -b:v 1000k -minrate 1000k -maxrate 1000k -bufsize 5000k -bt 250k $rate_control"
+passes_ours() { "$utility" -input "$work/clip.avi" -output "$work/ours.wmv" -v_mode 1 -v_bitrate 1000000 -a_setting 64_44_2; }
+passes_theirs() {
+    $ffmpeg_cmd -i "$work/clip.avi" $cbr -pass 1 -passlogfile "$work/passes" -an -f asf /dev/null
+    $ffmpeg_cmd -i "$work/clip.avi" $cbr -pass 2 -passlogfile "$work/passes" $sound -f asf "$work/theirs.wmv"
 }
-passes_ours=$(shortest "$utility" -input "$work/clip.avi" -output "$work/ours.wmv" -v_mode 1 -v_bitrate 1000000 \
-    -a_setting 64_44_2)
-passes_theirs=$(shortest two_passes)
+passes=$(race passes_ours passes_theirs)
+same_streams "$work/ours.wmv" "$work/theirs.wmv"
 
-echo "$profile_ours $profile_theirs $passes_ours $passes_theirs" | awk '
-    function row(name, ours, theirs) {
+# A folder of four 10-second clips with av700, whose buffer is then half a second; ffmpeg encodes
+# one clip after the other.
+folder_ours() { "$utility" -input "$work/folder" -output "$work/ours" -profile av700; }
+folder_theirs() {
+    for clip in "$work"/folder/*.avi; do
+        name=$(basename "$clip" .avi)
+        $ffmpeg_cmd -i "$clip" $av700 -bufsize 318k $sound -f asf "$work/theirs/$name.wmv"
+    done
+}
+folder=$(race folder_ours folder_theirs)
+for clip in "$work"/ours/*.wmv; do
+    same_streams "$clip" "$work/theirs/$(basename "$clip")"
+done
+
+echo "Same picture and sound streams as ffmpeg's, byte for byte; the utility's times also hold reading each output back."
+echo "$profile $passes $folder" | awk '
+    function row(name, ours, theirs, goal) {
         ratio = ours / theirs
-        verdict = (ratio > 1.1) ? "   over the budget of 1.1" : ""
-        printf "%-24s WM8EUTIL.EXE %6.2f s   ffmpeg %6.2f s   ratio %.2f%s\n", name, ours, theirs, ratio, verdict
-        return (ratio > 1.1)
+        verdict = (ratio > goal) ? sprintf("   OVER the goal of %.2f", goal) : sprintf("   goal %.2f", goal)
+        printf "%-34s WM8EUTIL.EXE %6.2f s   ffmpeg %6.2f s   ratio %.2f%s\n", name, ours, theirs, ratio, verdict
     }
     {
-        over = row("profile av700", $1, $2)
-        over += row("CBR, two passes", $3, $4)
-        exit (over > 0)
+        row("profile av700, 20 s 640x480", $1, $2, 0.8)
+        row("CBR 1 Mbit/s, two passes", $3, $4, 0.85)
+        row("folder of 4 clips, against in turn", $5, $6, 0.6)
     }'

@@ -3,11 +3,8 @@
 #include "encoder/Help.h"
 
 #include <QFileInfo>
-#include <cstdio>
 
 namespace {
-
-constexpr qint64 ProgressInterval = 250; // ms between two progress lines
 
 QString number(double value)
 {
@@ -22,12 +19,6 @@ QString seconds(double value)
 QString channels(int count)
 {
     return count == 1 ? QStringLiteral("1 channel") : QStringLiteral("%1 channels").arg(count);
-}
-
-QString minutesAndSeconds(double value)
-{
-    const int whole = int(value + 0.5);
-    return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
 }
 
 // How a picture stored turned is shown, as the players show it.
@@ -82,62 +73,45 @@ QString pictureText(const VideoPlan &video)
     return text;
 }
 
-bool isControl(char16_t unit)
-{
-    return unit < 0x20 || (unit >= 0x7F && unit <= 0x9F);
-}
-
-// A raw byte of a name that is not valid UTF-8, as PathFromNative keeps it.
-bool isRawByte(char16_t unit)
-{
-    return unit >= 0xDC80 && unit <= 0xDCFF;
-}
-
-QString visible(const QString &text)
-{
-    QString shown;
-    for (const QChar c : text) {
-        const char16_t unit = c.unicode();
-        if (isControl(unit) || isRawByte(unit))
-            shown += QStringLiteral("\\x") + QString::number(unit & 0xFF, 16).toUpper().rightJustified(2, u'0');
-        else
-            shown += c;
-    }
-    return shown;
-}
-
 } // namespace
 
-ConsoleReporter::ConsoleReporter() : out_(stdout), err_(stderr)
+ConsoleReporter::ConsoleReporter(Terminal &terminal) : terminal_(terminal)
 {
+}
+
+ConsoleReporter::ConsoleReporter(Terminal &terminal, FolderProgress &folder, size_t file, bool held)
+    : terminal_(terminal), folder_(&folder), file_(file), held_(held)
+{
+}
+
+void ConsoleReporter::show(const ConsoleLine &line)
+{
+    if (held_)
+        heldLines_.push_back(line);
+    else
+        terminal_.print({line});
+}
+
+void ConsoleReporter::release()
+{
+    terminal_.print(heldLines_);
+    heldLines_.clear();
 }
 
 void ConsoleReporter::line(const QString &label, const QString &text)
 {
-    endProgressLine();
-    out_ << label.leftJustified(9) << u' ' << visible(text) << '\n';
-    out_.flush();
-}
-
-void ConsoleReporter::endProgressLine()
-{
-    if (progressOpen_)
-        out_ << '\n';
-    progressOpen_ = false;
+    show({false, label.leftJustified(9) + u' ' + text});
 }
 
 void ConsoleReporter::usage()
 {
-    err_ << UsageText();
-    err_.flush();
+    for (const QString &text : UsageText().split(u'\n', Qt::SkipEmptyParts))
+        show({true, text});
 }
 
 void ConsoleReporter::failure(const QString &message)
 {
-    endProgressLine();
-    out_.flush();
-    err_ << visible(message) << '\n';
-    err_.flush();
+    show({true, message});
 }
 
 void ConsoleReporter::source(const SourceFacts &facts)
@@ -177,24 +151,26 @@ void ConsoleReporter::note(const QString &text)
 
 void ConsoleReporter::progress(const EncodeProgress &progress)
 {
+    if (folder_) {
+        folder_->update(file_, (progress.pass - 1 + progress.done) / progress.passes);
+        return;
+    }
     timeLeft_.observe(progress, double(sinceStart_.elapsed()) / 1000);
-    if (progress.pass != pass_) {
+    const bool newPass = progress.pass != pass_;
+    if (newPass) {
         pass_ = progress.pass;
         sincePass_.start();
-        endProgressLine();
     } else if (progress.done < 1 && sinceShown_.isValid() && sinceShown_.elapsed() < ProgressInterval) {
         return;
     }
     sinceShown_.start();
     const double passSeconds = double(sincePass_.elapsed()) / 1000;
-    QString text = QStringLiteral("\rPass %1/%2 %3%").arg(progress.pass).arg(progress.passes).arg(int(progress.done * 100), 4);
+    QString text = QStringLiteral("Pass %1/%2 %3%").arg(progress.pass).arg(progress.passes).arg(int(progress.done * 100), 4);
     if (progress.frames > 0 && passSeconds > 0)
         text += QStringLiteral("  %1 fps").arg(progress.frames / passSeconds, 7, 'f', 1);
     if (const auto left = timeLeft_.seconds())
-        text += QStringLiteral("  %1 left ").arg(minutesAndSeconds(*left));
-    out_ << text;
-    out_.flush();
-    progressOpen_ = true;
+        text += QStringLiteral("  %1 left").arg(MinutesAndSeconds(*left));
+    terminal_.progress(text, newPass);
 }
 
 void ConsoleReporter::written(const QString &path, const WrittenFile &file)

@@ -2,19 +2,22 @@
 
 #include "encoder/Batch.h"
 #include "encoder/EncodePipeline.h"
+#include "encoder/FolderProgress.h"
+#include "encoder/Terminal.h"
 #include "encoder/TimeLeft.h"
 #include "encoder/Verification.h"
 
 #include <QElapsedTimer>
-#include <QTextStream>
 
 // Everything the utility shows in its console window: what it is about to do, a progress line
-// that is rewritten in place, what it wrote, and what went wrong (on the error stream). Control
-// characters in what it shows (a file name may hold an escape sequence that would clear the terminal)
-// and the bytes of names that are not valid UTF-8 are shown escaped, as \x1B.
+// that is rewritten in place, what it wrote, and what went wrong (on the error stream).
 class ConsoleReporter : public EncodeObserver {
 public:
-    ConsoleReporter();
+    // Shows its lines at once, and the progress of the pass under way.
+    explicit ConsoleReporter(Terminal &terminal);
+    // For one file of a folder: its progress is the run's, and with held, its lines are held back
+    // until release() shows them together.
+    ConsoleReporter(Terminal &terminal, FolderProgress &folder, size_t file, bool held);
 
     void usage();
     void failure(const QString &message);
@@ -28,13 +31,18 @@ public:
     void skipped(const QStringList &names);
     void batchSummary(const FolderTally &tally);
 
+    // Shows the lines held back.
+    void release();
+
 private:
     void line(const QString &label, const QString &text);
-    void endProgressLine();
+    void show(const ConsoleLine &line);
 
-    QTextStream out_;
-    QTextStream err_;
-    bool progressOpen_ = false;
+    Terminal &terminal_;
+    FolderProgress *folder_ = nullptr;
+    size_t file_ = 0;
+    bool held_ = false;
+    std::vector<ConsoleLine> heldLines_;
     int pass_ = 0;
     TimeLeft timeLeft_;
     QElapsedTimer sinceStart_;

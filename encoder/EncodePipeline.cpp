@@ -1,12 +1,10 @@
 #include "encoder/EncodePipeline.h"
 
 #include "encoder/AsfWriter.h"
-#include "encoder/FilterChain.h"
 #include "encoder/FilterGraphs.h"
-#include "encoder/MediaReader.h"
-#include "encoder/RateKeeper.h"
+#include "encoder/LaneThreads.h"
+#include "encoder/SideBySide.h"
 #include "encoder/StopSignals.h"
-#include "encoder/StreamEncoder.h"
 #include "encoder/TwoPassFloor.h"
 #include "encoder/Verification.h"
 
@@ -15,108 +13,15 @@
 
 namespace {
 
-// One stream's way from decoded source frames to packets: its filters, then its encoder.
-class Lane {
-public:
-    Lane(FilterChain chain, StreamEncoder encoder, PacketSink sink, std::optional<RateKeeper> keeper = std::nullopt)
-        : chain_(std::move(chain)), encoder_(std::move(encoder)), sink_(std::move(sink)), keeper_(keeper)
-    {
-    }
-
-    // Filters and encodes a decoded frame; nullptr when the source has ended.
-    void feed(AVFrame *frame)
-    {
-        if (ended_)
-            return;
-        chain_.push(frame);
-        const bool closed = chain_.pull([this](AVFrame *filtered) {
-            position_ = double(filtered->pts) * av_q2d(chain_.timeBase());
-            if (keeper_ && !keeper_->admits(position_))
-                hold(filtered);
-            else
-                encode(filtered);
-        });
-        if (closed) {
-            // The last frame is written whatever the rate, or the picture would end early.
-            if (const FrameHandle last = std::move(held_)) {
-                encode(last.get());
-                --dropped_;
-            }
-            encoder_.send(nullptr, chain_.timeBase());
-            receive();
-            ended_ = true;
-        }
-    }
-
-    bool ended() const { return ended_; }
-    double position() const { return position_; } // seconds of output encoded
-    double first() const { return first_; }       // where the first frame encoded starts, in seconds
-    double end() const { return end_; }           // where the last frame encoded ends, in seconds
-    int frames() const { return frames_; }
-    int dropped() const { return dropped_; }
-    const StreamEncoder &encoder() const { return encoder_; }
-
-private:
-    void encode(AVFrame *frame)
-    {
-        held_.reset();
-        ++frames_;
-        const double start = double(frame->pts) * av_q2d(chain_.timeBase());
-        first_ = std::min(first_, start);
-        end_ = std::max(end_, start + frameSeconds(*frame));
-        encoder_.send(frame, chain_.timeBase());
-        receive();
-    }
-
-    // Keeps a dropped frame until the next one comes, in case it is the last.
-    void hold(AVFrame *frame)
-    {
-        ++dropped_;
-        if (!held_)
-            held_ = NewFrame();
-        av_frame_unref(held_.get());
-        if (av_frame_ref(held_.get(), frame) < 0)
-            throw Failure(QStringLiteral("Out of memory."));
-    }
-
-    void receive()
-    {
-        encoder_.receive([this](AVPacket *packet) {
-            if (keeper_)
-                keeper_->spent(packet->size, packet->flags & AV_PKT_FLAG_KEY);
-            sink_(packet);
-        });
-    }
-
-    double frameSeconds(const AVFrame &frame) const
-    {
-        const AVCodecContext &context = encoder_.context();
-        return context.codec_type == AVMEDIA_TYPE_AUDIO ? double(frame.nb_samples) / context.sample_rate
-                                                         : 1 / av_q2d(context.framerate);
-    }
-
-    FilterChain chain_;
-    StreamEncoder encoder_;
-    PacketSink sink_;
-    std::optional<RateKeeper> keeper_;
-    FrameHandle held_;
-    bool ended_ = false;
-    double position_ = 0;
-    double first_ = std::numeric_limits<double>::max();
-    double end_ = 0;
-    int frames_ = 0;
-    int dropped_ = 0;
+// Where a lane's packets go in the file.
+struct StreamSlot {
+    int index = -1;
+    AVRational timeBase{1, 1};
 };
 
-// Where an encoder's packets go: into their own stream of the file, or nowhere on a first pass,
-// which keeps only the encoder's statistics.
-PacketSink packetSink(AsfWriter *writer, const StreamEncoder &encoder)
+StreamSlot addStream(AsfWriter &writer, const StreamEncoder &encoder)
 {
-    if (!writer)
-        return [](AVPacket *) {};
-    const int stream = writer->addStream(encoder.context());
-    const AVRational timeBase = encoder.context().time_base;
-    return [writer, stream, timeBase](AVPacket *packet) { writer->write(packet, stream, timeBase); };
+    return {writer.addStream(encoder.context()), encoder.context().time_base};
 }
 
 QString droppedFramesNote(const VideoPlan &video, int kept, int dropped)
@@ -133,11 +38,17 @@ struct PassResult {
     double encoded = 0;    // seconds from the start of the first frame encoded to the end of the last
 };
 
+// The picture encoder keeps a core of its own: FFmpeg's WMV encoders use one thread.
+int decoderThreads(CoreShare share)
+{
+    return share == CoreShare::All ? std::max(1, UsableCores() - 1) : 1;
+}
+
 PassResult runPass(const SourceFacts &source, const EncodePlan &plan, Pass pass, const QByteArray &statistics,
-                   const QString &path, EncodeObserver &observer)
+                   const QString &path, EncodeObserver &observer, CoreShare share)
 {
     const bool writing = pass != Pass::First;
-    MediaReader reader(source, plan.video.has_value(), plan.audio && writing);
+    MediaReader reader(source, plan.video.has_value(), plan.audio && writing, decoderThreads(share));
     if (plan.start > 0)
         reader.seek(plan.start);
     std::optional<AsfWriter> writer;
@@ -146,62 +57,64 @@ PassResult runPass(const SourceFacts &source, const EncodePlan &plan, Pass pass,
     const bool globalHeaders = writer && writer->wantsGlobalHeaders();
 
     std::optional<Lane> picture;
+    StreamSlot pictureSlot;
     if (plan.video) {
         FilterChain chain = FilterChain::forPicture(reader.decoder(AVMEDIA_TYPE_VIDEO), reader.timeBase(AVMEDIA_TYPE_VIDEO),
                                                     source.picture->storedSampleAspect(), source.picture->frameRate,
                                                     VideoFilterDescription(plan));
         StreamEncoder encoder = StreamEncoder::forPicture(*plan.video, chain.sampleAspect(), pass, statistics, globalHeaders);
-        PacketSink sink = packetSink(writer ? &*writer : nullptr, encoder);
+        if (writer)
+            pictureSlot = addStream(*writer, encoder);
         std::optional<RateKeeper> keeper;
         if (pass == Pass::Only && plan.video->mode == RateMode::CbrOnePass)
             keeper.emplace(plan.video->bitRate, double(plan.video->bitRate) * plan.video->bufferMs / 1000);
-        picture.emplace(std::move(chain), std::move(encoder), std::move(sink), keeper);
+        const AVRational timeBase = chain.timeBase();
+        picture.emplace(Lane{FilterStage(std::move(chain)), EncodeStage(std::move(encoder), timeBase, writing, keeper)});
     }
     std::optional<Lane> sound;
+    StreamSlot soundSlot;
     if (plan.audio && writing) {
         StreamEncoder encoder = StreamEncoder::forSound(*plan.audio, globalHeaders);
         FilterChain chain = FilterChain::forSound(reader.decoder(AVMEDIA_TYPE_AUDIO), reader.timeBase(AVMEDIA_TYPE_AUDIO),
                                                   AudioFilterDescription(plan), encoder.context().frame_size);
-        PacketSink sink = packetSink(&*writer, encoder);
-        sound.emplace(std::move(chain), std::move(encoder), std::move(sink));
+        soundSlot = addStream(*writer, encoder);
+        const AVRational timeBase = chain.timeBase();
+        sound.emplace(Lane{FilterStage(std::move(chain)), EncodeStage(std::move(encoder), timeBase, true)});
     }
     if (writer)
         writer->begin();
 
-    const auto feed = [&](AVMediaType type, AVFrame *frame) {
-        std::optional<Lane> &lane = type == AVMEDIA_TYPE_VIDEO ? picture : sound;
-        if (lane)
-            lane->feed(frame);
-    };
-    const auto running = [&] { return (picture && !picture->ended()) || (sound && !sound->ended()); };
-    const Lane &lead = picture ? *picture : *sound;
     EncodeProgress progress;
     progress.pass = pass == Pass::Second ? 2 : 1;
     progress.passes = pass == Pass::Only ? 1 : 2;
-    while (running() && reader.decodeNext(feed)) {
+    const AVMediaType lead = picture ? AVMEDIA_TYPE_VIDEO : AVMEDIA_TYPE_AUDIO;
+    const auto run = share == CoreShare::All ? RunLanesInThreads : RunLanesHere;
+    run(reader, picture ? &*picture : nullptr, sound ? &*sound : nullptr, [&](AVMediaType type, EncodedPackets &packets) {
+        const StreamSlot &slot = type == AVMEDIA_TYPE_VIDEO ? pictureSlot : soundSlot;
+        for (const PacketHandle &packet : packets.packets)
+            writer->write(packet.get(), slot.index, slot.timeBase);
         StopIfRequested();
-        progress.done = plan.duration > 0 ? std::clamp(lead.position() / plan.duration, 0.0, 1.0) : 0;
-        progress.frames = picture ? picture->frames() : 0;
+        if (type == lead)
+            progress.done = plan.duration > 0 ? std::clamp(packets.position / plan.duration, 0.0, 1.0) : 0;
+        if (type == AVMEDIA_TYPE_VIDEO)
+            progress.frames = packets.frames;
         observer.progress(progress);
-    }
-    for (std::optional<Lane> *lane : {&picture, &sound})
-        if (*lane)
-            (*lane)->feed(nullptr);
+    });
     if (writer)
         writer->finish();
     progress.done = 1;
     observer.progress(progress);
-    if (picture && picture->dropped() > 0)
-        observer.note(droppedFramesNote(*plan.video, picture->frames(), picture->dropped()));
+    if (picture && picture->encoder.dropped() > 0)
+        observer.note(droppedFramesNote(*plan.video, picture->encoder.frames(), picture->encoder.dropped()));
     PassResult result;
     if (picture)
-        result.statistics = picture->encoder().statistics();
+        result.statistics = picture->encoder.encoder().statistics();
     double first = std::numeric_limits<double>::max();
     double end = 0;
     for (const std::optional<Lane> *lane : {&picture, &sound}) {
-        if (*lane && (*lane)->frames() > 0) {
-            first = std::min(first, (*lane)->first());
-            end = std::max(end, (*lane)->end());
+        if (*lane && (*lane)->encoder.frames() > 0) {
+            first = std::min(first, (*lane)->encoder.first());
+            end = std::max(end, (*lane)->encoder.end());
         }
     }
     result.encoded = end > first ? end - first : 0;
@@ -227,13 +140,13 @@ void keepToWhatWasRead(EncodePlan &plan, const SourceFacts &source, double encod
 
 } // namespace
 
-void EncodeFile(const SourceFacts &source, EncodePlan &plan, const QString &path, EncodeObserver &observer)
+void EncodeFile(const SourceFacts &source, EncodePlan &plan, const QString &path, EncodeObserver &observer, CoreShare share)
 {
     if (!plan.video || !plan.video->twoPass()) {
-        keepToWhatWasRead(plan, source, runPass(source, plan, Pass::Only, {}, path, observer).encoded, observer);
+        keepToWhatWasRead(plan, source, runPass(source, plan, Pass::Only, {}, path, observer, share).encoded, observer);
         return;
     }
-    const QByteArray statistics = runPass(source, plan, Pass::First, {}, path, observer).statistics;
+    const QByteArray statistics = runPass(source, plan, Pass::First, {}, path, observer, share).statistics;
     if (statistics.isEmpty())
         throw Failure(QStringLiteral("The first pass found no picture frames to encode."));
     // The plan keeps the rate asked for, which the file is checked against.
@@ -245,5 +158,5 @@ void EncodeFile(const SourceFacts &source, EncodePlan &plan, const QString &path
                                      "it is encoded at %2 bit/s, the lowest rate that holds it.").arg(video.bitRate).arg(bitRate));
         video.bitRate = bitRate;
     }
-    keepToWhatWasRead(plan, source, runPass(source, second, Pass::Second, statistics, path, observer).encoded, observer);
+    keepToWhatWasRead(plan, source, runPass(source, second, Pass::Second, statistics, path, observer, share).encoded, observer);
 }

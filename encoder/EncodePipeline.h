@@ -21,9 +21,18 @@ protected:
     ~EncodeObserver() = default;
 };
 
+// How an encode uses the machine's cores.
+enum class CoreShare {
+    // Alone: reading, filters, encoders and writing run side by side in threads of their own, and
+    // the decoder uses the cores the picture encoder leaves.
+    All,
+    // Beside other encodes, which keep the other cores busy: everything in the calling thread.
+    One,
+};
+
 // Encodes the source into an ASF file at path as the plan says, in two passes where its mode asks
 // for them. Where the second pass could not reach the plan's picture bit rate, raises it for that
 // pass and tells the observer; where the source gave another length than it announced, sets the
 // plan's duration to what it gave and tells the observer. Throws Failure, Stopped once a stop is
 // asked for, and WriteFailure; removing a half-written file is the caller's business.
-void EncodeFile(const SourceFacts &source, EncodePlan &plan, const QString &path, EncodeObserver &observer);
+void EncodeFile(const SourceFacts &source, EncodePlan &plan, const QString &path, EncodeObserver &observer, CoreShare share);

@@ -1,6 +1,7 @@
 #include "encoder/Help.h"
 
 #include "encoder/Settings.h"
+#include "encoder/SideBySide.h"
 #include "encoder/Utility.h"
 #include "params/ParamNames.h"
 #include "platform/ProgramInfo.h"
@@ -108,6 +109,11 @@ QString UtilityHelp()
                    QStringLiteral("an output that differs from what was asked, kept beside an older file of the "
                                   "output's name, which it does not replace"))
         + QStringLiteral("\nEnvironment:\n")
+        + HelpItem(QLatin1String(JobsVariable),
+                   QStringLiteral("how many files of a source folder are encoded at once, from 1 to %1; by default one "
+                                  "per core. Each file's lines are shown together once it is done, and the results are "
+                                  "those of the files encoded one after another; 1 encodes them one after another, "
+                                  "showing each file's lines as they come").arg(MostJobs))
         + HelpItem(QStringLiteral("ProgramFiles"),
                    QStringLiteral("not read by WM8EUTIL.EXE itself: Quillmark and its launch.bat look for the utility "
                                   "beside quillmark, else in $ProgramFiles/Windows Media Components/Tools"))

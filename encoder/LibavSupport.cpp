@@ -2,7 +2,7 @@
 
 #include "encoder/StopSignals.h"
 
-#include <mutex>
+#include <utility>
 
 extern "C" {
 #include <libavutil/error.h>
@@ -11,8 +11,9 @@ extern "C" {
 
 namespace {
 
-std::mutex logMutex;
-QString lastLoggedError;
+// Kept per thread: files encoded side by side each read their own complaints. A complaint logged by
+// one of libav's own threads (a decoder's) is lost, but a failed decode is no failure of the encode.
+thread_local QString lastLoggedError;
 
 void keepErrorLine(void *source, int level, const char *format, va_list arguments)
 {
@@ -21,13 +22,11 @@ void keepErrorLine(void *source, int level, const char *format, va_list argument
     char line[1024];
     int prefix = 1;
     av_log_format_line2(source, level, format, arguments, line, sizeof line, &prefix);
-    const std::lock_guard lock(logMutex);
     lastLoggedError = QString::fromUtf8(line).trimmed();
 }
 
 QString takeLoggedError()
 {
-    const std::lock_guard lock(logMutex);
     return std::exchange(lastLoggedError, QString());
 }
 
@@ -57,9 +56,28 @@ PacketHandle NewPacket()
     return packet;
 }
 
+FrameHandle TakeFrame(AVFrame *frame)
+{
+    FrameHandle taken = NewFrame();
+    av_frame_move_ref(taken.get(), frame);
+    return taken;
+}
+
+PacketHandle TakePacket(AVPacket *packet)
+{
+    PacketHandle taken = NewPacket();
+    av_packet_move_ref(taken.get(), packet);
+    return taken;
+}
+
 void RouteLibavLog()
 {
     av_log_set_callback(keepErrorLine);
+}
+
+void ForgetLibavComplaint()
+{
+    takeLoggedError();
 }
 
 QString LibavReason(int error)

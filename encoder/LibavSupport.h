@@ -34,6 +34,10 @@ using GraphHandle = std::unique_ptr<AVFilterGraph, GraphFreer>;
 FrameHandle NewFrame();
 PacketHandle NewPacket();
 
+// A frame or packet of its own holding what the one given held, which is left empty.
+FrameHandle TakeFrame(AVFrame *frame);
+PacketHandle TakePacket(AVPacket *packet);
+
 // Keeps libav's own log lines off the console, where they would break the progress line, and
 // remembers the last error line it logs, for LibavReason.
 void RouteLibavLog();
@@ -44,6 +48,10 @@ extern const AVIOInterruptCB StopCallback;
 
 // Throws Stopped when the error comes from a stop, else Failure "<what>: <reason>".
 [[noreturn]] void ThrowLibavFailure(const QString &what, int error);
+
+// Forgets the last error line libav logged in this thread, so that the next file's failures do not
+// name the complaints of the file before.
+void ForgetLibavComplaint();
 
 // The reason for a libav error code, with the last error line libav logged before it, if any;
 // that line may stem from an earlier complaint, and the message says it is the last one.

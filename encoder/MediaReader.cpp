@@ -2,16 +2,20 @@
 
 #include "platform/Failure.h"
 
-MediaReader::MediaReader(const SourceFacts &source, bool picture, bool sound)
+MediaReader::MediaReader(const SourceFacts &source, bool picture, bool sound, int decoderThreads)
     : path_(source.path), input_(OpenMediaFile(source.path)), packet_(NewPacket()), frame_(NewFrame())
 {
     if (picture)
-        picture_ = openTrack(AVMEDIA_TYPE_VIDEO, source.picture->stream);
+        picture_ = openTrack(AVMEDIA_TYPE_VIDEO, source.picture->stream, decoderThreads);
     if (sound)
-        sound_ = openTrack(AVMEDIA_TYPE_AUDIO, source.sound->stream);
+        sound_ = openTrack(AVMEDIA_TYPE_AUDIO, source.sound->stream, decoderThreads);
+    // The streams not decoded are not read either: a first pass reads the picture alone.
+    for (unsigned i = 0; i < input_->nb_streams; ++i)
+        if (int(i) != picture_.stream && int(i) != sound_.stream)
+            input_->streams[i]->discard = AVDISCARD_ALL;
 }
 
-MediaReader::Track MediaReader::openTrack(AVMediaType type, int stream) const
+MediaReader::Track MediaReader::openTrack(AVMediaType type, int stream, int threads) const
 {
     const AVStream *avStream = input_->streams[stream];
     const AVCodec *codec = avcodec_find_decoder(avStream->codecpar->codec_id);
@@ -27,7 +31,7 @@ MediaReader::Track MediaReader::openTrack(AVMediaType type, int stream) const
         throw Failure(QStringLiteral("Out of memory."));
     avcodec_parameters_to_context(track.decoder.get(), avStream->codecpar);
     track.decoder->pkt_timebase = avStream->time_base;
-    track.decoder->thread_count = 0; // as many threads as the machine has cores
+    track.decoder->thread_count = threads;
     if (const int error = avcodec_open2(track.decoder.get(), codec, nullptr); error < 0)
         ThrowLibavFailure(QStringLiteral("Cannot decode the %1 of %2").arg(kind, path_), error);
     if (input_->start_time != AV_NOPTS_VALUE)

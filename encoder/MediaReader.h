@@ -11,7 +11,8 @@ using FrameSink = std::function<void(AVMediaType, AVFrame *)>;
 // counts from the start of the source, in its stream's time base.
 class MediaReader {
 public:
-    MediaReader(const SourceFacts &source, bool picture, bool sound);
+    // decoderThreads: how many threads each decoder may use.
+    MediaReader(const SourceFacts &source, bool picture, bool sound, int decoderThreads);
 
     // Moves to a key frame shortly before this many seconds into the source. Where the source
     // cannot seek, decoding starts at its beginning, which reaches the same frames more slowly.
@@ -32,7 +33,7 @@ private:
         int64_t startOffset = 0;
     };
 
-    Track openTrack(AVMediaType type, int stream) const;
+    Track openTrack(AVMediaType type, int stream, int threads) const;
     const Track &track(AVMediaType type) const;
     void decode(Track &track, const AVPacket *packet, const FrameSink &sink);
 

@@ -1,15 +1,18 @@
 #include "encoder/StopSignals.h"
 
+#include <atomic>
 #include <csignal>
 #include <initializer_list>
 
 namespace {
 
-volatile std::sig_atomic_t stopRequested = 0;
+// Set in a signal handler and read by every thread of the utility: a lock-free atomic is safe for both.
+std::atomic<bool> stopRequested = false;
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 void requestStop(int)
 {
-    stopRequested = 1;
+    stopRequested = true;
 }
 
 } // namespace
@@ -27,7 +30,7 @@ void WatchStopSignals()
 
 bool StopRequested()
 {
-    return stopRequested != 0;
+    return stopRequested;
 }
 
 void StopIfRequested()

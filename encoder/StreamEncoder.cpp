@@ -39,6 +39,8 @@ StreamEncoder::StreamEncoder(const char *codecName, const QString &kind)
 
 void StreamEncoder::open()
 {
+    // Every thread the codec can use; FFmpeg's WMV and WMA encoders use one.
+    context_->thread_count = 0;
     if (const int error = avcodec_open2(context_.get(), codec_, nullptr); error < 0)
         throw Failure(QStringLiteral("Cannot open the %1 encoder: %2").arg(kind_, LibavReason(error)));
 }

@@ -38,3 +38,9 @@ std::optional<double> TimeLeft::seconds() const
     const double passLength = (workStart_ - passStart_) + worked / doneSince;
     return worked / doneSince * (1 - last_.done) + passLength * (last_.passes - last_.pass);
 }
+
+QString MinutesAndSeconds(double seconds)
+{
+    const int whole = int(seconds + 0.5);
+    return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
+}

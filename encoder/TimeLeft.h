@@ -2,6 +2,7 @@
 
 #include "encoder/EncodePipeline.h"
 
+#include <QString>
 #include <optional>
 
 // How long an encode still has to run, from the work done so far: the pass under way at the pace
@@ -25,3 +26,6 @@ private:
     double doneAtWorkStart_ = 0;
     double firstPassSeconds_ = 0;
 };
+
+// Seconds as minutes and seconds, "1:05".
+QString MinutesAndSeconds(double seconds);

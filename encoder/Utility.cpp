@@ -2,17 +2,19 @@
 
 #include "encoder/AsfWriter.h"
 #include "encoder/Batch.h"
+#include "encoder/ConsoleReporter.h"
 #include "encoder/EncodePipeline.h"
 #include "encoder/PendingOutput.h"
+#include "encoder/SideBySide.h"
 #include "encoder/StopSignals.h"
 #include "encoder/SwitchCollector.h"
 #include "platform/NativeFiles.h"
 #include "platform/PathHelpers.h"
 
 #include <QFileInfo>
-#include <QSet>
 #include <filesystem>
 #include <optional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -55,14 +57,16 @@ void refuseSpecialOutput(const QString &output)
 
 // Writes one output, reads it back and compares it with the plan, and only then gives it its name.
 // A file worse than asked never takes the place of an older one; a picture that needed less than its
-// constant rate, even at the finest quantiser, is no worse.
-FileOutcome encodeOne(const SourceFacts &source, EncodePlan plan, const QString &output, ConsoleReporter &console)
+// constant rate, even at the finest quantiser, is no worse. A stop is left for the caller to report:
+// a folder run reports it once for all its files.
+FileOutcome encodeOne(const SourceFacts &source, EncodePlan plan, const QString &output, ConsoleReporter &console,
+                      CoreShare share)
 {
     try {
         PendingOutput pending(output);
         for (const QString &name : pending.removedLeftovers())
             console.note(QStringLiteral("%1, left half-written by an earlier run that did not finish, is removed.").arg(name));
-        EncodeFile(source, plan, pending.temporaryPath(), console);
+        EncodeFile(source, plan, pending.temporaryPath(), console, share);
         const WrittenFile written = ReadBack(pending.temporaryPath());
         const QStringList differences = CompareWithPlan(plan, written);
         QString placed = output;
@@ -75,8 +79,7 @@ FileOutcome encodeOne(const SourceFacts &source, EncodePlan plan, const QString 
         if (placed != output)
             console.keptOlder(output, placed);
         return differences.isEmpty() ? FileOutcome::Encoded : FileOutcome::Differs;
-    } catch (const Stopped &stopped) {
-        console.failure(stopped.message());
+    } catch (const Stopped &) {
         return FileOutcome::Stopped;
     } catch (const WriteFailure &failure) {
         console.failure(QStringLiteral("Cannot write %1: %2").arg(output, failure.message()));
@@ -121,7 +124,10 @@ int encodeSourceFile(const Settings &settings, ConsoleReporter &console)
     if (const auto note = containerNameNote(settings.output))
         plan.notes += *note;
     console.plan(plan, settings.output);
-    return exitCodeOf(encodeOne(source, plan, settings.output, console));
+    const FileOutcome outcome = encodeOne(source, plan, settings.output, console, CoreShare::All);
+    if (outcome == FileOutcome::Stopped)
+        console.failure(Stopped().message());
+    return exitCodeOf(outcome);
 }
 
 // For a source folder the output is a folder; a name that does not exist yet and ends like a Windows
@@ -147,11 +153,11 @@ void prepareOutputFolder(const QString &folder)
                           .arg(folder, QString::fromStdString(error.message())));
 }
 
-// A folder run: its settings, the files of the source folder it read, and the outputs it wrote.
+// A folder run: its settings, the files of the source folder it read, and the outputs its files claim.
 struct FolderRun {
     const Settings &settings;
     std::vector<std::pair<FileIdentity, QString>> sources; // each source file and its name
-    QSet<QString> outputs;
+    OutputClaims claims;
 };
 
 // The name of the file of the source folder that output would write over, if any.
@@ -164,9 +170,11 @@ QString sourceUnder(const FolderRun &run, const QString &output)
     return {};
 }
 
-// Encodes one file of a folder source, or only reports on it when no output folder was given.
-FileOutcome encodeFolderFile(FolderRun &run, const QString &file, ConsoleReporter &console)
+// Encodes the file of a folder source numbered index, or only reports on it when no output folder
+// was given.
+FileOutcome encodeFolderFile(FolderRun &run, size_t index, const QString &file, ConsoleReporter &console, CoreShare share)
 {
+    ForgetLibavComplaint();
     const Settings &settings = run.settings;
     const QString name = QFileInfo(file).fileName();
     SourceFacts source;
@@ -179,26 +187,35 @@ FileOutcome encodeFolderFile(FolderRun &run, const QString &file, ConsoleReporte
             return FileOutcome::Reported;
         plan = PlanEncode(settings, source);
         output = BatchOutputName(file, settings.output, settings.outputString, plan.video.has_value());
-        if (const QString spared = sourceUnder(run, output); !spared.isEmpty()) {
-            console.failure(QStringLiteral("%1 is left alone: its output %2 would write over %3, a file of the source folder.")
-                                .arg(name, output, spared));
+        const bool claimed = run.claims.claim(index, output, [&](const QSet<QString> &claimed) {
+            if (const QString spared = sourceUnder(run, output); !spared.isEmpty()) {
+                console.failure(QStringLiteral("%1 is left alone: its output %2 would write over %3, a file of the source folder.")
+                                    .arg(name, output, spared));
+                return false;
+            }
+            if (claimed.contains(output))
+                throw Failure(QStringLiteral("%1 would write %2 again, the output of an earlier file of the same name.").arg(name, output));
+            refuseSpecialOutput(output);
+            return true;
+        });
+        if (!claimed)
             return FileOutcome::Spared;
-        }
-        if (run.outputs.contains(output))
-            throw Failure(QStringLiteral("%1 would write %2 again, the output of an earlier file of the same name.").arg(name, output));
-        refuseSpecialOutput(output);
     } catch (const NotMedia &) {
         return FileOutcome::Skipped;
-    } catch (const Stopped &stopped) {
-        console.failure(stopped.message());
+    } catch (const Stopped &) {
         return FileOutcome::Stopped;
     } catch (const Failure &failure) {
         console.failure(failure.message());
         return FileOutcome::Failed;
     }
-    run.outputs.insert(output);
     console.plan(plan, output);
-    return encodeOne(source, plan, output, console);
+    return encodeOne(source, plan, output, console, share);
+}
+
+qint64 sizeOf(const QString &file)
+{
+    struct stat status{};
+    return stat(NativePath(file).constData(), &status) == 0 ? qint64(status.st_size) : 0;
 }
 
 int folderExitCode(const FolderTally &tally)
@@ -208,12 +225,16 @@ int folderExitCode(const FolderTally &tally)
     return tally.differing.isEmpty() ? ExitDone : ExitDiffers;
 }
 
-// Encodes every sound or video file directly in the source folder; one that fails is reported and
-// the others go on. A stop ends the whole run at once.
-int encodeSourceFolder(const Settings &settings, ConsoleReporter &console)
+// Encodes every sound or video file directly in the source folder, as many at once as FilesAtOnce
+// says; one that fails is reported and the others go on. Each file's lines are shown together, and
+// every file's result is what it would have been with the files encoded one after another. A stop
+// ends the whole run at once.
+int encodeSourceFolder(const Settings &settings, Terminal &terminal, ConsoleReporter &console)
 {
     const QStringList files = FilesIn(settings.input);
+    int jobs = 1;
     try {
+        jobs = FilesAtOnce();
         if (!settings.output.isEmpty()) {
             checkFolderOutput(settings);
             prepareOutputFolder(settings.output);
@@ -222,15 +243,33 @@ int encodeSourceFolder(const Settings &settings, ConsoleReporter &console)
         console.failure(failure.message());
         return ExitRefused;
     }
-    FolderRun run{settings, {}, {}};
-    for (const QString &file : files)
+    FolderRun run{settings, {}, OutputClaims(size_t(files.size()))};
+    std::vector<qint64> sizes;
+    for (const QString &file : files) {
         if (const std::optional<FileIdentity> identity = IdentityOf(file))
             run.sources.emplace_back(*identity, QFileInfo(file).fileName());
-    FolderTally tally;
-    for (const QString &file : files) {
-        const QString name = QFileInfo(file).fileName();
-        tally.add(StopRequested() ? FileOutcome::Stopped : encodeFolderFile(run, file, console), name);
+        sizes.push_back(sizeOf(file));
     }
+    FolderProgress progress(terminal, std::move(sizes));
+    // Not started: a stop came first.
+    std::vector<FileOutcome> outcomes(size_t(files.size()), FileOutcome::Stopped);
+    // Files side by side keep the cores busy; one file at a time spreads over them.
+    const CoreShare share = std::min(qsizetype(jobs), files.size()) > 1 ? CoreShare::One : CoreShare::All;
+    ForEachSideBySide(outcomes.size(), jobs, [&](size_t index) {
+        if (!StopRequested()) {
+            ConsoleReporter fileConsole(terminal, progress, index, jobs > 1);
+            outcomes[index] = encodeFolderFile(run, index, files[qsizetype(index)], fileConsole, share);
+            fileConsole.release();
+            if (outcomes[index] != FileOutcome::Stopped)
+                progress.finished(index);
+        }
+        run.claims.settle(index);
+    });
+    FolderTally tally;
+    for (size_t index = 0; index < outcomes.size(); ++index)
+        tally.add(outcomes[index], QFileInfo(files[qsizetype(index)]).fileName());
+    if (!tally.notDone.isEmpty())
+        console.failure(Stopped().message());
     if (settings.output.isEmpty()) {
         console.skipped(tally.skipped);
         return tally.failed.isEmpty() && tally.notDone.isEmpty() ? ExitDone : ExitFailed;
@@ -245,8 +284,9 @@ int encodeSourceFolder(const Settings &settings, ConsoleReporter &console)
 
 } // namespace
 
-int RunUtility(const QStringList &arguments, ConsoleReporter &console)
+int RunUtility(const QStringList &arguments, Terminal &terminal)
 {
+    ConsoleReporter console(terminal);
     if (arguments.isEmpty()) {
         console.usage();
         return ExitUsage;
@@ -260,5 +300,5 @@ int RunUtility(const QStringList &arguments, ConsoleReporter &console)
         console.failure(failure.message());
         return ExitRefused;
     }
-    return KindOf(settings.input) == FileKind::Folder ? encodeSourceFolder(settings, console) : encodeSourceFile(settings, console);
+    return KindOf(settings.input) == FileKind::Folder ? encodeSourceFolder(settings, terminal, console) : encodeSourceFile(settings, console);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "encoder/ConsoleReporter.h"
+#include "encoder/Terminal.h"
 
 #include <QStringList>
 
@@ -14,4 +14,4 @@ enum ExitCode {
 };
 
 // Runs the utility on its arguments (the program's name left out) and returns its exit code.
-int RunUtility(const QStringList &arguments, ConsoleReporter &console);
+int RunUtility(const QStringList &arguments, Terminal &terminal);

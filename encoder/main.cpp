@@ -14,6 +14,6 @@ int main(int argc, char *argv[])
         return *answered;
     RouteLibavLog();
     WatchStopSignals();
-    ConsoleReporter console;
-    return RunUtility(arguments, console);
+    Terminal terminal;
+    return RunUtility(arguments, terminal);
 }

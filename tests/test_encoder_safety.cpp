@@ -60,7 +60,7 @@ const QByteArray OlderFile = "an older file";
 
 } // namespace
 
-class EncoderSafetyTest : public QObject {
+class EncoderSafetyTest : public QObject, private MediaAndWorkFolders {
     Q_OBJECT
 
 private slots:
@@ -91,31 +91,9 @@ private slots:
     void cleanupTestCase();
 
 private:
-    QString media(const QString &name) const { return media_.filePath(name); }
-    QString work(const QString &name) const { return work_.filePath(name); }
-    void makeMedia(const QString &name, const QStringList &ffmpegArguments);
-    // A folder of the work folder holding copies of media files under the given names.
-    QString folderOf(const QString &name, const QList<std::pair<QString, QString>> &copies);
     // A chain of configuration files, each naming the next; the last reports on the clip.
     QString configChain(const QString &name, int length);
-
-    QTemporaryDir media_;
-    QTemporaryDir work_;
 };
-
-void EncoderSafetyTest::makeMedia(const QString &name, const QStringList &ffmpegArguments)
-{
-    QVERIFY(!MakeMedia(media_.path(), name, ffmpegArguments).isEmpty());
-}
-
-QString EncoderSafetyTest::folderOf(const QString &name, const QList<std::pair<QString, QString>> &copies)
-{
-    const QString folder = work(name);
-    QDir().mkpath(folder);
-    for (const auto &[source, copy] : copies)
-        QFile::copy(media(source), folder + u'/' + copy);
-    return folder;
-}
 
 QString EncoderSafetyTest::configChain(const QString &name, int length)
 {
@@ -129,7 +107,7 @@ QString EncoderSafetyTest::configChain(const QString &name, int length)
 
 void EncoderSafetyTest::initTestCase()
 {
-    QVERIFY(media_.isValid() && work_.isValid());
+    QVERIFY(foldersMade());
     makeMedia(QStringLiteral("clip.avi"), {"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=15", "-f", "lavfi", "-i",
                                            "sine=sample_rate=22050", "-t", "2", "-c:v", "mpeg4", "-c:a", "pcm_s16le"});
     makeMedia(QStringLiteral("still.avi"), {"-f", "lavfi", "-i", "color=c=gray:size=160x120:rate=15", "-t", "2", "-c:v",
@@ -383,14 +361,14 @@ void EncoderSafetyTest::refusedBeforeAnythingIsWritten()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
-    const QStringList before = entries(work_.path());
+    const QStringList before = entries(workFolder());
     QElapsedTimer timer;
     timer.start();
     const UtilityRun run = RunUtilityProcess(arguments);
     QVERIFY2(timer.elapsed() < 30000, "the refusal took as long as a hang");
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains(message), qPrintable(Describe(run)));
-    QCOMPARE(entries(work_.path()), before);
+    QCOMPARE(entries(workFolder()), before);
     QVERIFY(isFifo(work(QStringLiteral("pipe.avi"))));
     QCOMPARE(SpecialFileKind(work(QStringLiteral("null.wmv"))), QStringLiteral("a character device"));
 }
@@ -448,7 +426,10 @@ void EncoderSafetyTest::stopEndsAFolderRunAtOnce()
     const QString source = folderOf(QStringLiteral("stop-%1").arg(signal), {{"slow.avi", "a.avi"}, {"slow.avi", "b.avi"}, {"slow.avi", "c.avi"}});
     const QString target = source + QStringLiteral("-encoded");
 
+    // One file at a time, so that one is under way when the stop comes (test_encoder_threads stops
+    // files side by side).
     QProcess process;
+    process.setProcessEnvironment(UtilityEnvironment({"WM8EUTIL_JOBS=1"}));
     process.start(UtilityPath(), {"-input", source, "-output", target, "-v_mode", "1"});
     QTRY_VERIFY_WITH_TIMEOUT(!entries(target).isEmpty() || process.state() == QProcess::NotRunning, 30000);
     QVERIFY2(process.state() == QProcess::Running, "the encode ended before it could be stopped");
@@ -469,7 +450,7 @@ void EncoderSafetyTest::stopEndsAFolderRunAtOnce()
 void EncoderSafetyTest::cleanupTestCase()
 {
     std::error_code error;
-    std::filesystem::remove_all(NativePath(work_.path()).toStdString(), error);
+    std::filesystem::remove_all(NativePath(workFolder()).toStdString(), error);
     QVERIFY2(!error, error.message().c_str());
 }
 

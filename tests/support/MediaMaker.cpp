@@ -1,5 +1,7 @@
 #include "MediaMaker.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTest>
 
@@ -41,4 +43,18 @@ QString MakeTurnedClip(const QString &folder, const QString &name, int width, in
     const QString key = name.endsWith(QLatin1String(".mp4")) ? QStringLiteral("rotate") : QStringLiteral("ROTATE");
     return plain.isEmpty() ? QString()
                            : MakeMedia(folder, name, {"-i", plain, "-c", "copy", "-metadata:s:v:0", QStringLiteral("%1=%2").arg(key).arg(degrees)});
+}
+
+void MediaAndWorkFolders::makeMedia(const QString &name, const QStringList &ffmpegArguments)
+{
+    QVERIFY(!MakeMedia(mediaFolder(), name, ffmpegArguments).isEmpty());
+}
+
+QString MediaAndWorkFolders::folderOf(const QString &name, const QList<std::pair<QString, QString>> &copies) const
+{
+    const QString folder = work(name);
+    QDir().mkpath(folder);
+    for (const auto &[source, copy] : copies)
+        QFile::copy(media(source), folder + u'/' + copy);
+    return folder;
 }

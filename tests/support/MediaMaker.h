@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <utility>
 
 // Makes a small media file for a test with the ffmpeg command from its generated sources: a test
 // picture ("testsrc") and a tone ("sine"). Returns the file's path, or the empty text after a warning
@@ -20,3 +23,22 @@ QString MakeWav(const QString &folder, const QString &name, double seconds);
 // players read as a turn of that many degrees counterclockwise; in other containers it stays a
 // plain "rotate" tag, which older players read as a turn clockwise.
 QString MakeTurnedClip(const QString &folder, const QString &name, int width, int height, int degrees);
+
+// The two temporary folders of a test of the utility: the media it reads, made at test time, and
+// the folder it writes into.
+class MediaAndWorkFolders {
+protected:
+    bool foldersMade() const { return media_.isValid() && work_.isValid(); }
+    QString mediaFolder() const { return media_.path(); }
+    QString workFolder() const { return work_.path(); }
+    QString media(const QString &name) const { return media_.filePath(name); }
+    QString work(const QString &name) const { return work_.filePath(name); }
+    // Makes a medium in the media folder; fails the test when ffmpeg fails.
+    void makeMedia(const QString &name, const QStringList &ffmpegArguments);
+    // A folder of the work folder holding copies of media files under the given names.
+    QString folderOf(const QString &name, const QList<std::pair<QString, QString>> &copies) const;
+
+private:
+    QTemporaryDir media_;
+    QTemporaryDir work_;
+};

@@ -13,15 +13,24 @@ QString UtilityPath()
     return qEnvironmentVariable("QUILLMARK_BIN_DIR") + QStringLiteral("/WM8EUTIL.EXE");
 }
 
-UtilityRun RunUtilityProcess(const QStringList &arguments, const std::function<void()> &childSetUp)
+UtilityRun RunUtilityProcess(const QStringList &arguments, const std::function<void()> &childSetUp, const QStringList &environment)
 {
     QProcess process;
     if (childSetUp)
         process.setChildProcessModifier(childSetUp);
+    process.setProcessEnvironment(UtilityEnvironment(environment));
     process.start(UtilityPath(), arguments);
     const bool ended = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
     return {ended ? process.exitCode() : -1,
             QString::fromLocal8Bit(process.readAllStandardOutput()), QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+QProcessEnvironment UtilityEnvironment(const QStringList &variables)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &entry : variables)
+        environment.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+    return environment;
 }
 
 QString Describe(const UtilityRun &run)

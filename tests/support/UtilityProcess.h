@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMap>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -14,8 +15,13 @@ struct UtilityRun {
 };
 
 // Runs the utility built beside the tests and waits two minutes at most for it to end. childSetUp runs
-// in the new process before the utility starts (to lower a limit, for example).
-UtilityRun RunUtilityProcess(const QStringList &arguments, const std::function<void()> &childSetUp = {});
+// in the new process before the utility starts (to lower a limit, for example); environment holds
+// "NAME=value" entries added to the utility's environment.
+UtilityRun RunUtilityProcess(const QStringList &arguments, const std::function<void()> &childSetUp = {},
+                             const QStringList &environment = {});
+
+// The environment of this process with "NAME=value" entries set in it, for the utility.
+QProcessEnvironment UtilityEnvironment(const QStringList &variables);
 
 // The exit code and both streams, for a failed test's message.
 QString Describe(const UtilityRun &run);

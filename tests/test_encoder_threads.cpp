@@ -1,0 +1,406 @@
+// WM8EUTIL.EXE on every core: the files of a folder encoded side by side end exactly as they do one
+// after another, a file encoded alone in threads is written byte for byte as in one thread, and a
+// stop or a failure ends every file and every thread at once, leaving nothing half-written.
+#include "MediaMaker.h"
+#include "TestMain.h"
+#include "UtilityProcess.h"
+
+#include "encoder/Batch.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    file.write(bytes);
+}
+
+// Every entry of a folder, hidden ones included.
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QStringList jobs(int count)
+{
+    return {QStringLiteral("WM8EUTIL_JOBS=%1").arg(count)};
+}
+
+// The lines of a console stream, without the progress lines, which are rewritten in place.
+QStringList consoleLines(const QString &stream)
+{
+    QStringList lines;
+    for (const QString &line : stream.split(u'\n', Qt::SkipEmptyParts))
+        if (!line.contains(u'\r'))
+            lines += line;
+    return lines;
+}
+
+// The files' blocks of lines on the output, each from its "Source" line to the next file's or the
+// folder's summary, and the summary.
+struct FolderConsole {
+    QStringList blocks;
+    QString summary;
+};
+
+FolderConsole folderConsole(const QString &out)
+{
+    FolderConsole console;
+    for (const QString &line : consoleLines(out)) {
+        if (line.startsWith(QLatin1String("Folder    ")) || !console.summary.isEmpty())
+            console.summary += line + u'\n';
+        else if (line.startsWith(QLatin1String("Source    ")) || console.blocks.isEmpty())
+            console.blocks += line + u'\n';
+        else
+            console.blocks.last() += line + u'\n';
+    }
+    return console;
+}
+
+// The name of the output or source a console line names, without folder or extension.
+QString stemOf(const QString &line)
+{
+    return QFileInfo(line.mid(10)).completeBaseName();
+}
+
+// Whether every line of the block that names a file names the block's own source's output.
+bool keptTogether(const QString &block)
+{
+    const QStringList lines = block.split(u'\n', Qt::SkipEmptyParts);
+    const QString source = stemOf(lines.first());
+    for (const QString &line : lines)
+        if ((line.startsWith(QLatin1String("Output    ")) || line.startsWith(QLatin1String("Written   "))) && stemOf(line) != source)
+            return false;
+    return true;
+}
+
+QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+// Sends the signal the given time after the utility has begun to write into the folder, and returns
+// how it ended.
+struct Ending {
+    int exitCode = -1;
+    QString out;
+    QString err;
+    qint64 msAfterSignal = -1;
+};
+
+Ending stopWhileWriting(const QStringList &arguments, const QStringList &environment, const QString &folder, int signal, int delayMs)
+{
+    const qsizetype before = entries(folder).size();
+    QProcess process;
+    process.setProcessEnvironment(UtilityEnvironment(environment));
+    process.start(UtilityPath(), arguments);
+    QElapsedTimer waited;
+    waited.start();
+    while (entries(folder).size() == before && process.state() != QProcess::NotRunning && waited.elapsed() < 30000)
+        process.waitForFinished(10);
+    process.waitForFinished(delayMs);
+    Ending ending;
+    if (process.state() != QProcess::Running)
+        return ending;
+    QElapsedTimer sinceSignal;
+    sinceSignal.start();
+    kill(pid_t(process.processId()), signal);
+    process.waitForFinished(30000);
+    ending.msAfterSignal = sinceSignal.elapsed();
+    ending.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    ending.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    ending.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return ending;
+}
+
+} // namespace
+
+class EncoderThreadsTest : public QObject, private MediaAndWorkFolders {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    // A folder side by side
+    void sideBySideEndsAsOneAfterAnother_data();
+    void sideBySideEndsAsOneAfterAnother();
+    void anEarlierFileClaimsASharedOutputFirst();
+    void fullDiskFailsEveryFileBeingWritten_data();
+    void fullDiskFailsEveryFileBeingWritten();
+    void filesAtOnceOutsideTheirRangeAreRefused_data();
+    void filesAtOnceOutsideTheirRangeAreRefused();
+
+    // One file in threads
+    void threadsWriteWhatOneThreadWrites_data();
+    void threadsWriteWhatOneThreadWrites();
+
+    // Stopping
+    void stopEndsEveryFileSideBySide_data();
+    void stopEndsEveryFileSideBySide();
+    void stopEndsAnEncodeInThreadsAtAnyPoint_data();
+    void stopEndsAnEncodeInThreadsAtAnyPoint();
+};
+
+void EncoderThreadsTest::initTestCase()
+{
+    QVERIFY(foldersMade());
+    const QStringList picture{"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=15"};
+    const QStringList sound{"-f", "lavfi", "-i", "sine=sample_rate=22050"};
+    makeMedia(QStringLiteral("clip.avi"), picture + sound + QStringList{"-t", "2", "-c:v", "mpeg4", "-c:a", "pcm_s16le"});
+    makeMedia(QStringLiteral("clip.mp4"), picture + sound + QStringList{"-t", "1", "-c:v", "mpeg4", "-c:a", "aac"});
+    makeMedia(QStringLiteral("silent.avi"), picture + QStringList{"-t", "2", "-c:v", "mpeg4"});
+    makeMedia(QStringLiteral("tone.wav"), sound + QStringList{"-t", "1.5"});
+    QVERIFY(!MakeTurnedClip(mediaFolder(), QStringLiteral("turned.mp4"), 160, 90, 90).isEmpty());
+    makeMedia(QStringLiteral("long.avi"), picture + sound + QStringList{"-t", "10", "-c:v", "mpeg4", "-c:a", "pcm_s16le"});
+    // Long enough for each pass to take a second or more.
+    makeMedia(QStringLiteral("slow.avi"), {"-f", "lavfi", "-i", "testsrc2=size=640x480:rate=25", "-t", "60", "-c:v", "mpeg4", "-q:v", "10"});
+    // The muxer holds one stream's packets until the other's come, and after ten seconds writes them
+    // anyway: the order in which the packets reach it then shows in the file.
+    makeMedia(QStringLiteral("late-sound.mkv"), {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=15:duration=14", "-itsoffset", "11",
+                                                 "-f", "lavfi", "-i", "sine=sample_rate=22050:duration=3", "-c:v", "mpeg4",
+                                                 "-c:a", "pcm_s16le"});
+    makeMedia(QStringLiteral("late-picture.mkv"), {"-itsoffset", "11", "-f", "lavfi", "-i", "testsrc2=size=64x48:rate=15:duration=3",
+                                                   "-f", "lavfi", "-i", "sine=sample_rate=22050:duration=14", "-c:v", "mpeg4",
+                                                   "-c:a", "pcm_s16le"});
+    makeMedia(QStringLiteral("busy.avi"), {"-f", "lavfi", "-i", "mandelbrot=size=320x240:rate=25", "-t", "3", "-c:v", "mpeg4", "-q:v", "2"});
+    makeMedia(QStringLiteral("interlaced.avi"), {"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=50", "-t", "1", "-vf",
+                                                 "tinterlace=interleave_top", "-flags", "+ilme+ildct", "-c:v", "mpeg4"});
+    // A WAV whose format tag claims MP3 for its PCM samples: nothing of it can be decoded.
+    QByteArray lying = bytesOf(media(QStringLiteral("tone.wav")));
+    lying[20] = 0x55;
+    writeFile(media(QStringLiteral("lying.wav")), lying);
+    writeFile(media(QStringLiteral("notes.txt")), "not a media file\n");
+}
+
+void EncoderThreadsTest::sideBySideEndsAsOneAfterAnother_data()
+{
+    QTest::addColumn<int>("atOnce");
+    QTest::newRow("two at once") << 2;
+    QTest::newRow("four at once") << 4;
+}
+
+// Files of every kind, and two of one name whose outputs would be the same file: the earlier keeps it.
+void EncoderThreadsTest::sideBySideEndsAsOneAfterAnother()
+{
+    QFETCH(int, atOnce);
+    const QString source = folderOf(QStringLiteral("kinds-%1").arg(atOnce),
+                                    {{"clip.avi", "a.avi"}, {"clip.mp4", "a.mp4"}, {"tone.wav", "b.wav"}, {"turned.mp4", "c.mp4"},
+                                     {"silent.avi", "d.avi"}, {"lying.wav", "e.wav"}, {"notes.txt", "notes.txt"}});
+    const QString inTurn = source + QStringLiteral("-in-turn");
+    const QString sideBySide = source + QStringLiteral("-side-by-side");
+    const UtilityRun one = RunUtilityProcess({"-input", source, "-output", inTurn}, {}, jobs(1));
+    const UtilityRun many = RunUtilityProcess({"-input", source, "-output", sideBySide}, {}, jobs(atOnce));
+
+    QCOMPARE(one.exitCode, 3);
+    QCOMPARE(many.exitCode, one.exitCode);
+    QCOMPARE(entries(sideBySide), (QStringList{"a.wmv", "b.wma", "c.wmv", "d.wmv"}));
+    QCOMPARE(entries(inTurn), entries(sideBySide));
+    for (const QString &name : entries(inTurn))
+        QVERIFY2(bytesOf(inTurn + u'/' + name) == bytesOf(sideBySide + u'/' + name), qPrintable(name));
+    QVERIFY2(many.err.contains(QStringLiteral("a.mp4 would write %1/a.wmv again").arg(sideBySide)), qPrintable(many.err));
+
+    const FolderConsole sequential = folderConsole(QString(one.out).replace(inTurn, sideBySide));
+    const FolderConsole parallel = folderConsole(many.out);
+    QCOMPARE(parallel.summary, sequential.summary);
+    QVERIFY2(parallel.summary.startsWith(QLatin1String("Folder    3 encoded, 2 failed, 1 differing from what was asked, 1 skipped")),
+             qPrintable(parallel.summary));
+    QCOMPARE(sorted(parallel.blocks), sorted(sequential.blocks));
+    for (const QString &block : parallel.blocks)
+        QVERIFY2(keptTogether(block), qPrintable(many.out));
+    QCOMPARE(sorted(consoleLines(many.err)), sorted(consoleLines(QString(one.err).replace(inTurn, sideBySide))));
+    // The progress line tells of the whole run.
+    for (const QString &out : {one.out, many.out})
+        QVERIFY2(out.contains(QLatin1String("\r7 of 7 files, 100 %")), qPrintable(out));
+}
+
+// However the files run, an earlier file's claim on an output comes first.
+void EncoderThreadsTest::anEarlierFileClaimsASharedOutputFirst()
+{
+    OutputClaims claims(2);
+    const QString output = QStringLiteral("/out/a.wmv");
+    bool laterClaimed = true;
+    const auto unclaimed = [&](const QSet<QString> &claimed) { return !claimed.contains(output); };
+    QThread *later = QThread::create([&] { laterClaimed = claims.claim(1, output, unclaimed); });
+    later->start();
+    QVERIFY(!later->wait(200)); // waits for the earlier file
+    QVERIFY(claims.claim(0, output, unclaimed));
+    QVERIFY(later->wait(10000));
+    delete later;
+    QVERIFY(!laterClaimed);
+
+    // A file that fails before it claims lets the later ones go on.
+    OutputClaims failing(2);
+    failing.settle(0);
+    QVERIFY(failing.claim(1, output, unclaimed));
+}
+
+void EncoderThreadsTest::fullDiskFailsEveryFileBeingWritten_data()
+{
+    QTest::addColumn<int>("atOnce");
+    QTest::newRow("one after another") << 1;
+    QTest::newRow("side by side") << 2;
+}
+
+// The file size limit stands in for a full disk: writing past it fails as writing to a full disk does.
+// The WAV that cannot be decoded comes first and leaves FFmpeg's complaints, which are not the
+// reason why the other files fail.
+void EncoderThreadsTest::fullDiskFailsEveryFileBeingWritten()
+{
+    QFETCH(int, atOnce);
+    const QString source = folderOf(QStringLiteral("full-%1").arg(atOnce), {{"lying.wav", "0.wav"}, {"long.avi", "a.avi"}, {"long.avi", "b.avi"}});
+    const QString target = source + QStringLiteral("-encoded");
+    const UtilityRun run = RunUtilityProcess({"-input", source, "-output", target}, [] {
+        const rlimit limit{64 * 1024, 64 * 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }, jobs(atOnce));
+    QCOMPARE(run.exitCode, 3);
+    for (const char *name : {"a.wmv", "b.wmv"})
+        QVERIFY2(run.err.contains(QStringLiteral("Cannot write %1/%2: File too large\n").arg(target, QLatin1String(name))),
+                 qPrintable(Describe(run)));
+    QVERIFY2(run.out.contains(QLatin1String("Folder    0 encoded, 3 failed")), qPrintable(run.out));
+    QCOMPARE(entries(target), QStringList());
+}
+
+void EncoderThreadsTest::filesAtOnceOutsideTheirRangeAreRefused_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::newRow("none") << "0";
+    QTest::newRow("more than 64") << "65";
+    QTest::newRow("a word") << "two";
+    QTest::newRow("empty") << "";
+    QTest::newRow("negative") << "-1";
+}
+
+void EncoderThreadsTest::filesAtOnceOutsideTheirRangeAreRefused()
+{
+    QFETCH(QString, value);
+    const QString source = folderOf(QStringLiteral("refused"), {{"tone.wav", "a.wav"}});
+    const QString target = source + QStringLiteral("-encoded");
+    const UtilityRun run = RunUtilityProcess({"-input", source, "-output", target}, {}, {"WM8EUTIL_JOBS=" + value});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(QStringLiteral("WM8EUTIL_JOBS \"%1\" is not allowed; it takes how many files of a folder are "
+                                             "encoded at once, from 1 to 64.").arg(value)), qPrintable(Describe(run)));
+    QVERIFY(!QFileInfo::exists(target));
+}
+
+void EncoderThreadsTest::threadsWriteWhatOneThreadWrites_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("switches");
+    QTest::newRow("sound 11 s after the picture") << "late-sound.mkv" << QStringList{};
+    QTest::newRow("picture 11 s after the sound") << "late-picture.mkv" << QStringList{};
+    QTest::newRow("a section") << "long.avi" << QStringList{"-time", "2500", "6000"};
+    QTest::newRow("two passes") << "clip.avi" << QStringList{"-v_mode", "1", "-v_bitrate", "100000"};
+    QTest::newRow("frames dropped to hold the rate") << "busy.avi" << QStringList{"-v_bitrate", "60000", "-v_buffer", "1000"};
+    QTest::newRow("deinterlaced at double rate") << "interlaced.avi" << QStringList{"-v_preproc", "3"};
+    QTest::newRow("turned upright") << "turned.mp4" << QStringList{"-v_mode", "2"};
+    QTest::newRow("sound alone") << "tone.wav" << QStringList{};
+}
+
+// A file encoded alone runs in threads; files side by side each run in one thread. Both write the
+// same bytes.
+void EncoderThreadsTest::threadsWriteWhatOneThreadWrites()
+{
+    QFETCH(QString, source);
+    QFETCH(QStringList, switches);
+    const QString extension = source.endsWith(QLatin1String(".wav")) ? QStringLiteral(".wma") : QStringLiteral(".wmv");
+    const QString alone = work(QStringLiteral("alone-%1%2").arg(QTest::currentDataTag(), extension));
+    const UtilityRun threaded = RunUtilityProcess(QStringList{"-input", media(source), "-output", alone} + switches);
+    QVERIFY2(threaded.exitCode == 0 || threaded.exitCode == 4, qPrintable(Describe(threaded)));
+
+    const QString folder = folderOf(QStringLiteral("twins-") + source, {{source, "a" + source}, {source, "b" + source}});
+    const QString target = folder + QStringLiteral("-encoded");
+    const UtilityRun inOneThread = RunUtilityProcess(QStringList{"-input", folder, "-output", target} + switches, {}, jobs(2));
+    QCOMPARE(inOneThread.exitCode, threaded.exitCode);
+    const QByteArray written = bytesOf(alone);
+    QVERIFY(!written.isEmpty());
+    for (const QString &name : entries(target))
+        QVERIFY2(bytesOf(target + u'/' + name) == written, qPrintable(name));
+    QCOMPARE(entries(target).size(), 2);
+}
+
+void EncoderThreadsTest::stopEndsEveryFileSideBySide_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("Ctrl+C") << SIGINT;
+    QTest::newRow("kill") << SIGTERM;
+    QTest::newRow("terminal closed") << SIGHUP;
+}
+
+void EncoderThreadsTest::stopEndsEveryFileSideBySide()
+{
+    QFETCH(int, signal);
+    const QString source = folderOf(QStringLiteral("stop-%1").arg(signal),
+                                    {{"slow.avi", "a.avi"}, {"slow.avi", "b.avi"}, {"slow.avi", "c.avi"}});
+    const QString target = source + QStringLiteral("-encoded");
+    QDir().mkpath(target);
+    const Ending ending = stopWhileWriting({"-input", source, "-output", target, "-v_mode", "1"}, jobs(2), target, signal, 300);
+    QVERIFY2(ending.msAfterSignal >= 0, "the encode ended before it could be stopped");
+    QVERIFY2(ending.msAfterSignal < 2000, qPrintable(QString::number(ending.msAfterSignal)));
+    QCOMPARE(ending.exitCode, 3);
+    QCOMPARE(ending.err.count(QStringLiteral("Stopped before the end.")), 1);
+    // Both files under way show what they were about, each in one piece.
+    const FolderConsole console = folderConsole(ending.out);
+    QCOMPARE(console.blocks.size(), 2);
+    for (const QString &block : console.blocks)
+        QVERIFY2(keptTogether(block), qPrintable(ending.out));
+    QVERIFY2(console.summary == QStringLiteral("Folder    0 encoded, 0 failed, 0 differing from what was asked, 0 skipped as not "
+                                               "sound or video files, 3 not done: the run was stopped\nNot done  a.avi, b.avi, c.avi\n"),
+             qPrintable(ending.out));
+    QCOMPARE(entries(target), QStringList());
+}
+
+void EncoderThreadsTest::stopEndsAnEncodeInThreadsAtAnyPoint_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<int>("delayMs");
+    QTest::addColumn<QStringList>("switches");
+    const QStringList twoPasses{"-v_mode", "1"};
+    for (const auto &[name, signal] : {std::pair("Ctrl+C", SIGINT), std::pair("kill", SIGTERM), std::pair("terminal closed", SIGHUP)}) {
+        for (const int delay : {0, 150, 600, 1500})
+            QTest::addRow("%s after %d ms, two passes", name, delay) << signal << delay << twoPasses;
+        QTest::addRow("%s after 400 ms, one pass", name) << signal << 400 << QStringList{};
+    }
+}
+
+// Whatever the threads are doing, a stop ends the encode within a moment, with its message once, and
+// leaves the older output as it was and nothing beside it.
+void EncoderThreadsTest::stopEndsAnEncodeInThreadsAtAnyPoint()
+{
+    QFETCH(int, signal);
+    QFETCH(int, delayMs);
+    QFETCH(QStringList, switches);
+    const QString folder = work(QStringLiteral("stopped-%1-%2-%3").arg(signal).arg(delayMs).arg(switches.size()));
+    QDir().mkpath(folder);
+    const QString out = folder + QStringLiteral("/slow.wmv");
+    writeFile(out, "an older file");
+    const Ending ending = stopWhileWriting(QStringList{"-input", media(QStringLiteral("slow.avi")), "-output", out} + switches, {},
+                                           folder, signal, delayMs);
+    QVERIFY2(ending.msAfterSignal >= 0, "the encode ended before it could be stopped");
+    QVERIFY2(ending.msAfterSignal < 2000, qPrintable(QString::number(ending.msAfterSignal)));
+    QCOMPARE(ending.exitCode, 3);
+    QCOMPARE(ending.err, QStringLiteral("Stopped before the end.\n"));
+    QCOMPARE(bytesOf(out), QByteArray("an older file"));
+    QCOMPARE(entries(folder), QStringList{"slow.wmv"});
+}
+
+QUILLMARK_TEST_MAIN(EncoderThreadsTest)
+#include "test_encoder_threads.moc"
