@@ -8,7 +8,7 @@
 # that the benchmarks after it still run.
 #
 # The ffmpeg commands ask the encoders for exactly what the utility asks: constant rate with the
-# rate as minimum and maximum, its buffer (a twentieth of a one-pass file's length), its bit-rate
+# rate as maximum, its buffer (a twentieth of a one-pass file's length), its bit-rate
 # tolerance (a quarter of a second's bits), quantisers down to 1, the quality as qcomp, a key frame
 # every 8 s. The script checks that both write the same picture and sound streams, byte for byte.
 # What the utility does beyond ffmpeg, and is timed with it: it reads each output back and checks it
@@ -73,7 +73,7 @@ ffmpeg_cmd="ffmpeg -y -hide_banner -loglevel error"
 
 # Profile av700: 640x480 at 30 fps, 636 kbit/s constant with a buffer of 1 s (a twentieth of 20 s),
 # and 64 kbit/s stereo sound at 44.1 kHz.
-av700="-vf scale=640:480,fps=30,format=yuv420p -c:v wmv2 -b:v 636k -minrate 636k -maxrate 636k -bt 159k $rate_control"
+av700="-vf scale=640:480,fps=30,format=yuv420p -c:v wmv2 -b:v 636k -maxrate 636k -bt 159k $rate_control"
 profile_ours() { "$utility" -input "$work/clip.avi" -output "$work/ours.wmv" -profile av700; }
 profile_theirs() { $ffmpeg_cmd -i "$work/clip.avi" $av700 -bufsize 636k $sound -f asf "$work/theirs.wmv"; }
 profile=$(race profile_ours profile_theirs)
@@ -81,7 +81,7 @@ same_streams "$work/ours.wmv" "$work/theirs.wmv"
 
 # Constant rate in two passes at 1000 kbit/s with the default 5-second buffer; the first pass of
 # each writes no file and encodes no sound.
-cbr="-vf scale=640:480,fps=30,format=yuv420p -c:v wmv2 -b:v 1000k -minrate 1000k -maxrate 1000k -bufsize 5000k -bt 250k $rate_control"
+cbr="-vf scale=640:480,fps=30,format=yuv420p -c:v wmv2 -b:v 1000k -maxrate 1000k -bufsize 5000k -bt 250k $rate_control"
 passes_ours() { "$utility" -input "$work/clip.avi" -output "$work/ours.wmv" -v_mode 1 -v_bitrate 1000000 -a_setting 64_44_2; }
 passes_theirs() {
     $ffmpeg_cmd -i "$work/clip.avi" $cbr -pass 1 -passlogfile "$work/passes" -an -f asf /dev/null

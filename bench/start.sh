@@ -2,8 +2,9 @@
 # Times the program's start against a bare Qt window with one line edit, both started in turn on one
 # virtual X server: the wall time to the first window mapped, the CPU time spent by then, and the
 # peak memory half a second later, all measured from outside by start_watch. Prints the medians and
-# their ratios, and fails when a figure is over its goal: 1.5 times the bare window's wall and CPU
-# time, 45 MB of memory.
+# their ratios, and marks a figure over its goal: 1.5 times the bare window's wall and CPU time,
+# 45 MB of memory. A figure over its goal does not fail the script, so that the benchmarks after it
+# still run.
 #
 #     start.sh START_WATCH BARE_WINDOW QUILLMARK [ROUNDS]
 # Run it on an X display of its own (xvfb-run), where nothing else starts windows.
@@ -38,15 +39,12 @@ echo "$(median "$work/program" 1) $(median "$work/bare" 1) $(median "$work/progr
         r = ours / theirs
         printf "%-26s quillmark %7.1f ms   bare window %7.1f ms   ratio %.2f%s\n", name, ours, theirs, r,
                (r > goal) ? sprintf("   OVER the goal of %.1f", goal) : ""
-        return r > goal
     }
     {
         printf "start to the visible main window, median of %d starts each:\n", $7
-        over = ratio("wall time", $1, $2, 1.5)
-        over += ratio("CPU time", $3, $4, 1.5)
+        ratio("wall time", $1, $2, 1.5)
+        ratio("CPU time", $3, $4, 1.5)
         mb = $5 / 1024
         printf "%-26s quillmark %7.1f MB   bare window %7.1f MB   ratio %.2f%s\n", "peak memory", mb, $6 / 1024,
                $5 / $6, (mb > 45) ? "   OVER the goal of 45 MB" : ""
-        over += (mb > 45)
-        exit (over > 0)
     }'
