@@ -37,7 +37,8 @@ AsfWriter::AsfWriter(const QString &path, const ContentDescription &content) : p
     };
     for (const auto &[key, text] : texts)
         if (!text.isEmpty())
-            av_dict_set(&output_->metadata, key, text.toUtf8().constData(), 0);
+            if (const int error = av_dict_set(&output_->metadata, key, text.toUtf8().constData(), 0); error < 0)
+                fail(error);
 }
 
 void AsfWriter::fail(int error) const
@@ -75,7 +76,8 @@ void AsfWriter::fitPacketsToSound()
         return;
     const int frameBytes = output_->streams[0]->codecpar->block_align;
     if (frameBytes > 0)
-        av_opt_set_int(output_->priv_data, "packet_size", frameBytes + SinglePayloadOverhead, 0);
+        if (const int error = av_opt_set_int(output_->priv_data, "packet_size", frameBytes + SinglePayloadOverhead, 0); error < 0)
+            fail(error);
 }
 
 void AsfWriter::begin()

@@ -23,6 +23,8 @@ InOutHandle endPoint(const char *name, AVFilterContext *filter)
     if (!end)
         throw Failure(QStringLiteral("Out of memory."));
     end->name = av_strdup(name);
+    if (!end->name)
+        throw Failure(QStringLiteral("Out of memory."));
     end->filter_ctx = filter;
     return end;
 }
@@ -30,13 +32,18 @@ InOutHandle endPoint(const char *name, AVFilterContext *filter)
 QString channelLayout(const AVCodecContext &decoder)
 {
     AVChannelLayout layout{};
+    int error = 0;
     if (decoder.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
         av_channel_layout_default(&layout, decoder.ch_layout.nb_channels);
     else
-        av_channel_layout_copy(&layout, &decoder.ch_layout);
+        error = av_channel_layout_copy(&layout, &decoder.ch_layout);
     char text[128] = {};
-    av_channel_layout_describe(&layout, text, sizeof text);
+    // The description's length, or what it would need beyond the room given.
+    if (error >= 0)
+        error = av_channel_layout_describe(&layout, text, sizeof text);
     av_channel_layout_uninit(&layout);
+    if (error < 0 || size_t(error) > sizeof text)
+        throw Failure(QStringLiteral("Cannot describe the source's %1 sound channels to the filters.").arg(decoder.ch_layout.nb_channels));
     return QString::fromLatin1(text);
 }
 
@@ -99,8 +106,8 @@ int64_t FilterChain::frameEnd(const AVFrame &frame) const
 {
     if (frame.nb_samples > 0)
         return frame.pts + av_rescale_q(frame.nb_samples, AVRational{1, frame.sample_rate}, inputTimeBase_);
-    if (frame.pkt_duration > 0)
-        return frame.pts + frame.pkt_duration;
+    if (const int64_t duration = FrameDuration(frame); duration > 0)
+        return frame.pts + duration;
     return frame.pts + (inputFrameRate_.num > 0 ? av_rescale_q(1, av_inv_q(inputFrameRate_), inputTimeBase_) : 0);
 }
 

@@ -56,6 +56,16 @@ PacketHandle NewPacket()
     return packet;
 }
 
+int64_t FrameDuration(const AVFrame &frame)
+{
+    // FFmpeg 5.1 names it after the packet the frame came from; 6 renames it, 7 drops the old name.
+#if LIBAVUTIL_VERSION_INT >= AV_VERSION_INT(57, 30, 100)
+    return frame.duration;
+#else
+    return frame.pkt_duration;
+#endif
+}
+
 FrameHandle TakeFrame(AVFrame *frame)
 {
     FrameHandle taken = NewFrame();

@@ -34,6 +34,9 @@ using GraphHandle = std::unique_ptr<AVFilterGraph, GraphFreer>;
 FrameHandle NewFrame();
 PacketHandle NewPacket();
 
+// How long a decoded frame lasts in its stream's time base, or 0 where the source does not say.
+int64_t FrameDuration(const AVFrame &frame);
+
 // A frame or packet of its own holding what the one given held, which is left empty.
 FrameHandle TakeFrame(AVFrame *frame);
 PacketHandle TakePacket(AVPacket *packet);

@@ -29,7 +29,8 @@ MediaReader::Track MediaReader::openTrack(AVMediaType type, int stream, int thre
     track.decoder.reset(avcodec_alloc_context3(codec));
     if (!track.decoder)
         throw Failure(QStringLiteral("Out of memory."));
-    avcodec_parameters_to_context(track.decoder.get(), avStream->codecpar);
+    if (const int error = avcodec_parameters_to_context(track.decoder.get(), avStream->codecpar); error < 0)
+        ThrowLibavFailure(QStringLiteral("Cannot decode the %1 of %2").arg(kind, path_), error);
     track.decoder->pkt_timebase = avStream->time_base;
     track.decoder->thread_count = threads;
     if (const int error = avcodec_open2(track.decoder.get(), codec, nullptr); error < 0)
@@ -89,10 +90,13 @@ void MediaReader::decode(Track &track, const AVPacket *packet, const FrameSink &
     // A damaged packet costs only its own frames; decoding goes on, as players do.
     if (const int error = avcodec_send_packet(track.decoder.get(), packet); error == AVERROR(ENOMEM))
         throw Failure(QStringLiteral("Out of memory."));
-    while (avcodec_receive_frame(track.decoder.get(), frame_.get()) >= 0) {
+    int received = 0;
+    while ((received = avcodec_receive_frame(track.decoder.get(), frame_.get())) >= 0) {
         frame_->pts = frame_->best_effort_timestamp == AV_NOPTS_VALUE ? AV_NOPTS_VALUE
                                                                       : frame_->best_effort_timestamp - track.startOffset;
         sink(track.type, frame_.get());
         av_frame_unref(frame_.get());
     }
+    if (received == AVERROR(ENOMEM))
+        throw Failure(QStringLiteral("Out of memory."));
 }

@@ -77,7 +77,8 @@ StreamEncoder StreamEncoder::forPicture(const VideoPlan &video, AVRational sampl
         // The finest quantiser, 1, lets a simple picture fill a high rate too.
         context.qmin = 1;
         context.mb_lmin = FF_QP2LAMBDA;
-        av_opt_set_int(&context, "lmin", FF_QP2LAMBDA, AV_OPT_SEARCH_CHILDREN);
+        if (const int error = av_opt_set_int(&context, "lmin", FF_QP2LAMBDA, AV_OPT_SEARCH_CHILDREN); error < 0)
+            throw Failure(QStringLiteral("Cannot set the picture encoder's finest quantiser: %1").arg(LibavReason(error)));
         // Quality shifts bits between frames: 0 keeps every frame's share even for smooth motion,
         // 100 keeps the quantiser even so that detailed pictures stay crisp.
         context.qcompress = float(video.quality) / 100.0f;

@@ -148,13 +148,16 @@ WrittenFile ReadBack(const QString &path)
     const InputHandle input = OpenMediaFile(path);
     WrittenFile file;
     file.size = avio_size(input->pb);
+    if (file.size < 0)
+        ThrowLibavFailure(QStringLiteral("Cannot read back %1").arg(path), int(file.size));
     const AVDictionaryEntry *tag = nullptr;
     while ((tag = av_dict_get(input->metadata, "", tag, AV_DICT_IGNORE_SUFFIX)))
         file.tags.insert(QString::fromLatin1(tag->key), QString::fromUtf8(tag->value));
 
     std::vector<Span> spans(input->nb_streams);
     const PacketHandle packet = NewPacket();
-    while (av_read_frame(input.get(), packet.get()) >= 0) {
+    int status = 0;
+    while ((status = av_read_frame(input.get(), packet.get())) >= 0) {
         const AVStream *stream = input->streams[packet->stream_index];
         if (packet->pts != AV_NOPTS_VALUE) {
             Span &span = spans[size_t(packet->stream_index)];
@@ -170,6 +173,8 @@ WrittenFile ReadBack(const QString &path)
         av_packet_unref(packet.get());
     }
     StopIfRequested();
+    if (status != AVERROR_EOF)
+        ThrowLibavFailure(QStringLiteral("Cannot read back %1").arg(path), status);
 
     double first = std::numeric_limits<double>::max();
     double end = 0;
