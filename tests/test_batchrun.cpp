@@ -19,6 +19,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString Banner = QStringLiteral("\nMICROSOFT Windows Media 8 Encoder\n=================================\n\n");
@@ -307,7 +309,7 @@ void BatchrunTest::scripts_data()
         << "[\"a b\"] [a b] [c] [] [\"a b\" c] [test.bat]\n" << "" << 0;
     QTest::newRow("quotes inside a quoted argument stay text")
         << "@echo off\nset p=%1!\nif %p%==! echo empty\nif exist %1 echo exists\nfolder\\..\\tool %1\n"
-        << QStringList{"\"sub/a \"b\" & c\""} << "TOOL.EXE[sub/a \"b\" & c]\n" << "" << 5;
+        << QStringList{"\"sub/a \"b\" & c\""} << u"TOOL.EXE[sub/a \"b\" & c]\n"_s << "" << 5;
     QTest::newRow("goto: forward, backward, labels in any case, :eof")
         << "@echo off\ngoto Start\n:again\necho again\ngoto :EOF\n  :START  comment\necho start\nGOTO:again\necho never\n"
         << none << "start\nagain\n" << "" << 0;

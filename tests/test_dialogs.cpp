@@ -26,6 +26,8 @@
 #include <QTabWidget>
 #include <QTableView>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // What the user does in a dialog before closing it with one of its buttons.

@@ -21,6 +21,8 @@
 #include <QTemporaryDir>
 #include <climits>
 
+using namespace Qt::StringLiterals;
+
 class EncoderConfigTest : public QObject {
     Q_OBJECT
 
@@ -55,7 +57,7 @@ void EncoderConfigTest::readsSwitchesAndValues()
     QCOMPARE(switches[2].origin, QStringLiteral("tmpconfig.weu, line 4"));
     QCOMPARE(switches[3].value, QStringLiteral("  "));
 
-    const std::vector<Switch> marked = ParseConfigText("\xEF\xBB\xBF-profile av100\r\n", "edited.weu");
+    const std::vector<Switch> marked = ParseConfigText(u"\xEF\xBB\xBF-profile av100\r\n"_s, "edited.weu");
     QCOMPARE(marked.size(), size_t(1));
     QCOMPARE(marked[0].name, QStringLiteral("-profile"));
 }
@@ -116,9 +118,9 @@ void EncoderConfigTest::commandLineValues_data()
 
     QTest::newRow("bare values joined") << QStringList{"-time", "500", "2000", "-v_clip", "8", "0", "304", "240"}
                                         << QStringList{"-time=500 2000", "-v_clip=8 0 304 240"};
-    QTest::newRow("negative numbers are values") << QStringList{"-v_clip", "8", "0", "-8", "240"} << QStringList{"-v_clip=8 0 -8 240"};
-    QTest::newRow("one value in quotes") << QStringList{"-title", "\"Holiday 2002\""} << QStringList{"-title=Holiday 2002"};
-    QTest::newRow("later switch kept in order") << QStringList{"-v_width", "80", "-v_width", "96"} << QStringList{"-v_width=80", "-v_width=96"};
+    QTest::newRow("negative numbers are values") << QStringList{"-v_clip", "8", "0", "-8", "240"} << QStringList{u"-v_clip=8 0 -8 240"_s};
+    QTest::newRow("one value in quotes") << QStringList{"-title", "\"Holiday 2002\""} << QStringList{u"-title=Holiday 2002"_s};
+    QTest::newRow("later switch kept in order") << QStringList{"-v_width", "80", "-v_width", "96"} << QStringList{u"-v_width=80"_s, u"-v_width=96"_s};
 }
 
 void EncoderConfigTest::commandLineValues()
@@ -135,10 +137,10 @@ void EncoderConfigTest::commandLineRefusals_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
-    QTest::newRow("unknown switch") << QStringList{"-profile", "av100", "-fast", "yes"} << "command line: unknown switch \"-fast\"";
-    QTest::newRow("value first") << QStringList{"av100"} << "command line: unknown switch \"av100\"";
-    QTest::newRow("no value") << QStringList{"-title", "-v_width", "80"} << "command line: the switch -title has no value.";
-    QTest::newRow("missing file") << QStringList{"-config", "/nowhere/tmpconfig.weu"} << "Cannot read the configuration file /nowhere/tmpconfig.weu";
+    QTest::newRow("unknown switch") << QStringList{"-profile", "av100", "-fast", "yes"} << u"command line: unknown switch \"-fast\""_s;
+    QTest::newRow("value first") << QStringList{"av100"} << u"command line: unknown switch \"av100\""_s;
+    QTest::newRow("no value") << QStringList{"-title", "-v_width", "80"} << u"command line: the switch -title has no value."_s;
+    QTest::newRow("missing file") << QStringList{"-config", "/nowhere/tmpconfig.weu"} << u"Cannot read the configuration file /nowhere/tmpconfig.weu"_s;
 }
 
 void EncoderConfigTest::commandLineRefusals()
@@ -204,7 +206,7 @@ void EncoderConfigTest::clipNumbersStayInRange()
 
 void EncoderConfigTest::pathsHoldingNulAreRefused()
 {
-    const std::vector<Switch> switches = ParseConfigText(QByteArray("-input \"/media/clip\0.avi\"\r\n", 27), "conf.weu");
+    const std::vector<Switch> switches = ParseConfigText(QByteArray(u"-input \"/media/clip\0.avi\"\r\n"_s, 27), "conf.weu");
     QCOMPARE(switches.size(), size_t(1));
     try {
         ParseSettings(switches);

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+using namespace Qt::StringLiterals;
+
 extern "C" {
 #include <libavformat/avformat.h>
 }
@@ -185,7 +187,7 @@ void EncoderFidelityTest::turnedPicturesStandUpright_data()
                                               << "stored on its side and turned 90 degrees clockwise";
     QTest::newRow("the older rotate tag") << "tagged90.mkv" << QStringList{} << "wmv2 90x160" << "top"
                                           << "stored on its side and turned 90 degrees clockwise";
-    QTest::newRow("a width alone keeps the upright shape") << "turned270.mp4" << QStringList{"-v_width", "180"} << "wmv2 180x320" << "top"
+    QTest::newRow("a width alone keeps the upright shape") << "turned270.mp4" << QStringList{"-v_width", "180"} << u"wmv2 180x320"_s << u"top"_s
                                                            << "turned 90 degrees";
     QTest::newRow("as stored without a turn") << "turned270.mp4.plain.mp4" << QStringList{} << "wmv2 160x90" << "left"
                                               << "picture mpeg4 160x90 at 15 fps\n";
@@ -211,7 +213,7 @@ void EncoderFidelityTest::clippingWorksOnTheUprightPicture()
     // A bottom margin of the upright 90x160 picture; on the picture as stored, 160x90, it would
     // leave 160x10.
     const QString out = output(QStringLiteral("clipped.wmv"));
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("turned270.mp4")), "-output", out, "-v_mode", "2", "-v_clip", "0 0 0 80"});
+    const UtilityRun run = RunUtilityProcess({u"-input"_s, media(QStringLiteral("turned270.mp4")), "-output", out, "-v_mode", "2", "-v_clip", "0 0 0 80"});
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY(ReadMedia(out).picture.startsWith(QStringLiteral("wmv2 90x80 ")));
 }
@@ -223,11 +225,11 @@ void EncoderFidelityTest::constantRatesAreKeptOrReported_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("told");
 
-    QTest::newRow("one pass within reach") << "camera.avi" << QStringList{"-v_bitrate", "800000"} << 0 << "Checked";
+    QTest::newRow("one pass within reach") << "camera.avi" << QStringList{"-v_bitrate", "800000"} << 0 << u"Checked"_s;
     QTest::newRow("one pass below the picture's need") << "camera.avi" << QStringList{"-v_bitrate", "100000", "-v_buffer", "1000"} << 0
                                                        << "frames were dropped";
-    QTest::newRow("one pass, half size") << "camera.avi" << QStringList{"-v_bitrate", "150000", "-v_width", "320"} << 0 << "Checked";
-    QTest::newRow("two passes within reach") << "camera.avi" << QStringList{"-v_mode", "1", "-v_bitrate", "800000"} << 0 << "Checked";
+    QTest::newRow("one pass, half size") << "camera.avi" << QStringList{"-v_bitrate", "150000", "-v_width", "320"} << 0 << u"Checked"_s;
+    QTest::newRow("two passes within reach") << "camera.avi" << QStringList{"-v_mode", "1", "-v_bitrate", "800000"} << 0 << u"Checked"_s;
     QTest::newRow("two passes below the picture's need")
         << "camera.avi" << QStringList{"-v_mode", "1", "-v_bitrate", "50000"} << 4
         << "50.0 kbit/s was asked for: even at its coarsest, the encoder needs more for 640x480 at 25.000 fps. A smaller picture, "
@@ -261,7 +263,7 @@ void EncoderFidelityTest::constantRatesAreKeptOrReported()
 void EncoderFidelityTest::droppedFramesKeepTheLengthAndKeyFrames()
 {
     const QString out = output(QStringLiteral("dropped.wmv"));
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("camera.avi")), "-output", out, "-a_setting", "0", "-v_bitrate", "150000",
+    const UtilityRun run = RunUtilityProcess({u"-input"_s, media(QStringLiteral("camera.avi")), "-output", out, "-a_setting", "0", "-v_bitrate", "150000",
                                 "-v_keydist", "1"});
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY2(run.out.contains(QStringLiteral("frames were dropped")), qPrintable(run.out));
@@ -294,12 +296,12 @@ void EncoderFidelityTest::presetsKeepTheirTotal_data()
     QTest::newRow("av32") << QStringList{"-profile", "av32"} << 8000 << 24000
                           << "The picture gives up the 14 kbit/s the sound was raised by, 8 kbit/s instead of 22, so that the file "
                              "keeps its 32 kbit/s in all.";
-    QTest::newRow("av100") << QStringList{"-profile", "av100"} << 76000 << 24000 << "so that the file keeps its 100 kbit/s in all.";
+    QTest::newRow("av100") << QStringList{"-profile", "av100"} << 76000 << 24000 << u"so that the file keeps its 100 kbit/s in all."_s;
     QTest::newRow("a lower sound chosen for av100") << QStringList{"-profile", "av100", "-a_setting", "8_11_1"} << 68000 << 24000
                                                     << "The picture gives up the 16 kbit/s";
-    QTest::newRow("a picture rate chosen stands") << QStringList{"-profile", "av32", "-v_bitrate", "30000"} << 30000 << 24000 << "";
-    QTest::newRow("quality, not a rate") << QStringList{"-profile", "av32", "-v_mode", "2"} << 22000 << 24000 << "";
-    QTest::newRow("sound within reach") << QStringList{"-profile", "av225"} << 193000 << 32000 << "";
+    QTest::newRow("a picture rate chosen stands") << QStringList{"-profile", "av32", "-v_bitrate", "30000"} << 30000 << 24000 << u""_s;
+    QTest::newRow("quality, not a rate") << QStringList{"-profile", "av32", "-v_mode", "2"} << 22000 << 24000 << u""_s;
+    QTest::newRow("sound within reach") << QStringList{"-profile", "av225"} << 193000 << 32000 << u""_s;
 }
 
 void EncoderFidelityTest::presetsKeepTheirTotal()
@@ -366,7 +368,7 @@ void EncoderFidelityTest::outputNamesOtherThanAsfAreNoted()
     QFETCH(QString, name);
     QFETCH(QString, told);
     const QString out = output(name);
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("card.avi")), "-output", out, "-v_mode", "2"});
+    const UtilityRun run = RunUtilityProcess({u"-input"_s, media(QStringLiteral("card.avi")), "-output", out, "-v_mode", "2"});
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY(ReadMedia(out).picture.startsWith(QStringLiteral("wmv2 ")));
     QCOMPARE(run.out.contains(QStringLiteral("the file is an ASF")), !told.isEmpty());
@@ -386,7 +388,7 @@ void EncoderFidelityTest::soundAloneSeeksWithinAFrame()
 {
     QFETCH(QString, setting);
     const QString out = output(QStringLiteral("tone.wma"));
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("tone.wav")), "-output", out, "-a_setting", setting});
+    const UtilityRun run = RunUtilityProcess({u"-input"_s, media(QStringLiteral("tone.wav")), "-output", out, "-a_setting", setting});
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     for (const double target : {6.0, 7.3, 9.87}) {
         const double ffmpeg = ffmpegLanding(out, target);

@@ -20,6 +20,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 void writeFile(const QString &path, const QByteArray &bytes)
@@ -101,7 +103,7 @@ QString EncoderSafetyTest::configChain(const QString &name, int length)
     QDir().mkpath(folder);
     for (int i = 0; i + 1 < length; ++i)
         writeFile(QStringLiteral("%1/%2.weu").arg(folder).arg(i), QStringLiteral("-config %1.weu\r\n").arg(i + 1).toUtf8());
-    writeFile(QStringLiteral("%1/%2.weu").arg(folder).arg(length - 1), QStringLiteral("-input \"%1\"\r\n").arg(media("clip.avi")).toUtf8());
+    writeFile(QStringLiteral("%1/%2.weu").arg(folder).arg(length - 1), QStringLiteral("-input \"%1\"\r\n").arg(media(u"clip.avi"_s)).toUtf8());
     return folder + QStringLiteral("/0.weu");
 }
 
@@ -133,7 +135,7 @@ void EncoderSafetyTest::folderIntoItselfSparesItsSources()
     const QString folder = folderOf(QStringLiteral("own"), {{"clip.avi", "a.avi"}, {"clip.avi", "b.avi"}});
     writeFile(folder + QStringLiteral("/a.wmv"), "the user's own a.wmv");
 
-    const UtilityRun run = RunUtilityProcess({"-input", folder, "-output", folder});
+    const UtilityRun run = RunUtilityProcess({u"-input"_s, folder, u"-output"_s, folder});
     QCOMPARE(run.exitCode, 3);
     QCOMPARE(bytesOf(folder + QStringLiteral("/a.wmv")), QByteArray("the user's own a.wmv"));
     QVERIFY(ReadMedia(folder + QStringLiteral("/b.wmv")).readable);
@@ -166,7 +168,7 @@ void EncoderSafetyTest::differingOutputNeverReplacesAnOlderOne()
     writeFile(config, "-input \"" + media(QStringLiteral("tone.wav")).toUtf8() + "\"\r\n-output \"" + out.toUtf8()
                           + "\"\r\n-title \"a" + QByteArray(1, '\0') + "b\"\r\n");
 
-    const UtilityRun run = RunUtilityProcess({"-config", config});
+    const UtilityRun run = RunUtilityProcess({u"-config"_s, config});
     QCOMPARE(run.exitCode, 4);
     QVERIFY2(run.err.contains(QStringLiteral("Differs   The title reads \"a\"; \"a\\x00b\" was asked for.")), qPrintable(run.err));
     if (older) {
@@ -190,7 +192,7 @@ void EncoderSafetyTest::pictureShortOfItsRateReplacesAnOlderOne()
     QDir().mkpath(folder);
     const QString out = folder + QStringLiteral("/still.wmv");
     writeFile(out, OlderFile);
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("still.avi")), "-output", out, "-v_bitrate", "2000000"});
+    const UtilityRun run = RunUtilityProcess({u"-input"_s, media(QStringLiteral("still.avi")), "-output", out, "-v_bitrate", "2000000"});
     QCOMPARE(run.exitCode, 4);
     QVERIFY2(run.err.contains(QStringLiteral("even at its finest, the encoder has no use for more")), qPrintable(Describe(run)));
     QCOMPARE(ReadMedia(out).picture, QStringLiteral("wmv2 160x120 15/1"));
@@ -203,7 +205,7 @@ void EncoderSafetyTest::undecodableSourceKeepsTheOlderFile()
     QDir().mkpath(folder);
     const QString out = folder + QStringLiteral("/lying.wma");
     writeFile(out, OlderFile);
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("lying.wav")), "-output", out});
+    const UtilityRun run = RunUtilityProcess({u"-input"_s, media(QStringLiteral("lying.wav")), "-output", out});
     QCOMPARE(run.exitCode, 3);
     QVERIFY2(run.err.contains(QStringLiteral("Nothing of %1 could be decoded").arg(media(QStringLiteral("lying.wav")))),
              qPrintable(Describe(run)));
@@ -219,7 +221,7 @@ void EncoderSafetyTest::leftoversOfEndedRunsAreRemoved()
 
     // A run killed while it writes leaves its part file behind.
     QProcess killed;
-    killed.start(UtilityPath(), {"-input", media(QStringLiteral("slow.avi")), "-output", out, "-v_mode", "1"});
+    killed.start(UtilityPath(), {u"-input"_s, media(QStringLiteral("slow.avi")), "-output", out, "-v_mode", "1"});
     QTRY_VERIFY_WITH_TIMEOUT(!entries(folder).isEmpty() || killed.state() == QProcess::NotRunning, 30000);
     QVERIFY2(killed.state() == QProcess::Running, "the encode ended before it could be killed");
     killed.kill();
@@ -234,7 +236,7 @@ void EncoderSafetyTest::leftoversOfEndedRunsAreRemoved()
     QCOMPARE(flock(heldFd, LOCK_EX), 0);
     writeFile(folder + QStringLiteral("/.other.wmv.1234.part"), "another output's");
 
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("clip.avi")), "-output", out});
+    const UtilityRun run = RunUtilityProcess({u"-input"_s, media(QStringLiteral("clip.avi")), "-output", out});
     close(heldFd);
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.out.contains(QStringLiteral("Note      %1, left half-written by an earlier run that did not finish, is removed.")
@@ -249,7 +251,7 @@ void EncoderSafetyTest::fullDiskNamesTheAskedOutput()
     const QString out = folder + QStringLiteral("/long.wmv");
     writeFile(out, OlderFile);
     // The file size limit stands in for a full disk: writing past it fails as writing to a full disk does.
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("long.avi")), "-output", out}, [] {
+    const UtilityRun run = RunUtilityProcess({u"-input"_s, media(QStringLiteral("long.avi")), "-output", out}, [] {
         const rlimit limit{64 * 1024, 64 * 1024};
         setrlimit(RLIMIT_FSIZE, &limit);
     });
@@ -270,7 +272,7 @@ void EncoderSafetyTest::namesKeepTheirBytesAndShowEscaped()
     writeNativeFile(folder + "/c\x1b[2Jd.wav", tone);
 
     const QByteArray target = NativePath(work(QStringLiteral("names-encoded")));
-    const UtilityRun run = RunUtilityProcess({"-input", PathFromNative(folder), "-output", PathFromNative(target)});
+    const UtilityRun run = RunUtilityProcess({u"-input"_s, PathFromNative(folder), u"-output"_s, PathFromNative(target)});
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY2(run.out.contains(QStringLiteral("Folder    4 encoded, 0 failed")), qPrintable(run.out));
     for (const QByteArray &name : {QByteArray("caf\xe9.wma"), QByteArray("a\x1b]0;title\x07z.wma"), QByteArray("c\x1b[2Jd.wma")})
@@ -289,7 +291,7 @@ void EncoderSafetyTest::namesKeepTheirBytesAndShowEscaped()
 void EncoderSafetyTest::truncatedSourceIsCheckedAgainstWhatWasRead()
 {
     const QString out = work(QStringLiteral("truncated.wmv"));
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("truncated.avi")), "-output", out});
+    const UtilityRun run = RunUtilityProcess({u"-input"_s, media(QStringLiteral("truncated.avi")), "-output", out});
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY2(run.out.contains(QRegularExpression(QStringLiteral("Note      The source gave 2\\.\\d{3} s, not the 3\\.000 s its "
                                                                 "container announced; the output is checked against what "
@@ -306,12 +308,12 @@ void EncoderSafetyTest::longestTextsAreKeptWhole()
     const QString out = work(QStringLiteral("longest.wma"));
     const QString title(32766, u'x');
     const QString author = QString::fromUtf8("\xF0\x9F\x8E\xAC").repeated(16383);
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("tone.wav")), "-output", out, "-title", title,
+    const UtilityRun run = RunUtilityProcess({u"-input"_s, media(QStringLiteral("tone.wav")), "-output", out, "-title", title,
                                               "-author", author});
     QVERIFY2(run.exitCode == 0, qPrintable(run.err.left(300)));
     const WrittenMedia written = ReadMedia(out);
-    QCOMPARE(written.tags.value("title"), title);
-    QCOMPARE(written.tags.value("artist"), author);
+    QCOMPARE(written.tags.value(u"title"_s), title);
+    QCOMPARE(written.tags.value(u"artist"_s), author);
 }
 
 void EncoderSafetyTest::refusedBeforeAnythingIsWritten_data()
@@ -407,7 +409,7 @@ void EncoderSafetyTest::configurationsAreBounded()
     QFETCH(QString, config);
     QFETCH(int, exitCode);
     QFETCH(QString, message);
-    const UtilityRun run = RunUtilityProcess({"-config", config});
+    const UtilityRun run = RunUtilityProcess({u"-config"_s, config});
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(run.err.contains(message), qPrintable(run.err.left(500)));
 }
@@ -429,8 +431,8 @@ void EncoderSafetyTest::stopEndsAFolderRunAtOnce()
     // One file at a time, so that one is under way when the stop comes (test_encoder_threads stops
     // files side by side).
     QProcess process;
-    process.setProcessEnvironment(UtilityEnvironment({"WM8EUTIL_JOBS=1"}));
-    process.start(UtilityPath(), {"-input", source, "-output", target, "-v_mode", "1"});
+    process.setProcessEnvironment(UtilityEnvironment({u"WM8EUTIL_JOBS=1"_s}));
+    process.start(UtilityPath(), {u"-input"_s, source, u"-output"_s, target, u"-v_mode"_s, u"1"_s});
     QTRY_VERIFY_WITH_TIMEOUT(!entries(target).isEmpty() || process.state() == QProcess::NotRunning, 30000);
     QVERIFY2(process.state() == QProcess::Running, "the encode ended before it could be stopped");
     kill(pid_t(process.processId()), signal);

@@ -17,6 +17,8 @@
 #include <csignal>
 #include <sys/resource.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QByteArray bytesOf(const QString &path)
@@ -206,8 +208,8 @@ void EncoderThreadsTest::sideBySideEndsAsOneAfterAnother()
                                      {"silent.avi", "d.avi"}, {"lying.wav", "e.wav"}, {"notes.txt", "notes.txt"}});
     const QString inTurn = source + QStringLiteral("-in-turn");
     const QString sideBySide = source + QStringLiteral("-side-by-side");
-    const UtilityRun one = RunUtilityProcess({"-input", source, "-output", inTurn}, {}, jobs(1));
-    const UtilityRun many = RunUtilityProcess({"-input", source, "-output", sideBySide}, {}, jobs(atOnce));
+    const UtilityRun one = RunUtilityProcess({u"-input"_s, source, u"-output"_s, inTurn}, {}, jobs(1));
+    const UtilityRun many = RunUtilityProcess({u"-input"_s, source, u"-output"_s, sideBySide}, {}, jobs(atOnce));
 
     QCOMPARE(one.exitCode, 3);
     QCOMPARE(many.exitCode, one.exitCode);
@@ -267,7 +269,7 @@ void EncoderThreadsTest::fullDiskFailsEveryFileBeingWritten()
     QFETCH(int, atOnce);
     const QString source = folderOf(QStringLiteral("full-%1").arg(atOnce), {{"lying.wav", "0.wav"}, {"long.avi", "a.avi"}, {"long.avi", "b.avi"}});
     const QString target = source + QStringLiteral("-encoded");
-    const UtilityRun run = RunUtilityProcess({"-input", source, "-output", target}, [] {
+    const UtilityRun run = RunUtilityProcess({u"-input"_s, source, u"-output"_s, target}, [] {
         const rlimit limit{64 * 1024, 64 * 1024};
         setrlimit(RLIMIT_FSIZE, &limit);
     }, jobs(atOnce));
@@ -294,7 +296,7 @@ void EncoderThreadsTest::filesAtOnceOutsideTheirRangeAreRefused()
     QFETCH(QString, value);
     const QString source = folderOf(QStringLiteral("refused"), {{"tone.wav", "a.wav"}});
     const QString target = source + QStringLiteral("-encoded");
-    const UtilityRun run = RunUtilityProcess({"-input", source, "-output", target}, {}, {"WM8EUTIL_JOBS=" + value});
+    const UtilityRun run = RunUtilityProcess({u"-input"_s, source, u"-output"_s, target}, {}, {"WM8EUTIL_JOBS=" + value});
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains(QStringLiteral("WM8EUTIL_JOBS \"%1\" is not allowed; it takes how many files of a folder are "
                                              "encoded at once, from 1 to 64.").arg(value)), qPrintable(Describe(run)));
@@ -352,7 +354,7 @@ void EncoderThreadsTest::stopEndsEveryFileSideBySide()
                                     {{"slow.avi", "a.avi"}, {"slow.avi", "b.avi"}, {"slow.avi", "c.avi"}});
     const QString target = source + QStringLiteral("-encoded");
     QDir().mkpath(target);
-    const Ending ending = stopWhileWriting({"-input", source, "-output", target, "-v_mode", "1"}, jobs(2), target, signal, 300);
+    const Ending ending = stopWhileWriting({u"-input"_s, source, u"-output"_s, target, u"-v_mode"_s, u"1"_s}, jobs(2), target, signal, 300);
     QVERIFY2(ending.msAfterSignal >= 0, "the encode ended before it could be stopped");
     QVERIFY2(ending.msAfterSignal < 2000, qPrintable(QString::number(ending.msAfterSignal)));
     QCOMPARE(ending.exitCode, 3);

@@ -20,6 +20,8 @@
 #include <QPushButton>
 #include <QTableView>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const char *const ExpectedLaunchScript =

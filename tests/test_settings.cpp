@@ -10,6 +10,8 @@
 
 #include <QFile>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QStringList Presets = {

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // A stand-in program that records its folder and its arguments, one per line, into record.
@@ -128,7 +130,7 @@ void ShellTest::terminalSettingIsReadAsAShellReadsIt()
     shell.Open(work.filePath(QStringLiteral("launch.bat")), QString(), work.path(), 1);
 
     const QStringList expected =
-        QStringList{work.path()} + options + QStringList{"-e", "/opt/q/batchrun", work.filePath("launch.bat")};
+        QStringList{work.path()} + options + QStringList{"-e", "/opt/q/batchrun", work.filePath(u"launch.bat"_s)};
     QCOMPARE(waitForRecord(record), expected);
     QVERIFY(!QFile::exists(work.filePath(QStringLiteral("default.txt"))));
     QVERIFY(dialogs.messages.isEmpty());
@@ -146,7 +148,7 @@ void ShellTest::terminalFallsBackToTheDebianDefault()
     DesktopShell shell(QStringLiteral("/opt/q/batchrun"));
     shell.Open(work.filePath(QStringLiteral("LAUNCH.BAT")), QString(), work.path(), 1);
 
-    QCOMPARE(waitForRecord(record), (QStringList{work.path(), "-e", "/opt/q/batchrun", work.filePath("LAUNCH.BAT")}));
+    QCOMPARE(waitForRecord(record), (QStringList{work.path(), "-e", "/opt/q/batchrun", work.filePath(u"LAUNCH.BAT"_s)}));
     QCOMPARE(dialogs.messages.size(), 1);
     QCOMPARE(dialogs.messages[0].title, QStringLiteral("Shell"));
     QCOMPARE(dialogs.messages[0].text, QStringLiteral("Cannot start the terminal that TERMINAL names: /opt/no such/terminal."

@@ -28,6 +28,8 @@
 #include <QToolButton>
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 class RandomUser {

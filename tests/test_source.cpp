@@ -22,6 +22,8 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QColor Red(255, 0, 0);
