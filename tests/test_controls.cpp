@@ -158,7 +158,7 @@ void ControlsTest::listChangesOnlyByTheUser()
 void ControlsTest::editableListReportsTypedText()
 {
     auto *list = new TComboBox(window);
-    list->addItems({u"(Same as source)u"_s, u"_s15.000 (Multimedia)u"_s, u"_s23.976"_s});
+    list->addItems({u"(Same as source)"_s, u"15.000 (Multimedia)"_s, u"23.976"_s});
     list->setEditable(true);
     window->layout()->addWidget(list);
     window->show();
