@@ -105,7 +105,7 @@ void EncoderConfigTest::utilityRefusesAnUnknownSwitch()
     file.close();
 
     QProcess process;
-    process.start(utility(), Arguments({QStringLiteral("-config"), config}));
+    process.start(utility(), {QStringLiteral("-config"), config});
     QVERIFY(process.waitForFinished());
     QVERIFY(process.exitCode() != 0);
     const QString err = QString::fromLocal8Bit(process.readAllStandardError());
@@ -118,10 +118,11 @@ void EncoderConfigTest::commandLineValues_data()
     QTest::addColumn<QStringList>("switches"); // name=value
 
     QTest::newRow("bare values joined") << Arguments({"-time", "500", "2000", "-v_clip", "8", "0", "304", "240"})
-                                        << Arguments({"-time=500 2000", "-v_clip=8 0 304 240"});
-    QTest::newRow("negative numbers are values") << Arguments({"-v_clip", "8", "0", "-8", "240"}) << Arguments({"-v_clip=8 0 -8 240"});
-    QTest::newRow("one value in quotes") << Arguments({"-title", "\"Holiday 2002\""}) << Arguments({"-title=Holiday 2002"});
-    QTest::newRow("later switch kept in order") << Arguments({"-v_width", "80", "-v_width", "96"}) << Arguments({"-v_width=80", "-v_width=96"});
+                                        << QStringList{u"-time=500 2000"_s, u"-v_clip=8 0 304 240"_s};
+    QTest::newRow("negative numbers are values") << Arguments({"-v_clip", "8", "0", "-8", "240"}) << QStringList{u"-v_clip=8 0 -8 240"_s};
+    QTest::newRow("one value in quotes") << Arguments({"-title", "\"Holiday 2002\""}) << QStringList{u"-title=Holiday 2002"_s};
+    QTest::newRow("later switch kept in order")
+        << Arguments({"-v_width", "80", "-v_width", "96"}) << QStringList{u"-v_width=80"_s, u"-v_width=96"_s};
 }
 
 void EncoderConfigTest::commandLineValues()
