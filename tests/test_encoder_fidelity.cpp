@@ -15,8 +15,6 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
-using namespace Qt::StringLiterals;
-
 extern "C" {
 #include <libavformat/avformat.h>
 }
