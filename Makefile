@@ -2,9 +2,12 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
+# Warnings are errors in the tests' builds (make test, the sanitizer and the fuzz builds), not in a
+# user's: a newer compiler or FFmpeg may bring a warning that must not stop make run or make install.
+STRICT := -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 ifeq ($(SANITIZE),1)
 BUILD_DIR := build-sanitize
-CMAKE_FLAGS += -DQUILLMARK_SANITIZE=ON
+CMAKE_FLAGS += -DQUILLMARK_SANITIZE=ON $(STRICT)
 endif
 
 # The fuzz build: clang with libFuzzer and the sanitizers, in a folder of its own.
@@ -12,19 +15,19 @@ FUZZ_DIR := build-fuzz
 FUZZ_SECONDS ?= 60
 TEST_FUZZ_SECONDS ?= 15
 
-.PHONY: run test build bench install uninstall deb screenshots deps configure clean fuzz
+.PHONY: run test build bench install uninstall deb screenshots deps configure strict clean fuzz
 
 run: deps build
 	$(BUILD_DIR)/bin/quillmark
 
-test: deps build
+test: deps strict build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
 
-# Runs every fuzz target for FUZZ_SECONDS on its corpus; fails on a finding.
+# Runs every fuzz target for FUZZ_SECONDS on its corpus; fails on a finding. Configured on every run, as
+# strict does, so that a fuzz build configured before warnings became errors there is made strict too.
 fuzz: deps
-	@test -f $(FUZZ_DIR)/build.ninja || CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja \
-		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMARK_FUZZ=ON
+	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMARK_FUZZ=ON $(STRICT)
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 	fuzz/run $(FUZZ_DIR) $(FUZZ_SECONDS)
 
@@ -56,6 +59,10 @@ build: configure
 
 configure:
 	@test -f $(BUILD_DIR)/build.ninja || cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+# Configures the build, new or not, with warnings as errors.
+strict:
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) $(STRICT)
 
 deps:
 	tools/install-deps

@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr int Rounds = 15;
@@ -49,7 +51,7 @@ double millisecondsOfFfprobe(const QString &file)
 {
     QElapsedTimer timer;
     timer.start();
-    run(QStringLiteral("ffprobe"), {"-v", "error", "-show_format", "-show_streams", file});
+    run(QStringLiteral("ffprobe"), {u"-v"_s, u"error"_s, u"-show_format"_s, u"-show_streams"_s, file});
     return timer.nsecsElapsed() / 1e6;
 }
 
@@ -62,9 +64,9 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     QTemporaryDir dir;
     const QString clip = dir.filePath(QStringLiteral("bench.avi"));
-    if (!run(QStringLiteral("ffmpeg"), {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=640x480:rate=25:duration=20",
-                                         "-f", "lavfi", "-i", "sine=duration=20", "-c:v", "mjpeg", "-c:a", "pcm_s16le",
-                                         "-shortest", clip})) {
+    if (!run(QStringLiteral("ffmpeg"), {u"-v"_s, u"error"_s, u"-y"_s, u"-f"_s, u"lavfi"_s, u"-i"_s, u"testsrc=size=640x480:rate=25:duration=20"_s,
+                                         u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=duration=20"_s, u"-c:v"_s, u"mjpeg"_s, u"-c:a"_s, u"pcm_s16le"_s,
+                                         u"-shortest"_s, clip})) {
         out << "ffmpeg could not make the clip\n";
         return 1;
     }

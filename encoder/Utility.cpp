@@ -187,13 +187,13 @@ FileOutcome encodeFolderFile(FolderRun &run, size_t index, const QString &file, 
             return FileOutcome::Reported;
         plan = PlanEncode(settings, source);
         output = BatchOutputName(file, settings.output, settings.outputString, plan.video.has_value());
-        const bool claimed = run.claims.claim(index, output, [&](const QSet<QString> &claimed) {
+        const bool claimed = run.claims.claim(index, output, [&](const QSet<QString> &earlierOutputs) {
             if (const QString spared = sourceUnder(run, output); !spared.isEmpty()) {
                 console.failure(QStringLiteral("%1 is left alone: its output %2 would write over %3, a file of the source folder.")
                                     .arg(name, output, spared));
                 return false;
             }
-            if (claimed.contains(output))
+            if (earlierOutputs.contains(output))
                 throw Failure(QStringLiteral("%1 would write %2 again, the output of an earlier file of the same name.").arg(name, output));
             refuseSpecialOutput(output);
             return true;

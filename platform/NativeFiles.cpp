@@ -73,7 +73,7 @@ QString PathFromNative(const QByteArray &bytes)
     const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
     for (qsizetype i = 0; i < bytes.size();) {
         if (data[i] < 0x80) {
-            path += QChar(data[i++]);
+            path += QChar(char16_t(data[i++]));
         } else if (const int length = validSequence(data + i, bytes.size() - i)) {
             char32_t point = data[i] & (0x7F >> length);
             for (int k = 1; k < length; ++k)

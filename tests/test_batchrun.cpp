@@ -19,6 +19,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString Banner = QStringLiteral("\nMICROSOFT Windows Media 8 Encoder\n=================================\n\n");
@@ -303,11 +305,11 @@ void BatchrunTest::scripts_data()
         << "@echo off\nset Name=a \"b\" \nECHO [%NAME%]\nset name=\necho [%Name%]\nset \"q=1 2\" ignored\necho [%q%]\n"
         << none << "[a \"b\" ]\n[]\n[1 2]\n" << "" << 0;
     QTest::newRow("arguments keep their quotes; %~1 drops them")
-        << "@echo off\necho [%1] [%~1] [%2] [%3] [%*] [%0]\n" << QStringList{"\"a b\"", "c"}
+        << "@echo off\necho [%1] [%~1] [%2] [%3] [%*] [%0]\n" << QStringList{u"\"a b\""_s, u"c"_s}
         << "[\"a b\"] [a b] [c] [] [\"a b\" c] [test.bat]\n" << "" << 0;
     QTest::newRow("quotes inside a quoted argument stay text")
         << "@echo off\nset p=%1!\nif %p%==! echo empty\nif exist %1 echo exists\nfolder\\..\\tool %1\n"
-        << QStringList{"\"sub/a \"b\" & c\""} << "TOOL.EXE[sub/a \"b\" & c]\n" << "" << 5;
+        << QStringList{u"\"sub/a \"b\" & c\""_s} << "TOOL.EXE[sub/a \"b\" & c]\n" << "" << 5;
     QTest::newRow("goto: forward, backward, labels in any case, :eof")
         << "@echo off\ngoto Start\n:again\necho again\ngoto :EOF\n  :START  comment\necho start\nGOTO:again\necho never\n"
         << none << "start\nagain\n" << "" << 0;
@@ -333,7 +335,7 @@ void BatchrunTest::scripts_data()
         << "@echo off\nboth a \"b c\" d\\\"e\n\"sub\\deep FOLDER\\prog\" -config \"x & y\"\nTool.exe\n" << none
         << "both.com[a][b c][d\"e]\nprog.exe[-config][x & y]\nTOOL.EXE\n" << "" << 5;
     QTest::newRow("a line too long ends the script")
-        << "@echo off\necho " + QString(8200, u'a') + "\necho never\n" << none << ""
+        << u"@echo off\necho "_s + QString(8200, u'a') + u"\necho never\n"_s << none << ""
         << "test.bat:2: The input line is too long.\n" << 1;
     QTest::newRow("a program not found or not started is reported; the script goes on")
         << "@echo off\nnothing here\n\"no where\\x\"\nbroken\necho on\n" << none << ""
@@ -366,14 +368,14 @@ void BatchrunTest::scripts_data()
 
     // The command interpreter takes lines of up to 8191 characters; a longer one ends the script.
     const QString longest = QStringLiteral("echo ") + QString(8186, u'x');
-    QTest::newRow("a line of 8191 characters runs") << "@echo off\n" + longest + "\necho done\n" << none
-                                                    << QString(8186, u'x') + "\ndone\n" << "" << 0;
+    QTest::newRow("a line of 8191 characters runs") << u"@echo off\n"_s + longest + u"\necho done\n"_s << none
+                                                    << QString(8186, u'x') + u"\ndone\n"_s << "" << 0;
     QTest::newRow("a line of 8192 characters ends the script")
-        << "@echo off\n" + longest + "x\necho done\n" << none << "" << "test.bat:2: The input line is too long.\n" << 1;
-    QTest::newRow("a line of 8191 letters of two bytes runs") << "@echo off\necho " + QString(8186, u'\u00e9') << none
-                                                             << QString(8186, u'\u00e9') + "\n" << "" << 0;
+        << u"@echo off\n"_s + longest + u"x\necho done\n"_s << none << "" << "test.bat:2: The input line is too long.\n" << 1;
+    QTest::newRow("a line of 8191 letters of two bytes runs") << u"@echo off\necho "_s + QString(8186, u'\u00e9') << none
+                                                             << QString(8186, u'\u00e9') + u"\n"_s << "" << 0;
     QTest::newRow("goto finds a label past a line too long to run")
-        << "@echo off\ngoto end\necho " + QString(30000, u'x') + "\n:end\necho done\n" << none << "done\n" << "" << 0;
+        << u"@echo off\ngoto end\necho "_s + QString(30000, u'x') + u"\n:end\necho done\n"_s << none << "done\n" << "" << 0;
 }
 
 void BatchrunTest::scripts()
@@ -425,14 +427,14 @@ void BatchrunTest::programArguments_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("quoted parts are one argument") << " \"a b c\"  d\te " << QStringList{"a b c", "d", "e"};
-    QTest::newRow("escaped quote and backslash pair") << "\"ab\\\"c\" \"\\\\\" d" << QStringList{"ab\"c", "\\", "d"};
-    QTest::newRow("backslashes before other characters") << "a\\\\\\b d\"e f\"g h" << QStringList{"a\\\\\\b", "de fg", "h"};
-    QTest::newRow("odd backslashes before a quote") << "a\\\\\\\"b c d" << QStringList{"a\\\"b", "c", "d"};
-    QTest::newRow("even backslashes before a quote") << "a\\\\\\\\\"b c\" d e" << QStringList{"a\\\\b c", "d", "e"};
-    QTest::newRow("two quotes inside a quoted part") << "a\"b\"\" c d" << QStringList{"ab\"", "c", "d"};
-    QTest::newRow("an empty quoted argument counts") << "\"\" x" << QStringList{"", "x"};
-    QTest::newRow("an unclosed quote runs to the end") << "-config \"/a b/c" << QStringList{"-config", "/a b/c"};
+    QTest::newRow("quoted parts are one argument") << " \"a b c\"  d\te " << QStringList{u"a b c"_s, u"d"_s, u"e"_s};
+    QTest::newRow("escaped quote and backslash pair") << "\"ab\\\"c\" \"\\\\\" d" << QStringList{u"ab\"c"_s, u"\\"_s, u"d"_s};
+    QTest::newRow("backslashes before other characters") << "a\\\\\\b d\"e f\"g h" << QStringList{u"a\\\\\\b"_s, u"de fg"_s, u"h"_s};
+    QTest::newRow("odd backslashes before a quote") << "a\\\\\\\"b c d" << QStringList{u"a\\\"b"_s, u"c"_s, u"d"_s};
+    QTest::newRow("even backslashes before a quote") << "a\\\\\\\\\"b c\" d e" << QStringList{u"a\\\\b c"_s, u"d"_s, u"e"_s};
+    QTest::newRow("two quotes inside a quoted part") << "a\"b\"\" c d" << QStringList{u"ab\""_s, u"c"_s, u"d"_s};
+    QTest::newRow("an empty quoted argument counts") << "\"\" x" << QStringList{u""_s, u"x"_s};
+    QTest::newRow("an unclosed quote runs to the end") << "-config \"/a b/c" << QStringList{u"-config"_s, u"/a b/c"_s};
 }
 
 void BatchrunTest::programArguments()
@@ -475,7 +477,7 @@ void BatchrunTest::lineLimit_data()
                                  << "test.bat:4: The script was ended after 5 lines.\n";
     QTest::newRow("counted across batch files handed over to")
         << "@echo off\necho a\necho b\nother 1 2\n" << "a\nb\n"
-        << files_.filePath(QStringLiteral("other.bat")) + ":2: The script was ended after 5 lines.\n";
+        << files_.filePath(QStringLiteral("other.bat")) + u":2: The script was ended after 5 lines.\n"_s;
     QTest::newRow("a script within the limit") << "@echo off\necho 1\necho 2\necho 3\necho 4\n" << "1\n2\n3\n4\n" << "";
 }
 
@@ -506,19 +508,21 @@ void BatchrunTest::scriptFilesAreReadWithinBounds_data()
     QVERIFY(QDir().mkpath(device));
     QVERIFY(QFile::link(QStringLiteral("/dev/zero"), device + QStringLiteral("/launch.bat")));
     QTest::newRow("a script that is an endless device")
-        << device << false << "" << "batchrun: cannot read " + device + "/launch.bat: it is a character device, not a regular file\n";
+        << device << false << ""
+        << u"batchrun: cannot read "_s + device + u"/launch.bat: it is a character device, not a regular file\n"_s;
 
     const QString pipe = scratch_.filePath(QStringLiteral("pipe"));
     QVERIFY(QDir().mkpath(pipe));
     QCOMPARE(mkfifo(QFile::encodeName(pipe + QStringLiteral("/launch.bat")).constData(), 0644), 0);
     QTest::newRow("a script that is a named pipe")
-        << pipe << false << "" << "batchrun: cannot read " + pipe + "/launch.bat: it is a named pipe (FIFO), not a regular file\n";
+        << pipe << false << ""
+        << u"batchrun: cannot read "_s + pipe + u"/launch.bat: it is a named pipe (FIFO), not a regular file\n"_s;
 
     // Read whole, the line alone would take several times the limit.
     const QString huge = programFolder(QStringLiteral("huge"), "@echo off\r\necho before\r\necho " + QByteArray(30 * 1024 * 1024, 'x')
                                                                   + "\r\necho after\r\n");
     QTest::newRow("a 30 MB line within 100 MB of memory")
-        << huge << true << "before\n" << huge + "/launch.bat:3: The input line is too long.\n";
+        << huge << true << "before\n" << huge + u"/launch.bat:3: The input line is too long.\n"_s;
 }
 
 void BatchrunTest::scriptFilesAreReadWithinBounds()

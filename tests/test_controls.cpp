@@ -11,6 +11,8 @@
 #include <QSignalSpy>
 #include <QVBoxLayout>
 
+using namespace Qt::StringLiterals;
+
 class ControlsTest : public QObject {
     Q_OBJECT
 
@@ -138,7 +140,7 @@ void ControlsTest::editKeepsItsEntryWhileTheFocusIsLent()
 void ControlsTest::listChangesOnlyByTheUser()
 {
     auto *list = new TComboBox(window);
-    list->addItems({"zero", "one", "two"});
+    list->addItems({u"zero"_s, u"one"_s, u"two"_s});
     window->layout()->addWidget(list);
     window->show();
     QSignalSpy changed(list, &TComboBox::changed);
@@ -156,7 +158,7 @@ void ControlsTest::listChangesOnlyByTheUser()
 void ControlsTest::editableListReportsTypedText()
 {
     auto *list = new TComboBox(window);
-    list->addItems({"(Same as source)", "15.000 (Multimedia)", "23.976"});
+    list->addItems({u"(Same as source)"_s, u"15.000 (Multimedia)"_s, u"23.976"_s});
     list->setEditable(true);
     window->layout()->addWidget(list);
     window->show();

@@ -26,6 +26,8 @@
 #include <QTabWidget>
 #include <QTableView>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // What the user does in a dialog before closing it with one of its buttons.
@@ -101,7 +103,8 @@ void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 // name beside it is the name of its row. An open editor lies inside the view too.
 void verifyCurrentCellShown(TStringGrid *grid, const QString &step)
 {
-    const QByteArray where = step.toUtf8();
+    const QByteArray stepText = step.toUtf8();
+    const char *where = stepText.constData();
     auto *names = grid->findChild<QTableView *>(QStringLiteral("FixedColumn"));
     const QModelIndex current = grid->currentIndex();
     QVERIFY2(current.isValid() && current.column() == 1, where);
@@ -530,13 +533,13 @@ void DialogsTest::menuBarHoldsEveryCommand()
     QStringList menus;
     for (const QAction *menu : bar->actions())
         menus.append(menu->text());
-    QCOMPARE(menus, (QStringList{"&File", "&Utilities", "&Help"}));
+    QCOMPARE(menus, (QStringList{u"&File"_s, u"&Utilities"_s, u"&Help"_s}));
     QCOMPARE(captions(app->control<QMenu>(QStringLiteral("File1"))),
-             (QStringList{"&Open Source...", "&Select Output...", "-", "E&xit"}));
+             (QStringList{u"&Open Source..."_s, u"&Select Output..."_s, u"-"_s, u"E&xit"_s}));
     QCOMPARE(captions(app->control<QMenu>(QStringLiteral("Utilities1"))),
-             (QStringList{"Parameter Builder...", "View Source Info", "-", "Options..."}));
+             (QStringList{u"Parameter Builder..."_s, u"View Source Info"_s, u"-"_s, u"Options..."_s}));
     QCOMPARE(captions(app->control<QMenu>(QStringLiteral("Help1"))),
-             (QStringList{"Windows Media Encoding Util Help", "-", "&About"}));
+             (QStringList{u"Windows Media Encoding Util Help"_s, u"-"_s, u"&About"_s}));
     for (const char *pictured : {"Open1", "View1", "Viewsourceinfo1", "WindowsMediaEncodingUtilHelp1"})
         QVERIFY(!app->control<QAction>(QString::fromLatin1(pictured))->icon().isNull());
     QVERIFY(app->control<QAction>(QStringLiteral("Exit1"))->icon().isNull());

@@ -1,5 +1,6 @@
 // WM8EUTIL.EXE from the outside: what each switch does to the file it writes, read back with
 // libavformat, and how it refuses what it cannot do. The media are made at test time and tiny.
+#include "Arguments.h"
 #include "TestMain.h"
 #include "UtilityProcess.h"
 
@@ -13,6 +14,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -60,23 +63,25 @@ private:
 void EncoderTest::makeMedia(const QString &name, const QStringList &ffmpegArguments)
 {
     QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"), QStringList{"-hide_banner", "-loglevel", "error", "-y"} + ffmpegArguments + QStringList{media(name)});
-    QVERIFY2(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0, qPrintable(ffmpeg.readAllStandardError()));
+    ffmpeg.start(QStringLiteral("ffmpeg"), Arguments({"-hide_banner", "-loglevel", "error", "-y"}) + ffmpegArguments + QStringList{media(name)});
+    QVERIFY2(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0, ffmpeg.readAllStandardError().constData());
 }
 
 void EncoderTest::initTestCase()
 {
     QVERIFY(media_.isValid() && work_.isValid());
-    makeMedia(QStringLiteral("clip.avi"), {"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=15", "-f", "lavfi", "-i",
-                                           "sine=frequency=440:sample_rate=22050", "-t", "2", "-c:v", "mpeg4", "-q:v", "5",
-                                           "-c:a", "pcm_s16le", "-ac", "2"});
-    makeMedia(QStringLiteral("tone.wav"), {"-f", "lavfi", "-i", "sine=frequency=660:sample_rate=22050", "-t", "1.5"});
-    makeMedia(QStringLiteral("interlaced.avi"), {"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=50", "-t", "1", "-vf",
-                                                 "tinterlace=interleave_top", "-flags", "+ilme+ildct", "-c:v", "mpeg4", "-q:v", "5"});
-    makeMedia(QStringLiteral("telecined.avi"), {"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=24000/1001", "-t", "1",
-                                                "-vf", "telecine", "-c:v", "mpeg4", "-q:v", "5"});
-    makeMedia(QStringLiteral("sharp.avi"), {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=15", "-t", "1", "-c:v", "mpeg4",
-                                            "-q:v", "3"});
+    makeMedia(QStringLiteral("clip.avi"),
+              Arguments({"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=15", "-f", "lavfi", "-i",
+                         "sine=frequency=440:sample_rate=22050", "-t", "2", "-c:v", "mpeg4", "-q:v", "5",
+                         "-c:a", "pcm_s16le", "-ac", "2"}));
+    makeMedia(QStringLiteral("tone.wav"), Arguments({"-f", "lavfi", "-i", "sine=frequency=660:sample_rate=22050", "-t", "1.5"}));
+    makeMedia(QStringLiteral("interlaced.avi"),
+              Arguments({"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=50", "-t", "1", "-vf", "tinterlace=interleave_top",
+                         "-flags", "+ilme+ildct", "-c:v", "mpeg4", "-q:v", "5"}));
+    makeMedia(QStringLiteral("telecined.avi"), Arguments({"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=24000/1001", "-t", "1",
+                                                          "-vf", "telecine", "-c:v", "mpeg4", "-q:v", "5"}));
+    makeMedia(QStringLiteral("sharp.avi"),
+              Arguments({"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=15", "-t", "1", "-c:v", "mpeg4", "-q:v", "3"}));
     writeFile(media(QStringLiteral("notes.txt")), "not a media file\n");
 }
 
@@ -92,47 +97,47 @@ void EncoderTest::switchShowsInTheFile_data()
     const QString wav = QStringLiteral("tone.wav");
     const QString interlaced = QStringLiteral("interlaced.avi");
     QTest::newRow("defaults") << clip << QStringList{} << "wmv2 160x120 15/1" << "wmav2 44100 2" << 2.0;
-    QTest::newRow("profile with picture and sound") << clip << QStringList{"-profile", "av100"} << "wmv2 240x180 15/1" << "wmav2 16000 1" << 2.0;
-    QTest::newRow("profile frame rate is a ceiling") << clip << QStringList{"-profile", "av32"} << "wmv2 160x120 10/1" << "wmav2 11025 1" << 2.0;
-    QTest::newRow("sound-only profile") << clip << QStringList{"-profile", "a64"} << "" << "wmav2 44100 2" << 2.0;
-    QTest::newRow("picture-only profile") << clip << QStringList{"-profile", "v32"} << "wmv2 160x120 15/1" << "" << 2.0;
+    QTest::newRow("profile with picture and sound") << clip << Arguments({"-profile", "av100"}) << "wmv2 240x180 15/1" << "wmav2 16000 1" << 2.0;
+    QTest::newRow("profile frame rate is a ceiling") << clip << Arguments({"-profile", "av32"}) << "wmv2 160x120 10/1" << "wmav2 11025 1" << 2.0;
+    QTest::newRow("sound-only profile") << clip << Arguments({"-profile", "a64"}) << "" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("picture-only profile") << clip << Arguments({"-profile", "v32"}) << "wmv2 160x120 15/1" << "" << 2.0;
     QTest::newRow("switches override the profile")
-        << clip << QStringList{"-profile", "av100", "-v_width", "320", "-a_setting", "32_32_2"} << "wmv2 320x240 15/1"
+        << clip << Arguments({"-profile", "av100", "-v_width", "320", "-a_setting", "32_32_2"}) << "wmv2 320x240 15/1"
         << "wmav2 32000 2" << 2.0;
-    QTest::newRow("sound added to a picture-only profile") << clip << QStringList{"-profile", "v20", "-a_setting", "48_44_2"}
+    QTest::newRow("sound added to a picture-only profile") << clip << Arguments({"-profile", "v20", "-a_setting", "48_44_2"})
                                                            << "wmv2 160x120 10/1" << "wmav2 44100 2" << 2.0;
-    QTest::newRow("WMV7") << clip << QStringList{"-v_codec", "WMV7"} << "wmv1 160x120 15/1" << "wmav2 44100 2" << 2.0;
-    QTest::newRow("width alone keeps the shape") << clip << QStringList{"-v_width", "80"} << "wmv2 80x60 15/1" << "wmav2 44100 2" << 2.0;
-    QTest::newRow("height alone keeps the shape") << clip << QStringList{"-v_height", "60"} << "wmv2 80x60 15/1" << "wmav2 44100 2" << 2.0;
-    QTest::newRow("odd width made even") << clip << QStringList{"-v_width", "81"} << "wmv2 80x60 15/1" << "wmav2 44100 2" << 2.0;
-    QTest::newRow("both sides") << clip << QStringList{"-v_width", "96", "-v_height", "32"} << "wmv2 96x32 15/1" << "wmav2 44100 2" << 2.0;
-    QTest::newRow("frame rate") << clip << QStringList{"-v_framerate", "10"} << "wmv2 160x120 10/1" << "wmav2 44100 2" << 2.0;
-    QTest::newRow("NTSC frame rate") << clip << QStringList{"-v_framerate", "29.970"} << "wmv2 160x120 30000/1001" << "wmav2 44100 2" << 2.0;
-    QTest::newRow("no sound") << clip << QStringList{"-a_setting", "0"} << "wmv2 160x120 15/1" << "" << 2.0;
-    QTest::newRow("sound below the encoder's lowest rate") << clip << QStringList{"-a_setting", "8_11_1"} << "wmv2 160x120 15/1"
+    QTest::newRow("WMV7") << clip << Arguments({"-v_codec", "WMV7"}) << "wmv1 160x120 15/1" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("width alone keeps the shape") << clip << Arguments({"-v_width", "80"}) << "wmv2 80x60 15/1" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("height alone keeps the shape") << clip << Arguments({"-v_height", "60"}) << "wmv2 80x60 15/1" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("odd width made even") << clip << Arguments({"-v_width", "81"}) << "wmv2 80x60 15/1" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("both sides") << clip << Arguments({"-v_width", "96", "-v_height", "32"}) << "wmv2 96x32 15/1" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("frame rate") << clip << Arguments({"-v_framerate", "10"}) << "wmv2 160x120 10/1" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("NTSC frame rate") << clip << Arguments({"-v_framerate", "29.970"}) << "wmv2 160x120 30000/1001" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("no sound") << clip << Arguments({"-a_setting", "0"}) << "wmv2 160x120 15/1" << "" << 2.0;
+    QTest::newRow("sound below the encoder's lowest rate") << clip << Arguments({"-a_setting", "8_11_1"}) << "wmv2 160x120 15/1"
                                                            << "wmav2 11025 1" << 2.0;
-    QTest::newRow("rich sound") << clip << QStringList{"-a_setting", "128_48_2"} << "wmv2 160x120 15/1" << "wmav2 48000 2" << 2.0;
-    QTest::newRow("section") << clip << QStringList{"-time", "500", "1500"} << "wmv2 160x120 15/1" << "wmav2 44100 2" << 1.0;
-    QTest::newRow("section to the end") << clip << QStringList{"-time", "1500", "0"} << "wmv2 160x120 15/1" << "wmav2 44100 2" << 0.5;
-    QTest::newRow("clip by edges") << clip << QStringList{"-v_clip", "8", "0", "152", "120"} << "wmv2 144x120 15/1" << "wmav2 44100 2" << 2.0;
-    QTest::newRow("clip reaching past the picture") << clip << QStringList{"-v_clip", "8 0 304 240"} << "wmv2 152x120 15/1"
+    QTest::newRow("rich sound") << clip << Arguments({"-a_setting", "128_48_2"}) << "wmv2 160x120 15/1" << "wmav2 48000 2" << 2.0;
+    QTest::newRow("section") << clip << Arguments({"-time", "500", "1500"}) << "wmv2 160x120 15/1" << "wmav2 44100 2" << 1.0;
+    QTest::newRow("section to the end") << clip << Arguments({"-time", "1500", "0"}) << "wmv2 160x120 15/1" << "wmav2 44100 2" << 0.5;
+    QTest::newRow("clip by edges") << clip << Arguments({"-v_clip", "8", "0", "152", "120"}) << "wmv2 144x120 15/1" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("clip reaching past the picture") << clip << Arguments({"-v_clip", "8 0 304 240"}) << "wmv2 152x120 15/1"
                                                     << "wmav2 44100 2" << 2.0;
-    QTest::newRow("clip by margins") << clip << QStringList{"-v_clip", "8 8 8 8"} << "wmv2 144x104 15/1" << "wmav2 44100 2" << 2.0;
+    QTest::newRow("clip by margins") << clip << Arguments({"-v_clip", "8 8 8 8"}) << "wmv2 144x104 15/1" << "wmav2 44100 2" << 2.0;
     QTest::newRow("sound source") << wav << QStringList{} << "" << "wmav2 44100 2" << 1.5;
-    QTest::newRow("sound source, picture switches") << wav << QStringList{"-v_width", "320", "-profile", "a20_1"} << ""
+    QTest::newRow("sound source, picture switches") << wav << Arguments({"-v_width", "320", "-profile", "a20_1"}) << ""
                                                     << "wmav2 22050 1" << 1.5;
-    QTest::newRow("deinterlace") << interlaced << QStringList{"-v_preproc", "1"} << "wmv2 160x120 25/1" << "" << 1.0;
-    QTest::newRow("deinterlace, half size") << interlaced << QStringList{"-v_preproc", "2"} << "wmv2 80x60 25/1" << "" << 1.0;
-    QTest::newRow("deinterlace, half size, double rate") << interlaced << QStringList{"-v_preproc", "3"} << "wmv2 80x60 50/1" << "" << 1.0;
-    QTest::newRow("deinterlace, half height, double rate") << interlaced << QStringList{"-v_preproc", "4"} << "wmv2 160x60 50/1" << "" << 1.0;
+    QTest::newRow("deinterlace") << interlaced << Arguments({"-v_preproc", "1"}) << "wmv2 160x120 25/1" << "" << 1.0;
+    QTest::newRow("deinterlace, half size") << interlaced << Arguments({"-v_preproc", "2"}) << "wmv2 80x60 25/1" << "" << 1.0;
+    QTest::newRow("deinterlace, half size, double rate") << interlaced << Arguments({"-v_preproc", "3"}) << "wmv2 80x60 50/1" << "" << 1.0;
+    QTest::newRow("deinterlace, half height, double rate") << interlaced << Arguments({"-v_preproc", "4"}) << "wmv2 160x60 50/1" << "" << 1.0;
     QTest::newRow("deinterlacing wins over stale sizes")
-        << interlaced << QStringList{"-v_preproc", "3", "-v_width", "320", "-v_height", "240", "-v_framerate", "15"}
+        << interlaced << Arguments({"-v_preproc", "3", "-v_width", "320", "-v_height", "240", "-v_framerate", "15"})
         << "wmv2 80x60 50/1" << "" << 1.0;
-    QTest::newRow("inverse telecine") << QStringLiteral("telecined.avi") << QStringList{"-v_preproc", "5"} << "wmv2 160x120 24000/1001"
+    QTest::newRow("inverse telecine") << QStringLiteral("telecined.avi") << Arguments({"-v_preproc", "5"}) << "wmv2 160x120 24000/1001"
                                       << "" << 1.0;
-    QTest::newRow("CBR two pass") << clip << QStringList{"-v_mode", "1", "-v_bitrate", "200000"} << "wmv2 160x120 15/1"
+    QTest::newRow("CBR two pass") << clip << Arguments({"-v_mode", "1", "-v_bitrate", "200000"}) << "wmv2 160x120 15/1"
                                   << "wmav2 44100 2" << 2.0;
-    QTest::newRow("VBR two pass, section") << clip << QStringList{"-v_mode", "3", "-time", "500", "1500"} << "wmv2 160x120 15/1"
+    QTest::newRow("VBR two pass, section") << clip << Arguments({"-v_mode", "3", "-time", "500", "1500"}) << "wmv2 160x120 15/1"
                                            << "wmav2 44100 2" << 1.0;
 }
 
@@ -146,7 +151,7 @@ void EncoderTest::switchShowsInTheFile()
 
     // By quality rather than at a bit rate, which the clips' small, plain pictures could not fill.
     const QString out = output(QStringLiteral("switch.wmv"));
-    const UtilityRun run = RunUtilityProcess(QStringList{"-input", media(source), "-output", out, "-v_mode", "2"} + switches);
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(source), "-output", out, "-v_mode", "2"}) + switches);
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     const WrittenMedia written = ReadMedia(out);
     QVERIFY(written.readable);
@@ -160,8 +165,8 @@ void EncoderTest::keyDistanceSetsKeyFrames_data()
     QTest::addColumn<QStringList>("switches");
     QTest::addColumn<int>("keyFrames");
     QTest::newRow("default, 8 s") << QStringList{} << 1;
-    QTest::newRow("every second") << QStringList{"-v_keydist", "1"} << 2;
-    QTest::newRow("every second at 10 fps") << QStringList{"-v_keydist", "1", "-v_framerate", "10"} << 2;
+    QTest::newRow("every second") << Arguments({"-v_keydist", "1"}) << 2;
+    QTest::newRow("every second at 10 fps") << Arguments({"-v_keydist", "1", "-v_framerate", "10"}) << 2;
 }
 
 void EncoderTest::keyDistanceSetsKeyFrames()
@@ -169,8 +174,8 @@ void EncoderTest::keyDistanceSetsKeyFrames()
     QFETCH(QStringList, switches);
     QFETCH(int, keyFrames);
     const QString out = output(QStringLiteral("keys.wmv"));
-    const UtilityRun run = RunUtilityProcess(QStringList{"-input", media(QStringLiteral("clip.avi")), "-output", out, "-a_setting", "0",
-                                           "-v_mode", "2"} + switches);
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(QStringLiteral("clip.avi")), "-output", out, "-a_setting", "0",
+                                                        "-v_mode", "2"}) + switches);
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QCOMPARE(ReadMedia(out).keyFrames, keyFrames);
 }
@@ -179,17 +184,18 @@ void EncoderTest::qualityAndBitRateSetTheSize()
 {
     const auto encodedSize = [this](const QStringList &switches) {
         const QString out = output(QStringLiteral("size.wmv"));
-        const UtilityRun run = RunUtilityProcess(QStringList{"-input", media(QStringLiteral("clip.avi")), "-output", out, "-a_setting", "0"} + switches);
+        const UtilityRun run =
+            RunUtilityProcess(Arguments({"-input", media(QStringLiteral("clip.avi")), "-output", out, "-a_setting", "0"}) + switches);
         return run.exitCode == 0 ? QFileInfo(out).size() : -1;
     };
-    const qint64 coarse = encodedSize({"-v_mode", "2", "-v_quality", "10"});
-    const qint64 fine = encodedSize({"-v_mode", "2", "-v_quality", "90"});
+    const qint64 coarse = encodedSize(Arguments({"-v_mode", "2", "-v_quality", "10"}));
+    const qint64 fine = encodedSize(Arguments({"-v_mode", "2", "-v_quality", "90"}));
     QVERIFY2(coarse > 0 && fine > 2 * coarse, qPrintable(QStringLiteral("%1 %2").arg(coarse).arg(fine)));
 
     // Two seconds at the asked bit rate, give or take what the rate control and the file's own
     // structure add.
     for (const int bitRate : {60000, 240000}) {
-        const qint64 size = encodedSize({"-v_mode", "3", "-v_bitrate", QString::number(bitRate)});
+        const qint64 size = encodedSize(Arguments({"-v_mode", "3", "-v_bitrate", QString::number(bitRate)}));
         const double measured = double(size) * 8 / 2;
         QVERIFY2(measured > bitRate * 0.75 && measured < bitRate * 1.3, qPrintable(QStringLiteral("%1 for %2").arg(measured).arg(bitRate)));
     }
@@ -202,14 +208,14 @@ void EncoderTest::contentDescriptionIsReadableBack()
     writeFile(config, QStringLiteral("-input \"%1\"\r\n-output \"%2\"\r\n-title \"Holiday 2002\"\r\n-author \"Anna \"Bee\" Smith\"\r\n"
                                      "-copyright \"(c) 2002\"\r\n-description \"Sea, sun and sand\"\r\n-rating \"PG\"\r\n")
                           .arg(media(QStringLiteral("clip.avi")), out).toLocal8Bit());
-    const UtilityRun run = RunUtilityProcess({"-config", config});
+    const UtilityRun run = RunUtilityProcess(Arguments({"-config", config}));
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     const QMap<QString, QString> tags = ReadMedia(out).tags;
-    QCOMPARE(tags.value("title"), QStringLiteral("Holiday 2002"));
-    QCOMPARE(tags.value("artist"), QStringLiteral("Anna \"Bee\" Smith"));
-    QCOMPARE(tags.value("copyright"), QStringLiteral("(c) 2002"));
-    QCOMPARE(tags.value("comment"), QStringLiteral("Sea, sun and sand"));
-    QCOMPARE(tags.value("rating"), QStringLiteral("PG"));
+    QCOMPARE(tags.value(u"title"_s), QStringLiteral("Holiday 2002"));
+    QCOMPARE(tags.value(u"artist"_s), QStringLiteral("Anna \"Bee\" Smith"));
+    QCOMPARE(tags.value(u"copyright"_s), QStringLiteral("(c) 2002"));
+    QCOMPARE(tags.value(u"comment"_s), QStringLiteral("Sea, sun and sand"));
+    QCOMPARE(tags.value(u"rating"_s), QStringLiteral("PG"));
 }
 
 void EncoderTest::configFilesAreReadInPlace()
@@ -222,7 +228,7 @@ void EncoderTest::configFilesAreReadInPlace()
                                                                  "-a_setting 32_44_1\r\n")
                                                       .arg(media(QStringLiteral("clip.avi")), output(QStringLiteral("nested.wmv")))
                                                       .toLocal8Bit());
-    UtilityRun run = RunUtilityProcess({"-config", output(QStringLiteral("main.weu"))});
+    UtilityRun run = RunUtilityProcess(Arguments({"-config", output(QStringLiteral("main.weu"))}));
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     const WrittenMedia written = ReadMedia(output(QStringLiteral("nested.wmv")));
     QCOMPARE(written.picture, QStringLiteral("wmv2 80x60 15/1"));
@@ -230,7 +236,7 @@ void EncoderTest::configFilesAreReadInPlace()
 
     writeFile(output(QStringLiteral("configs/loop.weu")), "-title \"x\"\r\n-config ../main2.weu\r\n");
     writeFile(output(QStringLiteral("main2.weu")), "-config configs/loop.weu\r\n");
-    run = RunUtilityProcess({"-config", output(QStringLiteral("main2.weu"))});
+    run = RunUtilityProcess(Arguments({"-config", output(QStringLiteral("main2.weu"))}));
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains(QStringLiteral("loop.weu, line 2: -config \"../main2.weu\" would read that file again")), qPrintable(run.err));
 }
@@ -240,7 +246,8 @@ void EncoderTest::twoPassBelowWhatThePictureNeedsIsRaised()
     // FFmpeg's wmv2 aborts with heap corruption when its second pass is asked for this. The file
     // is written at the rate that holds the picture, and checked against the rate asked for.
     const QString out = output(QStringLiteral("floor.wmv"));
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("sharp.avi")), "-output", out, "-v_mode", "1", "-v_bitrate", "20000"});
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(QStringLiteral("sharp.avi")), "-output", out, "-v_mode", "1",
+                                                        "-v_bitrate", "20000"}));
     QVERIFY2(run.exitCode == 4, qPrintable(Describe(run)));
     QVERIFY2(run.out.contains(QStringLiteral("Two passes cannot fit this picture into 20000 bit/s")), qPrintable(run.out));
     QVERIFY2(run.err.contains(QStringLiteral("20.0 kbit/s was asked for: even at its coarsest")), qPrintable(run.err));
@@ -250,14 +257,15 @@ void EncoderTest::twoPassBelowWhatThePictureNeedsIsRaised()
 void EncoderTest::shortBufferIsRaised()
 {
     const QString out = output(QStringLiteral("buffer.wmv"));
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("clip.avi")), "-output", out, "-v_buffer", "10", "-v_bitrate", "100000"});
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(QStringLiteral("clip.avi")), "-output", out, "-v_buffer", "10",
+                                                        "-v_bitrate", "100000"}));
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY2(run.out.contains(QStringLiteral("A buffer of 10 ms holds less than one frame; 68 ms is used.")), qPrintable(run.out));
 }
 
 void EncoderTest::sourceAloneIsReportedOn()
 {
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("clip.avi"))});
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(QStringLiteral("clip.avi"))}));
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY2(run.out.contains(QStringLiteral("picture mpeg4 160x120 at 15 fps; sound pcm_s16le 22050 Hz, 2 channels")), qPrintable(run.out));
     QVERIFY(!run.out.contains(QStringLiteral("Written")));
@@ -270,17 +278,18 @@ void EncoderTest::folderEncodesEveryMediaFile()
     for (const QString &name : {QStringLiteral("clip.avi"), QStringLiteral("tone.wav"), QStringLiteral("notes.txt")})
         QVERIFY(QFile::copy(media(name), source + u'/' + name));
     QVERIFY(QFile::copy(media(QStringLiteral("clip.avi")), source + QStringLiteral("/clip.mkv")));
-    makeMedia(QStringLiteral("short.wav"), {"-f", "lavfi", "-i", "sine", "-t", "0.3"});
+    makeMedia(QStringLiteral("short.wav"), Arguments({"-f", "lavfi", "-i", "sine", "-t", "0.3"}));
     QVERIFY(QFile::copy(media(QStringLiteral("short.wav")), source + QStringLiteral("/short.wav")));
-    makeMedia(QStringLiteral("cover.png"), {"-f", "lavfi", "-i", "testsrc2=size=64x48", "-frames:v", "1"});
+    makeMedia(QStringLiteral("cover.png"), Arguments({"-f", "lavfi", "-i", "testsrc2=size=64x48", "-frames:v", "1"}));
     QVERIFY(QFile::copy(media(QStringLiteral("cover.png")), source + QStringLiteral("/cover.png")));
 
     // short.wav ends before the section starts, and clip.mkv would overwrite what clip.avi wrote:
     // both fail, and the others go on.
     const QString target = output(QStringLiteral("encoded/batch"));
-    const UtilityRun run = RunUtilityProcess({"-input", source, "-output", target, "-outputstring", "_web", "-time", "500", "1000", "-v_mode", "2"});
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", source, "-output", target, "-outputstring", "_web", "-time", "500", "1000",
+                                                        "-v_mode", "2"}));
     QVERIFY2(run.exitCode == 3, qPrintable(Describe(run)));
-    QCOMPARE(QDir(target).entryList(QDir::Files, QDir::Name), (QStringList{"clip_web.wmv", "tone_web.wma"}));
+    QCOMPARE(QDir(target).entryList(QDir::Files, QDir::Name), (QStringList{u"clip_web.wmv"_s, u"tone_web.wma"_s}));
     QCOMPARE(ReadMedia(target + QStringLiteral("/clip_web.wmv")).picture, QStringLiteral("wmv2 160x120 15/1"));
     QCOMPARE(ReadMedia(target + QStringLiteral("/tone_web.wma")).sound, QStringLiteral("wmav2 44100 2"));
     QVERIFY2(run.err.contains(QStringLiteral("-time \"500 1000\" starts at or after the end of the source")), qPrintable(run.err));
@@ -293,7 +302,8 @@ void EncoderTest::folderEncodesEveryMediaFile()
 void EncoderTest::truncatedOutputIsCaught()
 {
     const QString out = output(QStringLiteral("whole.wmv"));
-    const QStringList switches{"-input", media(QStringLiteral("clip.avi")), "-output", out, "-v_width", "80", "-v_mode", "2"};
+    const QStringList switches =
+        Arguments({"-input", media(QStringLiteral("clip.avi")), "-output", out, "-v_width", "80", "-v_mode", "2"});
     const UtilityRun run = RunUtilityProcess(switches);
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     const EncodePlan plan = PlanEncode(ParseSettings(CollectSwitches(switches)), ProbeSource(media(QStringLiteral("clip.avi"))));
@@ -314,29 +324,30 @@ void EncoderTest::refusals_data()
     QTest::addColumn<QString>("message");
 
     const QString clip = media(QStringLiteral("clip.avi"));
-    const QStringList encode{"-input", clip, "-output", output(QStringLiteral("refused.wmv"))};
-    QTest::newRow("unknown switch") << encode + QStringList{"-speed", "3"} << "command line: unknown switch \"-speed\"; the switches are -input,";
-    QTest::newRow("mode") << encode + QStringList{"-v_mode", "7"} << "-v_mode \"7\" is not allowed; the modes are 0 (CBR, one pass)";
-    QTest::newRow("audio setting") << encode + QStringList{"-a_setting", "7_8_1"} << "-a_setting \"7_8_1\" is not allowed; the settings are 192_48_2,";
-    QTest::newRow("profile") << encode + QStringList{"-profile", "av999"} << "-profile \"av999\" is not allowed; the profiles are av20, av32,";
-    QTest::newRow("width") << encode + QStringList{"-v_width", "wide"} << "-v_width \"wide\" is not allowed; it takes a width in pixels from 16 to 4096";
-    QTest::newRow("bit rate in kbit/s") << encode + QStringList{"-v_bitrate", "300"} << "-v_bitrate \"300\" is not allowed; it takes a bit rate in bit/s";
-    QTest::newRow("quality") << encode + QStringList{"-v_quality", "101"} << "-v_quality \"101\" is not allowed";
-    QTest::newRow("frame rate") << encode + QStringList{"-v_framerate", "fast"} << "-v_framerate \"fast\" is not allowed";
-    QTest::newRow("codec") << encode + QStringList{"-v_codec", "WMV9"} << "the codecs are WMV8";
-    QTest::newRow("section backwards") << encode + QStringList{"-time", "2000", "500"} << "-time \"2000 500\" is not allowed";
-    QTest::newRow("section after the end") << encode + QStringList{"-time", "5000", "6000"} << "-time \"5000 6000\" starts at or after the end";
-    QTest::newRow("clip of three numbers") << encode + QStringList{"-v_clip", "1", "2", "3"} << "-v_clip \"1 2 3\" is not allowed";
-    QTest::newRow("clip leaving nothing") << encode + QStringList{"-v_clip", "100 0 100 0"} << "-v_clip \"100 0 100 0\" leaves nothing of the 160x120 picture";
-    QTest::newRow("nothing left to encode") << encode + QStringList{"-profile", "a64", "-a_setting", "0"}
+    const QStringList encode = Arguments({"-input", clip, "-output", output(QStringLiteral("refused.wmv"))});
+    QTest::newRow("unknown switch") << encode + Arguments({"-speed", "3"}) << "command line: unknown switch \"-speed\"; the switches are -input,";
+    QTest::newRow("mode") << encode + Arguments({"-v_mode", "7"}) << "-v_mode \"7\" is not allowed; the modes are 0 (CBR, one pass)";
+    QTest::newRow("audio setting") << encode + Arguments({"-a_setting", "7_8_1"}) << "-a_setting \"7_8_1\" is not allowed; the settings are 192_48_2,";
+    QTest::newRow("profile") << encode + Arguments({"-profile", "av999"}) << "-profile \"av999\" is not allowed; the profiles are av20, av32,";
+    QTest::newRow("width") << encode + Arguments({"-v_width", "wide"}) << "-v_width \"wide\" is not allowed; it takes a width in pixels from 16 to 4096";
+    QTest::newRow("bit rate in kbit/s") << encode + Arguments({"-v_bitrate", "300"}) << "-v_bitrate \"300\" is not allowed; it takes a bit rate in bit/s";
+    QTest::newRow("quality") << encode + Arguments({"-v_quality", "101"}) << "-v_quality \"101\" is not allowed";
+    QTest::newRow("frame rate") << encode + Arguments({"-v_framerate", "fast"}) << "-v_framerate \"fast\" is not allowed";
+    QTest::newRow("codec") << encode + Arguments({"-v_codec", "WMV9"}) << "the codecs are WMV8";
+    QTest::newRow("section backwards") << encode + Arguments({"-time", "2000", "500"}) << "-time \"2000 500\" is not allowed";
+    QTest::newRow("section after the end") << encode + Arguments({"-time", "5000", "6000"}) << "-time \"5000 6000\" starts at or after the end";
+    QTest::newRow("clip of three numbers") << encode + Arguments({"-v_clip", "1", "2", "3"}) << "-v_clip \"1 2 3\" is not allowed";
+    QTest::newRow("clip leaving nothing") << encode + Arguments({"-v_clip", "100 0 100 0"}) << "-v_clip \"100 0 100 0\" leaves nothing of the 160x120 picture";
+    QTest::newRow("nothing left to encode") << encode + Arguments({"-profile", "a64", "-a_setting", "0"})
                                             << "Nothing to encode: the settings leave out both the picture and the sound.";
-    QTest::newRow("no such source") << QStringList{"-input", output(QStringLiteral("missing.avi")), "-output", output(QStringLiteral("refused.wmv"))}
+    QTest::newRow("no such source") << Arguments({"-input", output(QStringLiteral("missing.avi")), "-output", output(QStringLiteral("refused.wmv"))})
                                     << "missing.avi\": there is no such file or folder.";
-    QTest::newRow("not a media file") << QStringList{"-input", media(QStringLiteral("notes.txt")), "-output", output(QStringLiteral("refused.wmv"))}
+    QTest::newRow("not a media file") << Arguments({"-input", media(QStringLiteral("notes.txt")), "-output", output(QStringLiteral("refused.wmv"))})
                                       << "notes.txt is not a sound or video file.";
-    QTest::newRow("output is the source") << QStringList{"-input", clip, "-output", QDir(media_.path()).filePath("../" + QDir(media_.path()).dirName() + "/clip.avi")}
+    QTest::newRow("output is the source")
+        << Arguments({"-input", clip, "-output", QDir(media_.path()).filePath(u"../"_s + QDir(media_.path()).dirName() + u"/clip.avi"_s)})
                                            << "clip.avi\" is the source itself";
-    QTest::newRow("no source") << QStringList{"-output", output(QStringLiteral("refused.wmv"))} << "No source was given";
+    QTest::newRow("no source") << Arguments({"-output", output(QStringLiteral("refused.wmv"))}) << "No source was given";
 }
 
 void EncoderTest::refusals()
@@ -357,7 +368,8 @@ void EncoderTest::unwritableOutputLeavesNothing()
     const QString blocked = output(QStringLiteral("blocked"));
     writeFile(blocked, "a file, not a folder");
     const QStringList before = QDir(work_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("clip.avi")), "-output", blocked + QStringLiteral("/out.wmv")});
+    const UtilityRun run =
+        RunUtilityProcess(Arguments({"-input", media(QStringLiteral("clip.avi")), "-output", blocked + QStringLiteral("/out.wmv")}));
     QVERIFY(run.exitCode != 0);
     QVERIFY2(run.err.contains(QStringLiteral("Cannot write %1/out.wmv").arg(blocked)), qPrintable(run.err));
     QCOMPARE(QDir(work_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
@@ -365,14 +377,15 @@ void EncoderTest::unwritableOutputLeavesNothing()
 
 void EncoderTest::stoppedEncodeKeepsTheOlderFile()
 {
-    makeMedia(QStringLiteral("long.avi"), {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=15", "-t", "10", "-c:v", "mpeg4", "-q:v", "10"});
+    makeMedia(QStringLiteral("long.avi"),
+              Arguments({"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=15", "-t", "10", "-c:v", "mpeg4", "-q:v", "10"}));
     const QString out = output(QStringLiteral("older.wmv"));
     writeFile(out, "an older file");
     const QStringList before = QDir(work_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 
     QProcess process;
     process.start(UtilityPath(),
-                  {"-input", media(QStringLiteral("long.avi")), "-output", out, "-v_mode", "1"});
+                  Arguments({"-input", media(QStringLiteral("long.avi")), "-output", out, "-v_mode", "1"}));
     const auto writing = [&] {
         return QDir(work_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size() > before.size();
     };

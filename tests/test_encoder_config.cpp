@@ -1,5 +1,6 @@
 // The utility's configuration reader, what WM8EUTIL.EXE makes of a configuration file, the values its
 // help names, and every value the window can store.
+#include "Arguments.h"
 #include "TestApp.h"
 #include "TestMain.h"
 #include "UserActions.h"
@@ -20,6 +21,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <climits>
+
+using namespace Qt::StringLiterals;
 
 class EncoderConfigTest : public QObject {
     Q_OBJECT
@@ -46,7 +49,7 @@ private slots:
 void EncoderConfigTest::readsSwitchesAndValues()
 {
     const std::vector<Switch> switches = ParseConfigText(
-        "-input \"/a b/clip.avi\"\r\n-v_clip 8 0 304 240\r\n\r\n-title \"say \"hi\"\"\n-v_buffer   ", "tmpconfig.weu");
+        "-input \"/a b/clip.avi\"\r\n-v_clip 8 0 304 240\r\n\r\n-title \"say \"hi\"\"\n-v_buffer   ", u"tmpconfig.weu"_s);
     QCOMPARE(switches.size(), size_t(4));
     QCOMPARE(switches[0].name, QStringLiteral("-input"));
     QCOMPARE(switches[0].value, QStringLiteral("/a b/clip.avi"));
@@ -55,7 +58,7 @@ void EncoderConfigTest::readsSwitchesAndValues()
     QCOMPARE(switches[2].origin, QStringLiteral("tmpconfig.weu, line 4"));
     QCOMPARE(switches[3].value, QStringLiteral("  "));
 
-    const std::vector<Switch> marked = ParseConfigText("\xEF\xBB\xBF-profile av100\r\n", "edited.weu");
+    const std::vector<Switch> marked = ParseConfigText("\xEF\xBB\xBF-profile av100\r\n", u"edited.weu"_s);
     QCOMPARE(marked.size(), size_t(1));
     QCOMPARE(marked[0].name, QStringLiteral("-profile"));
 }
@@ -114,11 +117,12 @@ void EncoderConfigTest::commandLineValues_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QStringList>("switches"); // name=value
 
-    QTest::newRow("bare values joined") << QStringList{"-time", "500", "2000", "-v_clip", "8", "0", "304", "240"}
-                                        << QStringList{"-time=500 2000", "-v_clip=8 0 304 240"};
-    QTest::newRow("negative numbers are values") << QStringList{"-v_clip", "8", "0", "-8", "240"} << QStringList{"-v_clip=8 0 -8 240"};
-    QTest::newRow("one value in quotes") << QStringList{"-title", "\"Holiday 2002\""} << QStringList{"-title=Holiday 2002"};
-    QTest::newRow("later switch kept in order") << QStringList{"-v_width", "80", "-v_width", "96"} << QStringList{"-v_width=80", "-v_width=96"};
+    QTest::newRow("bare values joined") << Arguments({"-time", "500", "2000", "-v_clip", "8", "0", "304", "240"})
+                                        << QStringList{u"-time=500 2000"_s, u"-v_clip=8 0 304 240"_s};
+    QTest::newRow("negative numbers are values") << Arguments({"-v_clip", "8", "0", "-8", "240"}) << QStringList{u"-v_clip=8 0 -8 240"_s};
+    QTest::newRow("one value in quotes") << Arguments({"-title", "\"Holiday 2002\""}) << QStringList{u"-title=Holiday 2002"_s};
+    QTest::newRow("later switch kept in order")
+        << Arguments({"-v_width", "80", "-v_width", "96"}) << QStringList{u"-v_width=80"_s, u"-v_width=96"_s};
 }
 
 void EncoderConfigTest::commandLineValues()
@@ -135,10 +139,10 @@ void EncoderConfigTest::commandLineRefusals_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
-    QTest::newRow("unknown switch") << QStringList{"-profile", "av100", "-fast", "yes"} << "command line: unknown switch \"-fast\"";
-    QTest::newRow("value first") << QStringList{"av100"} << "command line: unknown switch \"av100\"";
-    QTest::newRow("no value") << QStringList{"-title", "-v_width", "80"} << "command line: the switch -title has no value.";
-    QTest::newRow("missing file") << QStringList{"-config", "/nowhere/tmpconfig.weu"} << "Cannot read the configuration file /nowhere/tmpconfig.weu";
+    QTest::newRow("unknown switch") << Arguments({"-profile", "av100", "-fast", "yes"}) << "command line: unknown switch \"-fast\"";
+    QTest::newRow("value first") << QStringList{u"av100"_s} << "command line: unknown switch \"av100\"";
+    QTest::newRow("no value") << Arguments({"-title", "-v_width", "80"}) << "command line: the switch -title has no value.";
+    QTest::newRow("missing file") << Arguments({"-config", "/nowhere/tmpconfig.weu"}) << "Cannot read the configuration file /nowhere/tmpconfig.weu";
 }
 
 void EncoderConfigTest::commandLineRefusals()
@@ -204,7 +208,7 @@ void EncoderConfigTest::clipNumbersStayInRange()
 
 void EncoderConfigTest::pathsHoldingNulAreRefused()
 {
-    const std::vector<Switch> switches = ParseConfigText(QByteArray("-input \"/media/clip\0.avi\"\r\n", 27), "conf.weu");
+    const std::vector<Switch> switches = ParseConfigText(QByteArray("-input \"/media/clip\0.avi\"\r\n", 27), u"conf.weu"_s);
     QCOMPARE(switches.size(), size_t(1));
     try {
         ParseSettings(switches);

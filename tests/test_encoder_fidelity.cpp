@@ -1,6 +1,7 @@
 // WM8EUTIL.EXE on media as they come from phones and cameras: whether the file it writes is what was
 // asked, in its picture's shape, its bit rates and its container, read back with libavformat and
 // GStreamer. The media are made at test time.
+#include "Arguments.h"
 #include "UtilityProcess.h"
 #include "MediaMaker.h"
 #include "TestMain.h"
@@ -28,8 +29,8 @@ namespace {
 QString redSide(const QString &path)
 {
     QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"), {"-v", "error", "-i", path, "-frames:v", "1", "-vf", "scale=4:4", "-f", "rawvideo",
-                                            "-pix_fmt", "rgb24", "-"});
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 Arguments({"-v", "error", "-i", path, "-frames:v", "1", "-vf", "scale=4:4", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"}));
     ffmpeg.waitForFinished(30000);
     const QByteArray rgb = ffmpeg.readAllStandardOutput();
     if (rgb.size() != 48)
@@ -158,13 +159,15 @@ void EncoderFidelityTest::initTestCase()
     QVERIFY(!MakeTurnedClip(media_.path(), QStringLiteral("tagged90.mkv"), 160, 90, 90).isEmpty());
     // Grain on a moving picture, as a camera gives it: more than a low rate holds at 640x480.
     QVERIFY(!MakeMedia(media_.path(), QStringLiteral("camera.avi"),
-                       {"-f", "lavfi", "-i", "testsrc2=size=640x480:rate=25", "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100",
-                        "-t", "6", "-vf", "noise=alls=12:allf=t", "-c:v", "mpeg4", "-q:v", "4", "-c:a", "pcm_s16le", "-ac", "2"})
+                       Arguments({"-f", "lavfi", "-i", "testsrc2=size=640x480:rate=25",
+                                  "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100",
+                                  "-t", "6", "-vf", "noise=alls=12:allf=t", "-c:v", "mpeg4", "-q:v", "4", "-c:a", "pcm_s16le", "-ac", "2"}))
                  .isEmpty());
     QVERIFY(!MakeMedia(media_.path(), QStringLiteral("card.avi"),
-                       {"-f", "lavfi", "-i", "color=gray:size=160x120:rate=25", "-t", "4", "-c:v", "mpeg4", "-q:v", "2"})
+                       Arguments({"-f", "lavfi", "-i", "color=gray:size=160x120:rate=25", "-t", "4", "-c:v", "mpeg4", "-q:v", "2"}))
                  .isEmpty());
-    QVERIFY(!MakeMedia(media_.path(), QStringLiteral("tone.wav"), {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000", "-t", "12", "-ac", "2"})
+    QVERIFY(!MakeMedia(media_.path(), QStringLiteral("tone.wav"),
+                       Arguments({"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000", "-t", "12", "-ac", "2"}))
                  .isEmpty());
 }
 
@@ -185,7 +188,7 @@ void EncoderFidelityTest::turnedPicturesStandUpright_data()
                                               << "stored on its side and turned 90 degrees clockwise";
     QTest::newRow("the older rotate tag") << "tagged90.mkv" << QStringList{} << "wmv2 90x160" << "top"
                                           << "stored on its side and turned 90 degrees clockwise";
-    QTest::newRow("a width alone keeps the upright shape") << "turned270.mp4" << QStringList{"-v_width", "180"} << "wmv2 180x320" << "top"
+    QTest::newRow("a width alone keeps the upright shape") << "turned270.mp4" << Arguments({"-v_width", "180"}) << "wmv2 180x320" << "top"
                                                            << "turned 90 degrees";
     QTest::newRow("as stored without a turn") << "turned270.mp4.plain.mp4" << QStringList{} << "wmv2 160x90" << "left"
                                               << "picture mpeg4 160x90 at 15 fps\n";
@@ -199,7 +202,7 @@ void EncoderFidelityTest::turnedPicturesStandUpright()
     QFETCH(QString, red);
     QFETCH(QString, told);
     const QString out = output(QStringLiteral("upright.wmv"));
-    const UtilityRun run = RunUtilityProcess(QStringList{"-input", media(source), "-output", out, "-v_mode", "2"} + switches);
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(source), "-output", out, "-v_mode", "2"}) + switches);
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY2(run.out.contains(told), qPrintable(run.out));
     QVERIFY(ReadMedia(out).picture.startsWith(picture + u' '));
@@ -211,7 +214,8 @@ void EncoderFidelityTest::clippingWorksOnTheUprightPicture()
     // A bottom margin of the upright 90x160 picture; on the picture as stored, 160x90, it would
     // leave 160x10.
     const QString out = output(QStringLiteral("clipped.wmv"));
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("turned270.mp4")), "-output", out, "-v_mode", "2", "-v_clip", "0 0 0 80"});
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(QStringLiteral("turned270.mp4")), "-output", out, "-v_mode", "2",
+                                                        "-v_clip", "0 0 0 80"}));
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY(ReadMedia(out).picture.startsWith(QStringLiteral("wmv2 90x80 ")));
 }
@@ -223,16 +227,16 @@ void EncoderFidelityTest::constantRatesAreKeptOrReported_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("told");
 
-    QTest::newRow("one pass within reach") << "camera.avi" << QStringList{"-v_bitrate", "800000"} << 0 << "Checked";
-    QTest::newRow("one pass below the picture's need") << "camera.avi" << QStringList{"-v_bitrate", "100000", "-v_buffer", "1000"} << 0
+    QTest::newRow("one pass within reach") << "camera.avi" << Arguments({"-v_bitrate", "800000"}) << 0 << "Checked";
+    QTest::newRow("one pass below the picture's need") << "camera.avi" << Arguments({"-v_bitrate", "100000", "-v_buffer", "1000"}) << 0
                                                        << "frames were dropped";
-    QTest::newRow("one pass, half size") << "camera.avi" << QStringList{"-v_bitrate", "150000", "-v_width", "320"} << 0 << "Checked";
-    QTest::newRow("two passes within reach") << "camera.avi" << QStringList{"-v_mode", "1", "-v_bitrate", "800000"} << 0 << "Checked";
+    QTest::newRow("one pass, half size") << "camera.avi" << Arguments({"-v_bitrate", "150000", "-v_width", "320"}) << 0 << "Checked";
+    QTest::newRow("two passes within reach") << "camera.avi" << Arguments({"-v_mode", "1", "-v_bitrate", "800000"}) << 0 << "Checked";
     QTest::newRow("two passes below the picture's need")
-        << "camera.avi" << QStringList{"-v_mode", "1", "-v_bitrate", "50000"} << 4
+        << "camera.avi" << Arguments({"-v_mode", "1", "-v_bitrate", "50000"}) << 4
         << "50.0 kbit/s was asked for: even at its coarsest, the encoder needs more for 640x480 at 25.000 fps. A smaller picture, "
            "a lower frame rate or a higher bit rate would help.";
-    QTest::newRow("more than a plain picture can use") << "card.avi" << QStringList{"-v_bitrate", "2000000"} << 4
+    QTest::newRow("more than a plain picture can use") << "card.avi" << Arguments({"-v_bitrate", "2000000"}) << 4
                                                        << "2000.0 kbit/s was asked for: even at its finest";
 }
 
@@ -243,9 +247,9 @@ void EncoderFidelityTest::constantRatesAreKeptOrReported()
     QFETCH(int, exitCode);
     QFETCH(QString, told);
     const QString out = output(QStringLiteral("rate.wmv"));
-    const UtilityRun run = RunUtilityProcess(QStringList{"-input", media(source), "-output", out} + switches);
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(source), "-output", out}) + switches);
     QVERIFY2(run.exitCode == exitCode, qPrintable(Describe(run)));
-    QVERIFY2((run.out + run.err).contains(told), qPrintable(Describe(run)));
+    QVERIFY2(QString(run.out + run.err).contains(told), qPrintable(Describe(run)));
 
     const WrittenMedia written = ReadMedia(out);
     const double asked = switches[switches.indexOf(QStringLiteral("-v_bitrate")) + 1].toDouble();
@@ -261,8 +265,8 @@ void EncoderFidelityTest::constantRatesAreKeptOrReported()
 void EncoderFidelityTest::droppedFramesKeepTheLengthAndKeyFrames()
 {
     const QString out = output(QStringLiteral("dropped.wmv"));
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("camera.avi")), "-output", out, "-a_setting", "0", "-v_bitrate", "150000",
-                                "-v_keydist", "1"});
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(QStringLiteral("camera.avi")), "-output", out, "-a_setting", "0",
+                                                        "-v_bitrate", "150000", "-v_keydist", "1"}));
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY2(run.out.contains(QStringLiteral("frames were dropped")), qPrintable(run.out));
     const WrittenMedia written = ReadMedia(out);
@@ -288,18 +292,18 @@ void EncoderFidelityTest::presetsKeepTheirTotal_data()
     QTest::addColumn<int>("sound");
     QTest::addColumn<QString>("told");
 
-    QTest::newRow("av20, whose sound alone is more") << QStringList{"-profile", "av20"} << 8000 << 24000
+    QTest::newRow("av20, whose sound alone is more") << Arguments({"-profile", "av20"}) << 8000 << 24000
                                                      << "The profile av20 makes files of 20 kbit/s in all, but its sound alone takes 24 "
                                                         "kbit/s at the least: the file will be about 32 kbit/s, 24 for the sound and 8 for the picture.";
-    QTest::newRow("av32") << QStringList{"-profile", "av32"} << 8000 << 24000
+    QTest::newRow("av32") << Arguments({"-profile", "av32"}) << 8000 << 24000
                           << "The picture gives up the 14 kbit/s the sound was raised by, 8 kbit/s instead of 22, so that the file "
                              "keeps its 32 kbit/s in all.";
-    QTest::newRow("av100") << QStringList{"-profile", "av100"} << 76000 << 24000 << "so that the file keeps its 100 kbit/s in all.";
-    QTest::newRow("a lower sound chosen for av100") << QStringList{"-profile", "av100", "-a_setting", "8_11_1"} << 68000 << 24000
+    QTest::newRow("av100") << Arguments({"-profile", "av100"}) << 76000 << 24000 << "so that the file keeps its 100 kbit/s in all.";
+    QTest::newRow("a lower sound chosen for av100") << Arguments({"-profile", "av100", "-a_setting", "8_11_1"}) << 68000 << 24000
                                                     << "The picture gives up the 16 kbit/s";
-    QTest::newRow("a picture rate chosen stands") << QStringList{"-profile", "av32", "-v_bitrate", "30000"} << 30000 << 24000 << "";
-    QTest::newRow("quality, not a rate") << QStringList{"-profile", "av32", "-v_mode", "2"} << 22000 << 24000 << "";
-    QTest::newRow("sound within reach") << QStringList{"-profile", "av225"} << 193000 << 32000 << "";
+    QTest::newRow("a picture rate chosen stands") << Arguments({"-profile", "av32", "-v_bitrate", "30000"}) << 30000 << 24000 << "";
+    QTest::newRow("quality, not a rate") << Arguments({"-profile", "av32", "-v_mode", "2"}) << 22000 << 24000 << "";
+    QTest::newRow("sound within reach") << Arguments({"-profile", "av225"}) << 193000 << 32000 << "";
 }
 
 void EncoderFidelityTest::presetsKeepTheirTotal()
@@ -308,7 +312,7 @@ void EncoderFidelityTest::presetsKeepTheirTotal()
     QFETCH(int, picture);
     QFETCH(int, sound);
     QFETCH(QString, told);
-    const EncodePlan plan = PlanEncode(ParseSettings(CollectSwitches(QStringList{"-input", "film.avi", "-output", "film.wmv"} + switches)),
+    const EncodePlan plan = PlanEncode(ParseSettings(CollectSwitches(Arguments({"-input", "film.avi", "-output", "film.wmv"}) + switches)),
                                        filmSource());
     QCOMPARE(plan.video->bitRate, picture);
     QCOMPARE(plan.audio->bitRate, sound);
@@ -366,7 +370,8 @@ void EncoderFidelityTest::outputNamesOtherThanAsfAreNoted()
     QFETCH(QString, name);
     QFETCH(QString, told);
     const QString out = output(name);
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("card.avi")), "-output", out, "-v_mode", "2"});
+    const UtilityRun run =
+        RunUtilityProcess(Arguments({"-input", media(QStringLiteral("card.avi")), "-output", out, "-v_mode", "2"}));
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY(ReadMedia(out).picture.startsWith(QStringLiteral("wmv2 ")));
     QCOMPARE(run.out.contains(QStringLiteral("the file is an ASF")), !told.isEmpty());
@@ -386,7 +391,8 @@ void EncoderFidelityTest::soundAloneSeeksWithinAFrame()
 {
     QFETCH(QString, setting);
     const QString out = output(QStringLiteral("tone.wma"));
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("tone.wav")), "-output", out, "-a_setting", setting});
+    const UtilityRun run =
+        RunUtilityProcess(Arguments({"-input", media(QStringLiteral("tone.wav")), "-output", out, "-a_setting", setting}));
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     for (const double target : {6.0, 7.3, 9.87}) {
         const double ffmpeg = ffmpegLanding(out, target);

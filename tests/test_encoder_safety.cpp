@@ -1,6 +1,7 @@
 // WM8EUTIL.EXE against unlucky and hostile input, from the outside: the user's files are never
 // written over, nothing it is given makes it wait, read or nest for ever, and a stop ends it at once.
 // Each test looks at what lands on disk and what the console says.
+#include "Arguments.h"
 #include "MediaMaker.h"
 #include "TestMain.h"
 #include "UtilityProcess.h"
@@ -19,6 +20,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -101,22 +104,23 @@ QString EncoderSafetyTest::configChain(const QString &name, int length)
     QDir().mkpath(folder);
     for (int i = 0; i + 1 < length; ++i)
         writeFile(QStringLiteral("%1/%2.weu").arg(folder).arg(i), QStringLiteral("-config %1.weu\r\n").arg(i + 1).toUtf8());
-    writeFile(QStringLiteral("%1/%2.weu").arg(folder).arg(length - 1), QStringLiteral("-input \"%1\"\r\n").arg(media("clip.avi")).toUtf8());
+    writeFile(QStringLiteral("%1/%2.weu").arg(folder).arg(length - 1), QStringLiteral("-input \"%1\"\r\n").arg(media(u"clip.avi"_s)).toUtf8());
     return folder + QStringLiteral("/0.weu");
 }
 
 void EncoderSafetyTest::initTestCase()
 {
     QVERIFY(foldersMade());
-    makeMedia(QStringLiteral("clip.avi"), {"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=15", "-f", "lavfi", "-i",
-                                           "sine=sample_rate=22050", "-t", "2", "-c:v", "mpeg4", "-c:a", "pcm_s16le"});
-    makeMedia(QStringLiteral("still.avi"), {"-f", "lavfi", "-i", "color=c=gray:size=160x120:rate=15", "-t", "2", "-c:v",
-                                            "mpeg4"});
-    makeMedia(QStringLiteral("tone.wav"), {"-f", "lavfi", "-i", "sine=sample_rate=22050", "-t", "1.5"});
-    makeMedia(QStringLiteral("long.avi"), {"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=15", "-f", "lavfi", "-i",
-                                           "sine=sample_rate=22050", "-t", "10", "-c:v", "mpeg4", "-c:a", "pcm_s16le"});
-    makeMedia(QStringLiteral("slow.avi"), {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25", "-t", "20", "-c:v", "mpeg4",
-                                           "-q:v", "10"});
+    makeMedia(QStringLiteral("clip.avi"), Arguments({"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=15", "-f", "lavfi", "-i",
+                                                     "sine=sample_rate=22050", "-t", "2", "-c:v", "mpeg4", "-c:a", "pcm_s16le"}));
+    makeMedia(QStringLiteral("still.avi"), Arguments({"-f", "lavfi", "-i", "color=c=gray:size=160x120:rate=15", "-t", "2", "-c:v",
+                                                      "mpeg4"}));
+    makeMedia(QStringLiteral("tone.wav"), Arguments({"-f", "lavfi", "-i", "sine=sample_rate=22050", "-t", "1.5"}));
+    makeMedia(QStringLiteral("long.avi"),
+              Arguments({"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=15", "-f", "lavfi", "-i",
+                         "sine=sample_rate=22050", "-t", "10", "-c:v", "mpeg4", "-c:a", "pcm_s16le"}));
+    makeMedia(QStringLiteral("slow.avi"),
+              Arguments({"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25", "-t", "20", "-c:v", "mpeg4", "-q:v", "10"}));
 
     // A download cut off at 30 %: the header still announces ten seconds.
     const QByteArray whole = bytesOf(media(QStringLiteral("long.avi")));
@@ -130,14 +134,14 @@ void EncoderSafetyTest::initTestCase()
 
 void EncoderSafetyTest::folderIntoItselfSparesItsSources()
 {
-    const QString folder = folderOf(QStringLiteral("own"), {{"clip.avi", "a.avi"}, {"clip.avi", "b.avi"}});
+    const QString folder = folderOf(QStringLiteral("own"), {{u"clip.avi"_s, u"a.avi"_s}, {u"clip.avi"_s, u"b.avi"_s}});
     writeFile(folder + QStringLiteral("/a.wmv"), "the user's own a.wmv");
 
-    const UtilityRun run = RunUtilityProcess({"-input", folder, "-output", folder});
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", folder, "-output", folder}));
     QCOMPARE(run.exitCode, 3);
     QCOMPARE(bytesOf(folder + QStringLiteral("/a.wmv")), QByteArray("the user's own a.wmv"));
     QVERIFY(ReadMedia(folder + QStringLiteral("/b.wmv")).readable);
-    QCOMPARE(entries(folder), (QStringList{"a.avi", "a.wmv", "b.avi", "b.wmv"}));
+    QCOMPARE(entries(folder), (QStringList{u"a.avi"_s, u"a.wmv"_s, u"b.avi"_s, u"b.wmv"_s}));
     QVERIFY2(run.err.contains(QStringLiteral("a.avi is left alone: its output %1/a.wmv would write over a.wmv, a file of the "
                                              "source folder.").arg(folder)), qPrintable(Describe(run)));
     QVERIFY2(run.out.contains(QStringLiteral("1 encoded, 0 failed, 0 differing from what was asked, 1 skipped as not sound or "
@@ -166,7 +170,7 @@ void EncoderSafetyTest::differingOutputNeverReplacesAnOlderOne()
     writeFile(config, "-input \"" + media(QStringLiteral("tone.wav")).toUtf8() + "\"\r\n-output \"" + out.toUtf8()
                           + "\"\r\n-title \"a" + QByteArray(1, '\0') + "b\"\r\n");
 
-    const UtilityRun run = RunUtilityProcess({"-config", config});
+    const UtilityRun run = RunUtilityProcess(Arguments({"-config", config}));
     QCOMPARE(run.exitCode, 4);
     QVERIFY2(run.err.contains(QStringLiteral("Differs   The title reads \"a\"; \"a\\x00b\" was asked for.")), qPrintable(run.err));
     if (older) {
@@ -175,10 +179,10 @@ void EncoderSafetyTest::differingOutputNeverReplacesAnOlderOne()
         QCOMPARE(ReadMedia(beside).sound, QStringLiteral("wmav2 44100 2"));
         QVERIFY2(run.out.contains(QStringLiteral("Kept      %1, the older file, stays in place: the new file differs from what "
                                                  "was asked and is song.differs.wma beside it.").arg(out)), qPrintable(run.out));
-        QCOMPARE(entries(folder), (QStringList{"song.differs.wma", "song.wma"}));
+        QCOMPARE(entries(folder), (QStringList{u"song.differs.wma"_s, u"song.wma"_s}));
     } else {
         QCOMPARE(ReadMedia(out).sound, QStringLiteral("wmav2 44100 2"));
-        QCOMPARE(entries(folder), QStringList{"song.wma"});
+        QCOMPARE(entries(folder), QStringList{u"song.wma"_s});
     }
 }
 
@@ -190,11 +194,12 @@ void EncoderSafetyTest::pictureShortOfItsRateReplacesAnOlderOne()
     QDir().mkpath(folder);
     const QString out = folder + QStringLiteral("/still.wmv");
     writeFile(out, OlderFile);
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("still.avi")), "-output", out, "-v_bitrate", "2000000"});
+    const UtilityRun run =
+        RunUtilityProcess(Arguments({"-input", media(QStringLiteral("still.avi")), "-output", out, "-v_bitrate", "2000000"}));
     QCOMPARE(run.exitCode, 4);
     QVERIFY2(run.err.contains(QStringLiteral("even at its finest, the encoder has no use for more")), qPrintable(Describe(run)));
     QCOMPARE(ReadMedia(out).picture, QStringLiteral("wmv2 160x120 15/1"));
-    QCOMPARE(entries(folder), QStringList{"still.wmv"});
+    QCOMPARE(entries(folder), QStringList{u"still.wmv"_s});
 }
 
 void EncoderSafetyTest::undecodableSourceKeepsTheOlderFile()
@@ -203,12 +208,12 @@ void EncoderSafetyTest::undecodableSourceKeepsTheOlderFile()
     QDir().mkpath(folder);
     const QString out = folder + QStringLiteral("/lying.wma");
     writeFile(out, OlderFile);
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("lying.wav")), "-output", out});
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(QStringLiteral("lying.wav")), "-output", out}));
     QCOMPARE(run.exitCode, 3);
     QVERIFY2(run.err.contains(QStringLiteral("Nothing of %1 could be decoded").arg(media(QStringLiteral("lying.wav")))),
              qPrintable(Describe(run)));
     QCOMPARE(bytesOf(out), OlderFile);
-    QCOMPARE(entries(folder), QStringList{"lying.wma"});
+    QCOMPARE(entries(folder), QStringList{u"lying.wma"_s});
 }
 
 void EncoderSafetyTest::leftoversOfEndedRunsAreRemoved()
@@ -219,7 +224,7 @@ void EncoderSafetyTest::leftoversOfEndedRunsAreRemoved()
 
     // A run killed while it writes leaves its part file behind.
     QProcess killed;
-    killed.start(UtilityPath(), {"-input", media(QStringLiteral("slow.avi")), "-output", out, "-v_mode", "1"});
+    killed.start(UtilityPath(), Arguments({"-input", media(QStringLiteral("slow.avi")), "-output", out, "-v_mode", "1"}));
     QTRY_VERIFY_WITH_TIMEOUT(!entries(folder).isEmpty() || killed.state() == QProcess::NotRunning, 30000);
     QVERIFY2(killed.state() == QProcess::Running, "the encode ended before it could be killed");
     killed.kill();
@@ -234,12 +239,12 @@ void EncoderSafetyTest::leftoversOfEndedRunsAreRemoved()
     QCOMPARE(flock(heldFd, LOCK_EX), 0);
     writeFile(folder + QStringLiteral("/.other.wmv.1234.part"), "another output's");
 
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("clip.avi")), "-output", out});
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(QStringLiteral("clip.avi")), "-output", out}));
     close(heldFd);
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.out.contains(QStringLiteral("Note      %1, left half-written by an earlier run that did not finish, is removed.")
                                   .arg(left[0])), qPrintable(run.out));
-    QCOMPARE(entries(folder), (QStringList{".clip.wmv.c0ffee.part", ".other.wmv.1234.part", "clip.wmv"}));
+    QCOMPARE(entries(folder), (QStringList{u".clip.wmv.c0ffee.part"_s, u".other.wmv.1234.part"_s, u"clip.wmv"_s}));
 }
 
 void EncoderSafetyTest::fullDiskNamesTheAskedOutput()
@@ -249,14 +254,14 @@ void EncoderSafetyTest::fullDiskNamesTheAskedOutput()
     const QString out = folder + QStringLiteral("/long.wmv");
     writeFile(out, OlderFile);
     // The file size limit stands in for a full disk: writing past it fails as writing to a full disk does.
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("long.avi")), "-output", out}, [] {
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(QStringLiteral("long.avi")), "-output", out}), [] {
         const rlimit limit{64 * 1024, 64 * 1024};
         setrlimit(RLIMIT_FSIZE, &limit);
     });
     QCOMPARE(run.exitCode, 3);
     QVERIFY2(run.err.contains(QStringLiteral("Cannot write %1: File too large").arg(out)), qPrintable(Describe(run)));
     QCOMPARE(bytesOf(out), OlderFile);
-    QCOMPARE(entries(folder), QStringList{"long.wmv"});
+    QCOMPARE(entries(folder), QStringList{u"long.wmv"_s});
 }
 
 void EncoderSafetyTest::namesKeepTheirBytesAndShowEscaped()
@@ -270,7 +275,7 @@ void EncoderSafetyTest::namesKeepTheirBytesAndShowEscaped()
     writeNativeFile(folder + "/c\x1b[2Jd.wav", tone);
 
     const QByteArray target = NativePath(work(QStringLiteral("names-encoded")));
-    const UtilityRun run = RunUtilityProcess({"-input", PathFromNative(folder), "-output", PathFromNative(target)});
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", PathFromNative(folder), "-output", PathFromNative(target)}));
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY2(run.out.contains(QStringLiteral("Folder    4 encoded, 0 failed")), qPrintable(run.out));
     for (const QByteArray &name : {QByteArray("caf\xe9.wma"), QByteArray("a\x1b]0;title\x07z.wma"), QByteArray("c\x1b[2Jd.wma")})
@@ -281,15 +286,17 @@ void EncoderSafetyTest::namesKeepTheirBytesAndShowEscaped()
         QVERIFY2(!stream.contains(QChar(0x1b)) && !stream.contains(QChar(0x07)), qPrintable(stream));
     const QString source = PathFromNative(folder);
     const QString written = PathFromNative(target);
-    for (const QString &shown : {"Source    " + source + "/caf\\xE9.wav", "Written   " + written + "/bad\\xFF.wmv",
-                                 "Source    " + source + "/a\\x1B]0;title\\x07z.wav", "Written   " + written + "/c\\x1B[2Jd.wma"})
+    const QStringList shownNames{u"Source    "_s + source + u"/caf\\xE9.wav"_s, u"Written   "_s + written + u"/bad\\xFF.wmv"_s,
+                                 u"Source    "_s + source + u"/a\\x1B]0;title\\x07z.wav"_s,
+                                 u"Written   "_s + written + u"/c\\x1B[2Jd.wma"_s};
+    for (const QString &shown : shownNames)
         QVERIFY2(run.out.contains(shown + u'\n'), qPrintable(run.out));
 }
 
 void EncoderSafetyTest::truncatedSourceIsCheckedAgainstWhatWasRead()
 {
     const QString out = work(QStringLiteral("truncated.wmv"));
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("truncated.avi")), "-output", out});
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(QStringLiteral("truncated.avi")), "-output", out}));
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY2(run.out.contains(QRegularExpression(QStringLiteral("Note      The source gave 2\\.\\d{3} s, not the 3\\.000 s its "
                                                                 "container announced; the output is checked against what "
@@ -306,12 +313,12 @@ void EncoderSafetyTest::longestTextsAreKeptWhole()
     const QString out = work(QStringLiteral("longest.wma"));
     const QString title(32766, u'x');
     const QString author = QString::fromUtf8("\xF0\x9F\x8E\xAC").repeated(16383);
-    const UtilityRun run = RunUtilityProcess({"-input", media(QStringLiteral("tone.wav")), "-output", out, "-title", title,
-                                              "-author", author});
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(QStringLiteral("tone.wav")), "-output", out, "-title", title,
+                                                        "-author", author}));
     QVERIFY2(run.exitCode == 0, qPrintable(run.err.left(300)));
     const WrittenMedia written = ReadMedia(out);
-    QCOMPARE(written.tags.value("title"), title);
-    QCOMPARE(written.tags.value("artist"), author);
+    QCOMPARE(written.tags.value(u"title"_s), title);
+    QCOMPARE(written.tags.value(u"artist"_s), author);
 }
 
 void EncoderSafetyTest::refusedBeforeAnythingIsWritten_data()
@@ -326,34 +333,34 @@ void EncoderSafetyTest::refusedBeforeAnythingIsWritten_data()
     QDir().mkpath(folderNamedLikeAFile);
     QFile::copy(clip, folderNamedLikeAFile + QStringLiteral("/clip.avi"));
 
-    QTest::newRow("output folder missing") << QStringList{"-input", clip, "-output", work(QStringLiteral("missing/out.wmv"))}
+    QTest::newRow("output folder missing") << Arguments({"-input", clip, "-output", work(QStringLiteral("missing/out.wmv"))})
                                            << QStringLiteral("Cannot write %1: the folder %2 does not exist.")
                                                   .arg(work(QStringLiteral("missing/out.wmv")), work(QStringLiteral("missing")));
     QTest::newRow("a folder source named like a file, a file output")
-        << QStringList{"-input", folderNamedLikeAFile, "-output", refused}
+        << Arguments({"-input", folderNamedLikeAFile, "-output", refused})
         << QStringLiteral("-output \"%1\" names a file, but -input \"%2\" is a folder").arg(refused, folderNamedLikeAFile);
-    QTest::newRow("named pipe as source") << QStringList{"-input", pipe, "-output", refused}
+    QTest::newRow("named pipe as source") << Arguments({"-input", pipe, "-output", refused})
                                           << QStringLiteral("%1 is a named pipe (FIFO), not a sound or video file.").arg(pipe);
-    QTest::newRow("named pipe reported on") << QStringList{"-input", pipe}
+    QTest::newRow("named pipe reported on") << Arguments({"-input", pipe})
                                             << QStringLiteral("%1 is a named pipe (FIFO), not a sound or video file.").arg(pipe);
     QTest::newRow("named pipe as configuration")
-        << QStringList{"-config", pipe}
+        << Arguments({"-config", pipe})
         << QStringLiteral("Cannot read the configuration file %1: it is a named pipe (FIFO), not a regular file.").arg(pipe);
     QTest::newRow("endless device as configuration")
-        << QStringList{"-config", "/dev/zero"}
+        << Arguments({"-config", "/dev/zero"})
         << QStringLiteral("Cannot read the configuration file /dev/zero: it is a character device, not a regular file.");
     // Through a link, so that a utility that wrote over it would replace the link, never the device.
     const QString device = work(QStringLiteral("null.wmv"));
     QFile::link(QStringLiteral("/dev/null"), device);
-    QTest::newRow("device as output") << QStringList{"-input", clip, "-output", device}
+    QTest::newRow("device as output") << Arguments({"-input", clip, "-output", device})
                                       << QStringLiteral("-output \"%1\" is a character device; name a file to write.").arg(device);
-    QTest::newRow("named pipe as output") << QStringList{"-input", clip, "-output", pipe}
+    QTest::newRow("named pipe as output") << Arguments({"-input", clip, "-output", pipe})
                                           << QStringLiteral("-output \"%1\" is a named pipe (FIFO); name a file to write.").arg(pipe);
     QTest::newRow("title longer than the file holds")
-        << QStringList{"-input", clip, "-output", refused, "-title", QString(32767, u'x')}
+        << Arguments({"-input", clip, "-output", refused, "-title", QString(32767, u'x')})
         << QStringLiteral("command line: -title is 32767 characters long; a Windows Media file holds at most 32766 in each of its texts");
     QTest::newRow("description of emoji longer than the file holds")
-        << QStringList{"-input", clip, "-output", refused, "-description", QString::fromUtf8("\xF0\x9F\x8E\xAC").repeated(16384)}
+        << Arguments({"-input", clip, "-output", refused, "-description", QString::fromUtf8("\xF0\x9F\x8E\xAC").repeated(16384)})
         << QStringLiteral("command line: -description is 32768 characters long;");
 }
 
@@ -407,7 +414,7 @@ void EncoderSafetyTest::configurationsAreBounded()
     QFETCH(QString, config);
     QFETCH(int, exitCode);
     QFETCH(QString, message);
-    const UtilityRun run = RunUtilityProcess({"-config", config});
+    const UtilityRun run = RunUtilityProcess(Arguments({"-config", config}));
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(run.err.contains(message), qPrintable(run.err.left(500)));
 }
@@ -423,14 +430,15 @@ void EncoderSafetyTest::stopEndsAFolderRunAtOnce_data()
 void EncoderSafetyTest::stopEndsAFolderRunAtOnce()
 {
     QFETCH(int, signal);
-    const QString source = folderOf(QStringLiteral("stop-%1").arg(signal), {{"slow.avi", "a.avi"}, {"slow.avi", "b.avi"}, {"slow.avi", "c.avi"}});
+    const QString source = folderOf(QStringLiteral("stop-%1").arg(signal),
+                                    {{u"slow.avi"_s, u"a.avi"_s}, {u"slow.avi"_s, u"b.avi"_s}, {u"slow.avi"_s, u"c.avi"_s}});
     const QString target = source + QStringLiteral("-encoded");
 
     // One file at a time, so that one is under way when the stop comes (test_encoder_threads stops
     // files side by side).
     QProcess process;
-    process.setProcessEnvironment(UtilityEnvironment({"WM8EUTIL_JOBS=1"}));
-    process.start(UtilityPath(), {"-input", source, "-output", target, "-v_mode", "1"});
+    process.setProcessEnvironment(UtilityEnvironment({u"WM8EUTIL_JOBS=1"_s}));
+    process.start(UtilityPath(), Arguments({"-input", source, "-output", target, "-v_mode", "1"}));
     QTRY_VERIFY_WITH_TIMEOUT(!entries(target).isEmpty() || process.state() == QProcess::NotRunning, 30000);
     QVERIFY2(process.state() == QProcess::Running, "the encode ended before it could be stopped");
     kill(pid_t(process.processId()), signal);

@@ -1,6 +1,7 @@
 // WM8EUTIL.EXE on every core: the files of a folder encoded side by side end exactly as they do one
 // after another, a file encoded alone in threads is written byte for byte as in one thread, and a
 // stop or a failure ends every file and every thread at once, leaving nothing half-written.
+#include "Arguments.h"
 #include "MediaMaker.h"
 #include "TestMain.h"
 #include "UtilityProcess.h"
@@ -16,6 +17,8 @@
 #include <QThread>
 #include <csignal>
 #include <sys/resource.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -162,27 +165,32 @@ private slots:
 void EncoderThreadsTest::initTestCase()
 {
     QVERIFY(foldersMade());
-    const QStringList picture{"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=15"};
-    const QStringList sound{"-f", "lavfi", "-i", "sine=sample_rate=22050"};
-    makeMedia(QStringLiteral("clip.avi"), picture + sound + QStringList{"-t", "2", "-c:v", "mpeg4", "-c:a", "pcm_s16le"});
-    makeMedia(QStringLiteral("clip.mp4"), picture + sound + QStringList{"-t", "1", "-c:v", "mpeg4", "-c:a", "aac"});
-    makeMedia(QStringLiteral("silent.avi"), picture + QStringList{"-t", "2", "-c:v", "mpeg4"});
-    makeMedia(QStringLiteral("tone.wav"), sound + QStringList{"-t", "1.5"});
+    const QStringList picture = Arguments({"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=15"});
+    const QStringList sound = Arguments({"-f", "lavfi", "-i", "sine=sample_rate=22050"});
+    makeMedia(QStringLiteral("clip.avi"), picture + sound + Arguments({"-t", "2", "-c:v", "mpeg4", "-c:a", "pcm_s16le"}));
+    makeMedia(QStringLiteral("clip.mp4"), picture + sound + Arguments({"-t", "1", "-c:v", "mpeg4", "-c:a", "aac"}));
+    makeMedia(QStringLiteral("silent.avi"), picture + Arguments({"-t", "2", "-c:v", "mpeg4"}));
+    makeMedia(QStringLiteral("tone.wav"), sound + Arguments({"-t", "1.5"}));
     QVERIFY(!MakeTurnedClip(mediaFolder(), QStringLiteral("turned.mp4"), 160, 90, 90).isEmpty());
-    makeMedia(QStringLiteral("long.avi"), picture + sound + QStringList{"-t", "10", "-c:v", "mpeg4", "-c:a", "pcm_s16le"});
+    makeMedia(QStringLiteral("long.avi"), picture + sound + Arguments({"-t", "10", "-c:v", "mpeg4", "-c:a", "pcm_s16le"}));
     // Long enough for each pass to take a second or more.
-    makeMedia(QStringLiteral("slow.avi"), {"-f", "lavfi", "-i", "testsrc2=size=640x480:rate=25", "-t", "60", "-c:v", "mpeg4", "-q:v", "10"});
+    makeMedia(QStringLiteral("slow.avi"),
+              Arguments({"-f", "lavfi", "-i", "testsrc2=size=640x480:rate=25", "-t", "60", "-c:v", "mpeg4", "-q:v", "10"}));
     // The muxer holds one stream's packets until the other's come, and after ten seconds writes them
     // anyway: the order in which the packets reach it then shows in the file.
-    makeMedia(QStringLiteral("late-sound.mkv"), {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=15:duration=14", "-itsoffset", "11",
-                                                 "-f", "lavfi", "-i", "sine=sample_rate=22050:duration=3", "-c:v", "mpeg4",
-                                                 "-c:a", "pcm_s16le"});
-    makeMedia(QStringLiteral("late-picture.mkv"), {"-itsoffset", "11", "-f", "lavfi", "-i", "testsrc2=size=64x48:rate=15:duration=3",
-                                                   "-f", "lavfi", "-i", "sine=sample_rate=22050:duration=14", "-c:v", "mpeg4",
-                                                   "-c:a", "pcm_s16le"});
-    makeMedia(QStringLiteral("busy.avi"), {"-f", "lavfi", "-i", "mandelbrot=size=320x240:rate=25", "-t", "3", "-c:v", "mpeg4", "-q:v", "2"});
-    makeMedia(QStringLiteral("interlaced.avi"), {"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=50", "-t", "1", "-vf",
-                                                 "tinterlace=interleave_top", "-flags", "+ilme+ildct", "-c:v", "mpeg4"});
+    makeMedia(QStringLiteral("late-sound.mkv"),
+              Arguments({"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=15:duration=14", "-itsoffset", "11",
+                         "-f", "lavfi", "-i", "sine=sample_rate=22050:duration=3", "-c:v", "mpeg4",
+                         "-c:a", "pcm_s16le"}));
+    makeMedia(QStringLiteral("late-picture.mkv"),
+              Arguments({"-itsoffset", "11", "-f", "lavfi", "-i", "testsrc2=size=64x48:rate=15:duration=3",
+                         "-f", "lavfi", "-i", "sine=sample_rate=22050:duration=14", "-c:v", "mpeg4",
+                         "-c:a", "pcm_s16le"}));
+    makeMedia(QStringLiteral("busy.avi"),
+              Arguments({"-f", "lavfi", "-i", "mandelbrot=size=320x240:rate=25", "-t", "3", "-c:v", "mpeg4", "-q:v", "2"}));
+    makeMedia(QStringLiteral("interlaced.avi"),
+              Arguments({"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=50", "-t", "1", "-vf",
+                         "tinterlace=interleave_top", "-flags", "+ilme+ildct", "-c:v", "mpeg4"}));
     // A WAV whose format tag claims MP3 for its PCM samples: nothing of it can be decoded.
     QByteArray lying = bytesOf(media(QStringLiteral("tone.wav")));
     lying[20] = 0x55;
@@ -202,16 +210,17 @@ void EncoderThreadsTest::sideBySideEndsAsOneAfterAnother()
 {
     QFETCH(int, atOnce);
     const QString source = folderOf(QStringLiteral("kinds-%1").arg(atOnce),
-                                    {{"clip.avi", "a.avi"}, {"clip.mp4", "a.mp4"}, {"tone.wav", "b.wav"}, {"turned.mp4", "c.mp4"},
-                                     {"silent.avi", "d.avi"}, {"lying.wav", "e.wav"}, {"notes.txt", "notes.txt"}});
+                                    {{u"clip.avi"_s, u"a.avi"_s}, {u"clip.mp4"_s, u"a.mp4"_s}, {u"tone.wav"_s, u"b.wav"_s},
+                                     {u"turned.mp4"_s, u"c.mp4"_s}, {u"silent.avi"_s, u"d.avi"_s}, {u"lying.wav"_s, u"e.wav"_s},
+                                     {u"notes.txt"_s, u"notes.txt"_s}});
     const QString inTurn = source + QStringLiteral("-in-turn");
     const QString sideBySide = source + QStringLiteral("-side-by-side");
-    const UtilityRun one = RunUtilityProcess({"-input", source, "-output", inTurn}, {}, jobs(1));
-    const UtilityRun many = RunUtilityProcess({"-input", source, "-output", sideBySide}, {}, jobs(atOnce));
+    const UtilityRun one = RunUtilityProcess(Arguments({"-input", source, "-output", inTurn}), {}, jobs(1));
+    const UtilityRun many = RunUtilityProcess(Arguments({"-input", source, "-output", sideBySide}), {}, jobs(atOnce));
 
     QCOMPARE(one.exitCode, 3);
     QCOMPARE(many.exitCode, one.exitCode);
-    QCOMPARE(entries(sideBySide), (QStringList{"a.wmv", "b.wma", "c.wmv", "d.wmv"}));
+    QCOMPARE(entries(sideBySide), (QStringList{u"a.wmv"_s, u"b.wma"_s, u"c.wmv"_s, u"d.wmv"_s}));
     QCOMPARE(entries(inTurn), entries(sideBySide));
     for (const QString &name : entries(inTurn))
         QVERIFY2(bytesOf(inTurn + u'/' + name) == bytesOf(sideBySide + u'/' + name), qPrintable(name));
@@ -265,9 +274,10 @@ void EncoderThreadsTest::fullDiskFailsEveryFileBeingWritten_data()
 void EncoderThreadsTest::fullDiskFailsEveryFileBeingWritten()
 {
     QFETCH(int, atOnce);
-    const QString source = folderOf(QStringLiteral("full-%1").arg(atOnce), {{"lying.wav", "0.wav"}, {"long.avi", "a.avi"}, {"long.avi", "b.avi"}});
+    const QString source = folderOf(QStringLiteral("full-%1").arg(atOnce),
+                                    {{u"lying.wav"_s, u"0.wav"_s}, {u"long.avi"_s, u"a.avi"_s}, {u"long.avi"_s, u"b.avi"_s}});
     const QString target = source + QStringLiteral("-encoded");
-    const UtilityRun run = RunUtilityProcess({"-input", source, "-output", target}, [] {
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", source, "-output", target}), [] {
         const rlimit limit{64 * 1024, 64 * 1024};
         setrlimit(RLIMIT_FSIZE, &limit);
     }, jobs(atOnce));
@@ -292,9 +302,9 @@ void EncoderThreadsTest::filesAtOnceOutsideTheirRangeAreRefused_data()
 void EncoderThreadsTest::filesAtOnceOutsideTheirRangeAreRefused()
 {
     QFETCH(QString, value);
-    const QString source = folderOf(QStringLiteral("refused"), {{"tone.wav", "a.wav"}});
+    const QString source = folderOf(QStringLiteral("refused"), {{u"tone.wav"_s, u"a.wav"_s}});
     const QString target = source + QStringLiteral("-encoded");
-    const UtilityRun run = RunUtilityProcess({"-input", source, "-output", target}, {}, {"WM8EUTIL_JOBS=" + value});
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", source, "-output", target}), {}, {u"WM8EUTIL_JOBS="_s + value});
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains(QStringLiteral("WM8EUTIL_JOBS \"%1\" is not allowed; it takes how many files of a folder are "
                                              "encoded at once, from 1 to 64.").arg(value)), qPrintable(Describe(run)));
@@ -307,11 +317,11 @@ void EncoderThreadsTest::threadsWriteWhatOneThreadWrites_data()
     QTest::addColumn<QStringList>("switches");
     QTest::newRow("sound 11 s after the picture") << "late-sound.mkv" << QStringList{};
     QTest::newRow("picture 11 s after the sound") << "late-picture.mkv" << QStringList{};
-    QTest::newRow("a section") << "long.avi" << QStringList{"-time", "2500", "6000"};
-    QTest::newRow("two passes") << "clip.avi" << QStringList{"-v_mode", "1", "-v_bitrate", "100000"};
-    QTest::newRow("frames dropped to hold the rate") << "busy.avi" << QStringList{"-v_bitrate", "60000", "-v_buffer", "1000"};
-    QTest::newRow("deinterlaced at double rate") << "interlaced.avi" << QStringList{"-v_preproc", "3"};
-    QTest::newRow("turned upright") << "turned.mp4" << QStringList{"-v_mode", "2"};
+    QTest::newRow("a section") << "long.avi" << Arguments({"-time", "2500", "6000"});
+    QTest::newRow("two passes") << "clip.avi" << Arguments({"-v_mode", "1", "-v_bitrate", "100000"});
+    QTest::newRow("frames dropped to hold the rate") << "busy.avi" << Arguments({"-v_bitrate", "60000", "-v_buffer", "1000"});
+    QTest::newRow("deinterlaced at double rate") << "interlaced.avi" << Arguments({"-v_preproc", "3"});
+    QTest::newRow("turned upright") << "turned.mp4" << Arguments({"-v_mode", "2"});
     QTest::newRow("sound alone") << "tone.wav" << QStringList{};
 }
 
@@ -322,13 +332,13 @@ void EncoderThreadsTest::threadsWriteWhatOneThreadWrites()
     QFETCH(QString, source);
     QFETCH(QStringList, switches);
     const QString extension = source.endsWith(QLatin1String(".wav")) ? QStringLiteral(".wma") : QStringLiteral(".wmv");
-    const QString alone = work(QStringLiteral("alone-%1%2").arg(QTest::currentDataTag(), extension));
-    const UtilityRun threaded = RunUtilityProcess(QStringList{"-input", media(source), "-output", alone} + switches);
+    const QString alone = work(QStringLiteral("alone-%1%2").arg(QString::fromUtf8(QTest::currentDataTag()), extension));
+    const UtilityRun threaded = RunUtilityProcess(Arguments({"-input", media(source), "-output", alone}) + switches);
     QVERIFY2(threaded.exitCode == 0 || threaded.exitCode == 4, qPrintable(Describe(threaded)));
 
-    const QString folder = folderOf(QStringLiteral("twins-") + source, {{source, "a" + source}, {source, "b" + source}});
+    const QString folder = folderOf(QStringLiteral("twins-") + source, {{source, u"a"_s + source}, {source, u"b"_s + source}});
     const QString target = folder + QStringLiteral("-encoded");
-    const UtilityRun inOneThread = RunUtilityProcess(QStringList{"-input", folder, "-output", target} + switches, {}, jobs(2));
+    const UtilityRun inOneThread = RunUtilityProcess(Arguments({"-input", folder, "-output", target}) + switches, {}, jobs(2));
     QCOMPARE(inOneThread.exitCode, threaded.exitCode);
     const QByteArray written = bytesOf(alone);
     QVERIFY(!written.isEmpty());
@@ -349,10 +359,11 @@ void EncoderThreadsTest::stopEndsEveryFileSideBySide()
 {
     QFETCH(int, signal);
     const QString source = folderOf(QStringLiteral("stop-%1").arg(signal),
-                                    {{"slow.avi", "a.avi"}, {"slow.avi", "b.avi"}, {"slow.avi", "c.avi"}});
+                                    {{u"slow.avi"_s, u"a.avi"_s}, {u"slow.avi"_s, u"b.avi"_s}, {u"slow.avi"_s, u"c.avi"_s}});
     const QString target = source + QStringLiteral("-encoded");
     QDir().mkpath(target);
-    const Ending ending = stopWhileWriting({"-input", source, "-output", target, "-v_mode", "1"}, jobs(2), target, signal, 300);
+    const Ending ending =
+        stopWhileWriting(Arguments({"-input", source, "-output", target, "-v_mode", "1"}), jobs(2), target, signal, 300);
     QVERIFY2(ending.msAfterSignal >= 0, "the encode ended before it could be stopped");
     QVERIFY2(ending.msAfterSignal < 2000, qPrintable(QString::number(ending.msAfterSignal)));
     QCOMPARE(ending.exitCode, 3);
@@ -373,7 +384,7 @@ void EncoderThreadsTest::stopEndsAnEncodeInThreadsAtAnyPoint_data()
     QTest::addColumn<int>("signal");
     QTest::addColumn<int>("delayMs");
     QTest::addColumn<QStringList>("switches");
-    const QStringList twoPasses{"-v_mode", "1"};
+    const QStringList twoPasses = Arguments({"-v_mode", "1"});
     for (const auto &[name, signal] : {std::pair("Ctrl+C", SIGINT), std::pair("kill", SIGTERM), std::pair("terminal closed", SIGHUP)}) {
         for (const int delay : {0, 150, 600, 1500})
             QTest::addRow("%s after %d ms, two passes", name, delay) << signal << delay << twoPasses;
@@ -392,14 +403,14 @@ void EncoderThreadsTest::stopEndsAnEncodeInThreadsAtAnyPoint()
     QDir().mkpath(folder);
     const QString out = folder + QStringLiteral("/slow.wmv");
     writeFile(out, "an older file");
-    const Ending ending = stopWhileWriting(QStringList{"-input", media(QStringLiteral("slow.avi")), "-output", out} + switches, {},
+    const Ending ending = stopWhileWriting(Arguments({"-input", media(QStringLiteral("slow.avi")), "-output", out}) + switches, {},
                                            folder, signal, delayMs);
     QVERIFY2(ending.msAfterSignal >= 0, "the encode ended before it could be stopped");
     QVERIFY2(ending.msAfterSignal < 2000, qPrintable(QString::number(ending.msAfterSignal)));
     QCOMPARE(ending.exitCode, 3);
     QCOMPARE(ending.err, QStringLiteral("Stopped before the end.\n"));
     QCOMPARE(bytesOf(out), QByteArray("an older file"));
-    QCOMPARE(entries(folder), QStringList{"slow.wmv"});
+    QCOMPARE(entries(folder), QStringList{u"slow.wmv"_s});
 }
 
 QUILLMARK_TEST_MAIN(EncoderThreadsTest)

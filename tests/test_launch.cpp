@@ -20,6 +20,8 @@
 #include <QPushButton>
 #include <QTableView>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const char *const ExpectedLaunchScript =
@@ -252,10 +254,10 @@ void LaunchTest::startShowsTheEmptyTable()
     QCOMPARE(model->rowCount(), 23);
     QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral(" Parameter"));
     QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral(" Value"));
-    const QStringList names = {"-input", "-output", "-a_setting", "-v_codec", "-v_width", "-v_height", "-v_mode",
-                               "-v_framerate", "-v_keydist", "-v_bitrate", "-v_quality", "-v_buffer", "-v_preproc",
-                               "-v_clip", "-time", "-outputstring", "-profile", "-config", "-title", "-author",
-                               "-copyright", "-description", "-rating"};
+    const QStringList names = {u"-input"_s, u"-output"_s, u"-a_setting"_s, u"-v_codec"_s, u"-v_width"_s, u"-v_height"_s,
+                               u"-v_mode"_s, u"-v_framerate"_s, u"-v_keydist"_s, u"-v_bitrate"_s, u"-v_quality"_s,
+                               u"-v_buffer"_s, u"-v_preproc"_s, u"-v_clip"_s, u"-time"_s, u"-outputstring"_s, u"-profile"_s,
+                               u"-config"_s, u"-title"_s, u"-author"_s, u"-copyright"_s, u"-description"_s, u"-rating"_s};
     for (int row = 0; row < 23; ++row) {
         QCOMPARE(model->index(row, 0).data().toString(), names[row]);
         QCOMPARE(model->index(row, 1).data().toString(), QString());
@@ -381,7 +383,7 @@ void LaunchTest::unwritableProgramFolderKeepsLaunchFilesInTheDataFolder()
     QVERIFY(app.dialogs.messages.isEmpty());
     QFile config(folder + QStringLiteral("/tmpconfig.weu"));
     QVERIFY(config.open(QIODevice::ReadOnly));
-    QVERIFY(config.readAll().startsWith("-input \"" + source.toUtf8() + "\"\r\n"));
+    QVERIFY(config.readAll().startsWith(QByteArray("-input \"" + source.toUtf8() + "\"\r\n")));
     QCOMPARE(app.shell.calls.size(), 1);
     QCOMPARE(app.shell.calls[0].file, folder + QStringLiteral("/launch.bat"));
     QCOMPARE(app.shell.calls[0].parameters, u'"' + folder + QStringLiteral("/tmpconfig.weu\""));
@@ -472,7 +474,7 @@ void LaunchTest::encodeAcceptsASourceFolder()
     Form1->EncodeButtonClick();
     QVERIFY(app.dialogs.messages.isEmpty());
     QCOMPARE(app.shell.calls.size(), 1);
-    QVERIFY(app.appFile(QStringLiteral("tmpconfig.weu")).startsWith("-input \"" + app.appDir.toUtf8() + "\"\r\n"));
+    QVERIFY(app.appFile(QStringLiteral("tmpconfig.weu")).startsWith(QByteArray("-input \"" + app.appDir.toUtf8() + "\"\r\n")));
 }
 
 void LaunchTest::encodeInAReadOnlyFolderStartsNothing()

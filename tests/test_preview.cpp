@@ -26,6 +26,8 @@
 #include <QToolButton>
 #include <sys/stat.h>
 
+using namespace Qt::StringLiterals;
+
 class PreviewTest : public QObject {
     Q_OBJECT
 
@@ -88,13 +90,13 @@ void PreviewTest::newStreamFillsInformationAndSection_data()
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<int>("length");
     QTest::newRow("audio") << 12.5 << 0 << 0 << qint64(1411200)
-                           << QStringList{"Duration: 12.5 seconds", "Bandwidth: 1411200bps"} << 12;
+                           << QStringList{u"Duration: 12.5 seconds"_s, u"Bandwidth: 1411200bps"_s} << 12;
     QTest::newRow("video") << 30.0 << 320 << 240 << qint64(0)
-                           << QStringList{"Duration: 30 seconds", "Height: 240", "Width: 320"} << 30;
-    QTest::newRow("half rounds down to even") << 2.5 << 0 << 0 << qint64(0) << QStringList{"Duration: 2.5 seconds"} << 2;
-    QTest::newRow("half rounds up to even") << 3.5 << 0 << 0 << qint64(0) << QStringList{"Duration: 3.5 seconds"} << 4;
+                           << QStringList{u"Duration: 30 seconds"_s, u"Height: 240"_s, u"Width: 320"_s} << 30;
+    QTest::newRow("half rounds down to even") << 2.5 << 0 << 0 << qint64(0) << QStringList{u"Duration: 2.5 seconds"_s} << 2;
+    QTest::newRow("half rounds up to even") << 3.5 << 0 << 0 << qint64(0) << QStringList{u"Duration: 3.5 seconds"_s} << 4;
     QTest::newRow("long fraction") << 1.0 / 3 << 0 << 0 << qint64(0)
-                                   << QStringList{"Duration: 0.333333333333333 seconds"} << 0;
+                                   << QStringList{u"Duration: 0.333333333333333 seconds"_s} << 0;
 }
 
 void PreviewTest::newStreamFillsInformationAndSection()
@@ -166,7 +168,7 @@ void PreviewTest::playKeepsToThePlayRange()
     auto *playButton = player->findChild<QToolButton *>(QStringLiteral("PlayButton"));
     QVERIFY(playButton->isEnabled());
     QTest::mouseClick(playButton, Qt::LeftButton);
-    QCOMPARE(app->media->calls, (QStringList{"SetPosition 5", "Play"}));
+    QCOMPARE(app->media->calls, (QStringList{u"SetPosition 5"_s, u"Play"_s}));
     QVERIFY(!playButton->isEnabled());
     FakeMediaBackend *backend = app->media->backend;
     backend->Advance(7.9);
@@ -178,12 +180,12 @@ void PreviewTest::playKeepsToThePlayRange()
 
     app->media->calls.clear();
     player->Play();
-    QCOMPARE(app->media->calls, (QStringList{"SetPosition 5", "Play"}));
+    QCOMPARE(app->media->calls, (QStringList{u"SetPosition 5"_s, u"Play"_s}));
 
     // Stop rests at the start of the play range, or of the media without one, showing its picture.
     app->media->calls.clear();
     QTest::mouseClick(player->findChild<QToolButton *>(QStringLiteral("StopButton")), Qt::LeftButton);
-    QCOMPARE(app->media->calls, (QStringList{"Pause", "SetPosition 5"}));
+    QCOMPARE(app->media->calls, (QStringList{u"Pause"_s, u"SetPosition 5"_s}));
     QVERIFY(!app->media->playing);
     QVERIFY(playButton->isEnabled());
     player->SetSelectionStart(0);
@@ -307,7 +309,7 @@ void PreviewTest::viewSourceInfo()
     Form1->Viewsourceinfo1Click();
 
     QCOMPARE(app->appFile(QStringLiteral("tmpconfig.weu")),
-             path.isEmpty() ? QByteArray() : ("-input \"" + path + "\"\r\n").toUtf8());
+             path.isEmpty() ? QByteArray() : (u"-input \""_s + path + u"\"\r\n"_s).toUtf8());
     QCOMPARE(app->shell.calls.size(), launched ? 1 : 0);
     if (launched) {
         QCOMPARE(app->shell.calls[0].file, app->appPath(QStringLiteral("launch.bat")));

@@ -138,9 +138,9 @@ void SelectionTest::typedTimesMoveBarsRowAndPlayer()
     QCOMPARE(bar("TrackBarSelEnd")->value(), 10);
     QCOMPARE(player->SelectionStart(), 1.5);
     QCOMPARE(player->SelectionEnd(), 10.0);
-    for (TTrackBar *section : {bar("TrackBarSelStart"), bar("TrackBarSelEnd")}) {
-        QCOMPARE(section->SelStart(), 2);
-        QCOMPARE(section->SelEnd(), 10);
+    for (TTrackBar *trackBar : {bar("TrackBarSelStart"), bar("TrackBarSelEnd")}) {
+        QCOMPARE(trackBar->SelStart(), 2);
+        QCOMPARE(trackBar->SelEnd(), 10);
     }
 
     // Enter applies at once and keeps the focus; letters do nothing.

@@ -10,38 +10,42 @@
 
 #include <QFile>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QStringList Presets = {
-    "(Custom settings)", "", "Audio & Video:", "-----------------------", "Modem 28K (20K)", "Modem 56K (32K)",
-    "LAN 100K (100K)", "LAN 256K (225K)", "LAN/DSL 384K (350K)", "LAN/DSL 768K (450K)", "Near Broadcast 700K (700K)",
-    "Near Broadcast 1400K (1400K)", "Broadband PAL 384K (350K)", "Near Broadcast PAL 700K (700K)", "", "Audio only",
-    "-----------------------", "FM Radio Mono 28K  (20K)", "FM Radio Stereo 28K  (20K)", "Modem 56K  (32K)",
-    "Near CD Quality 48K  (48K)", "CD Quality 64K  (64K)", "CD Transparency 96K  (96K)",
-    "CD Audiophile Transparency 128K  (128K)", "", "Video only", "-----------------------", "Modem 28K   (20K)",
-    "Modem 56K   (32K)"};
+    u"(Custom settings)"_s, u""_s, u"Audio & Video:"_s, u"-----------------------"_s, u"Modem 28K (20K)"_s,
+    u"Modem 56K (32K)"_s, u"LAN 100K (100K)"_s, u"LAN 256K (225K)"_s, u"LAN/DSL 384K (350K)"_s, u"LAN/DSL 768K (450K)"_s,
+    u"Near Broadcast 700K (700K)"_s, u"Near Broadcast 1400K (1400K)"_s, u"Broadband PAL 384K (350K)"_s,
+    u"Near Broadcast PAL 700K (700K)"_s, u""_s, u"Audio only"_s, u"-----------------------"_s, u"FM Radio Mono 28K  (20K)"_s,
+    u"FM Radio Stereo 28K  (20K)"_s, u"Modem 56K  (32K)"_s, u"Near CD Quality 48K  (48K)"_s, u"CD Quality 64K  (64K)"_s,
+    u"CD Transparency 96K  (96K)"_s, u"CD Audiophile Transparency 128K  (128K)"_s, u""_s, u"Video only"_s,
+    u"-----------------------"_s, u"Modem 28K   (20K)"_s, u"Modem 56K   (32K)"_s};
 
-const QStringList Profiles = {"", "", "", "", "av20", "av32", "av100", "av225", "av350", "av450", "av700", "av1400",
-                              "av350pal", "av700pal", "", "", "", "a20_1", "a20_2", "a32", "a48", "a64", "a96",
-                              "a128", "", "", "", "v20", "v32"};
+const QStringList Profiles = {u""_s, u""_s, u""_s, u""_s, u"av20"_s, u"av32"_s, u"av100"_s, u"av225"_s, u"av350"_s,
+                              u"av450"_s, u"av700"_s, u"av1400"_s, u"av350pal"_s, u"av700pal"_s, u""_s, u""_s, u""_s,
+                              u"a20_1"_s, u"a20_2"_s, u"a32"_s, u"a48"_s, u"a64"_s, u"a96"_s, u"a128"_s, u""_s, u""_s, u""_s,
+                              u"v20"_s, u"v32"_s};
 
 const QStringList AudioRows = {
-    "(default)", "192Kbps (48Khz, Stereo)", "160Kbps (48Khz, Stereo)", "128Kbps (48Khz, Stereo)",
-    "192Kbps (44.1Khz, Stereo)", "160Kbps (44.1Khz, Stereo)", "128Kbps (44.1Khz, Stereo)",
-    "96Kbps   (44.1Khz, Stereo)", "80Kbps   (44.1Khz, Stereo)", "64Kbps   (44.1Khz, Stereo)",
-    "48Kbps   (44.1Khz, Stereo)", "32Kbps   (44.1Khz, Stereo)", "32Kbps   (44.1Khz, Mono)", "48Kbps   (32Khz, Stereo)",
-    "40Kbps   (32Khz, Stereo)", "32Kbps   (32Khz, Stereo)", "20Kbps   (32Khz, Mono)", "32Kbps   (22.05Khz, Stereo)",
-    "22Kbps   (22.05Khz, Stereo)", "20Kbps   (22.05Khz, Stereo)", "20Kbps   (22.05Khz, Mono)",
-    "16Kbps   (22.05Khz, Mono)", "20Kbps   (16Khz, Stereo)", "16Kbps   (16Khz, Stereo)", "16Kbps   (16Khz, Mono)",
-    "12Kbps   (16Khz, Mono)", "10Kbps   (16Khz, Mono)", "10Kbps   (11.025Khz, Mono)", "8Kbps     (11.025Khz, Mono)",
-    "12Kbps   (8Khz, Stereo)", "8Kbps     (8Khz, Mono)", "6Kbps     (8Khz, Mono)", "5Kbps     (8Khz, Mono)",
-    "0             (video-only)"};
+    u"(default)"_s, u"192Kbps (48Khz, Stereo)"_s, u"160Kbps (48Khz, Stereo)"_s, u"128Kbps (48Khz, Stereo)"_s,
+    u"192Kbps (44.1Khz, Stereo)"_s, u"160Kbps (44.1Khz, Stereo)"_s, u"128Kbps (44.1Khz, Stereo)"_s,
+    u"96Kbps   (44.1Khz, Stereo)"_s, u"80Kbps   (44.1Khz, Stereo)"_s, u"64Kbps   (44.1Khz, Stereo)"_s,
+    u"48Kbps   (44.1Khz, Stereo)"_s, u"32Kbps   (44.1Khz, Stereo)"_s, u"32Kbps   (44.1Khz, Mono)"_s,
+    u"48Kbps   (32Khz, Stereo)"_s, u"40Kbps   (32Khz, Stereo)"_s, u"32Kbps   (32Khz, Stereo)"_s, u"20Kbps   (32Khz, Mono)"_s,
+    u"32Kbps   (22.05Khz, Stereo)"_s, u"22Kbps   (22.05Khz, Stereo)"_s, u"20Kbps   (22.05Khz, Stereo)"_s,
+    u"20Kbps   (22.05Khz, Mono)"_s, u"16Kbps   (22.05Khz, Mono)"_s, u"20Kbps   (16Khz, Stereo)"_s,
+    u"16Kbps   (16Khz, Stereo)"_s, u"16Kbps   (16Khz, Mono)"_s, u"12Kbps   (16Khz, Mono)"_s, u"10Kbps   (16Khz, Mono)"_s,
+    u"10Kbps   (11.025Khz, Mono)"_s, u"8Kbps     (11.025Khz, Mono)"_s, u"12Kbps   (8Khz, Stereo)"_s,
+    u"8Kbps     (8Khz, Mono)"_s, u"6Kbps     (8Khz, Mono)"_s, u"5Kbps     (8Khz, Mono)"_s, u"0             (video-only)"_s};
 
 const QStringList AudioCodes = {
-    "64_44_2", "192_48_2", "160_48_2", "128_48_2", "192_44_2", "160_44_2", "128_44_2", "96_44_2", "80_44_2",
-    "64_44_2", "48_44_2",  "32_44_2",  "32_44_1",  "48_32_2",  "40_32_2",  "32_32_2",  "20_32_1", "32_22_2",
-    "22_22_2", "20_22_2",  "20_22_1",  "16_22_1",  "20_16_2",  "16_16_2",  "16_16_1",  "12_16_1", "10_16_1",
-    "10_11_1", "8_11_1",   "12_8_2",   "8_8_1",    "6_8_1",    "5_8_1",    "0"};
+    u"64_44_2"_s,  u"192_48_2"_s, u"160_48_2"_s, u"128_48_2"_s, u"192_44_2"_s, u"160_44_2"_s, u"128_44_2"_s, u"96_44_2"_s,
+    u"80_44_2"_s,  u"64_44_2"_s,  u"48_44_2"_s,  u"32_44_2"_s,  u"32_44_1"_s,  u"48_32_2"_s,  u"40_32_2"_s,  u"32_32_2"_s,
+    u"20_32_1"_s,  u"32_22_2"_s,  u"22_22_2"_s,  u"20_22_2"_s,  u"20_22_1"_s,  u"16_22_1"_s,  u"20_16_2"_s,  u"16_16_2"_s,
+    u"16_16_1"_s,  u"12_16_1"_s,  u"10_16_1"_s,  u"10_11_1"_s,  u"8_11_1"_s,   u"12_8_2"_s,   u"8_8_1"_s,    u"6_8_1"_s,
+    u"5_8_1"_s,    u"0"_s};
 
 QStringList items(const QComboBox *list)
 {

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // A stand-in program that records its folder and its arguments, one per line, into record.
@@ -94,8 +96,8 @@ void ShellTest::batchFileRunsInTheChosenTerminal()
                folder, 1);
 
     QCOMPARE(waitForRecord(record),
-             (QStringList{folder, "--hold", "-e", "/opt/q/batchrun", folder + "/launch.bat",
-                          "\"" + folder + "/tmp config.weu\"", "second", "third"}));
+             (QStringList{folder, u"--hold"_s, u"-e"_s, u"/opt/q/batchrun"_s, folder + u"/launch.bat"_s,
+                          u"\""_s + folder + u"/tmp config.weu\""_s, u"second"_s, u"third"_s}));
     QVERIFY(!QFile::exists(work.filePath(QStringLiteral("xterm.txt"))));
     QVERIFY(dialogs.messages.isEmpty());
 }
@@ -107,7 +109,7 @@ void ShellTest::terminalSettingIsReadAsAShellReadsIt_data()
     QTest::addColumn<QString>("setting");
     QTest::addColumn<QStringList>("options");
     QTest::newRow("a path with blanks, whole") << "%1" << QStringList();
-    QTest::newRow("a quoted path with blanks and an option") << "\"%1\" --hold" << QStringList{"--hold"};
+    QTest::newRow("a quoted path with blanks and an option") << "\"%1\" --hold" << QStringList{u"--hold"_s};
     QTest::newRow("a path with blanks and blanks around") << "  %1 " << QStringList();
 }
 
@@ -128,7 +130,7 @@ void ShellTest::terminalSettingIsReadAsAShellReadsIt()
     shell.Open(work.filePath(QStringLiteral("launch.bat")), QString(), work.path(), 1);
 
     const QStringList expected =
-        QStringList{work.path()} + options + QStringList{"-e", "/opt/q/batchrun", work.filePath("launch.bat")};
+        QStringList{work.path()} + options + QStringList{u"-e"_s, u"/opt/q/batchrun"_s, work.filePath(u"launch.bat"_s)};
     QCOMPARE(waitForRecord(record), expected);
     QVERIFY(!QFile::exists(work.filePath(QStringLiteral("default.txt"))));
     QVERIFY(dialogs.messages.isEmpty());
@@ -146,7 +148,7 @@ void ShellTest::terminalFallsBackToTheDebianDefault()
     DesktopShell shell(QStringLiteral("/opt/q/batchrun"));
     shell.Open(work.filePath(QStringLiteral("LAUNCH.BAT")), QString(), work.path(), 1);
 
-    QCOMPARE(waitForRecord(record), (QStringList{work.path(), "-e", "/opt/q/batchrun", work.filePath("LAUNCH.BAT")}));
+    QCOMPARE(waitForRecord(record), (QStringList{work.path(), u"-e"_s, u"/opt/q/batchrun"_s, work.filePath(u"LAUNCH.BAT"_s)}));
     QCOMPARE(dialogs.messages.size(), 1);
     QCOMPARE(dialogs.messages[0].title, QStringLiteral("Shell"));
     QCOMPARE(dialogs.messages[0].text, QStringLiteral("Cannot start the terminal that TERMINAL names: /opt/no such/terminal."
@@ -181,7 +183,7 @@ void ShellTest::otherFilesGoToTheDesktopOpener()
     DesktopShell shell(QStringLiteral("/opt/q/batchrun"));
     shell.Open(QStringLiteral("https://quillmark.org"), QString(), QString(), 1);
 
-    QCOMPARE(waitForRecord(record), (QStringList{QDir::currentPath(), "https://quillmark.org"}));
+    QCOMPARE(waitForRecord(record), (QStringList{QDir::currentPath(), u"https://quillmark.org"_s}));
     QVERIFY(!QFile::exists(work.filePath(QStringLiteral("xterm.txt"))));
 }
 

@@ -28,6 +28,8 @@
 #include <QToolButton>
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 class RandomUser {
@@ -92,8 +94,9 @@ private:
     QString anyText()
     {
         static const QStringList pieces = {
-            "0", "7", "25", "320", "1.5", "12.", ".", "1.2.3", "-4", "abc", " ", "  two words ", "\"", "\"quoted\"",
-            "(default)", "(No file selected)", "!", "%1", "%ProgramFiles%", "&", "é", "日本", "\t", "\x01", "\r\n", "\n",
+            u"0"_s, u"7"_s, u"25"_s, u"320"_s, u"1.5"_s, u"12."_s, u"."_s, u"1.2.3"_s, u"-4"_s, u"abc"_s, u" "_s,
+            u"  two words "_s, u"\""_s, u"\"quoted\""_s, u"(default)"_s, u"(No file selected)"_s, u"!"_s, u"%1"_s,
+            u"%ProgramFiles%"_s, u"&"_s, u"é"_s, u"日本"_s, u"\t"_s, u"\x01"_s, u"\r\n"_s, u"\n"_s,
         };
         switch (pick(6)) {
         case 0: return QString(pick(5000) + 1, QChar(u'0' + pick(10)));

@@ -22,6 +22,8 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QColor Red(255, 0, 0);
@@ -409,7 +411,7 @@ void SourceTest::relativePathsAreStoredAbsolute()
     QVERIFY(QDir::setCurrent(started));
 
     QCOMPARE(app->appFile(QStringLiteral("tmpconfig.weu")),
-             ("-input \"" + media + "/my clip.avi\"\r\n-output \"" + app->appDir + "/out/mine.wmv\"\r\n").toUtf8());
+             (u"-input \""_s + media + u"/my clip.avi\"\r\n-output \""_s + app->appDir + u"/out/mine.wmv\"\r\n"_s).toUtf8());
 }
 
 void SourceTest::browseCommands()
@@ -424,8 +426,8 @@ void SourceTest::browseCommands()
     QCOMPARE(input->text(), clip);
     QCOMPARE(app->dialogs.fileDialogs[0].title, QStringLiteral("Open input file"));
     QCOMPARE(app->dialogs.fileDialogs[0].filters,
-             (QStringList{"Supported media (*.AVI;*.WAV)|*.AVI;*.WAV", "Audio (*.WAV)|*.WAV", "Video (*.AVI)|*.AVI",
-                          "All files|*.*"}));
+             (QStringList{u"Supported media (*.AVI;*.WAV)|*.AVI;*.WAV"_s, u"Audio (*.WAV)|*.WAV"_s, u"Video (*.AVI)|*.AVI"_s,
+                          u"All files|*.*"_s}));
     QCOMPARE(app->dialogs.fileDialogs[0].filterIndex, 1);
     QVERIFY(app->dialogs.fileDialogs[0].mustExist);
 
@@ -441,8 +443,8 @@ void SourceTest::browseCommands()
     QCOMPARE(output->text(), media + QStringLiteral("/out.wmv"));
     const FileDialogSpec save = app->dialogs.fileDialogs.last();
     QCOMPARE(save.title, QStringLiteral("Output filename"));
-    QCOMPARE(save.filters, (QStringList{"Windows Media Audio (*.WMA)|*.wma", "Windows Media Video (*.WMV)|*.wmv",
-                                        "All files|*.*"}));
+    QCOMPARE(save.filters, (QStringList{u"Windows Media Audio (*.WMA)|*.wma"_s, u"Windows Media Video (*.WMV)|*.wmv"_s,
+                                        u"All files|*.*"_s}));
     QVERIFY(save.confirmOverwrite);
 
     QTest::mouseClick(app->control<QToolButton>(QStringLiteral("SpeedButton2")), Qt::LeftButton);
@@ -505,11 +507,11 @@ void SourceTest::fileDialogsShowTheFiltersAsWrittenAndMatchAnyCase_data()
     QTest::addColumn<QStringList>("shownFilters");
     QTest::addColumn<QStringList>("listed");
     QTest::newRow("open") << false
-                          << QStringList{"Supported media (*.AVI;*.WAV)", "Audio (*.WAV)", "Video (*.AVI)", "All files"}
-                          << QStringList{"a.avi", "B.AVI", "c.Wav", "d.WAV"};
+                          << QStringList{u"Supported media (*.AVI;*.WAV)"_s, u"Audio (*.WAV)"_s, u"Video (*.AVI)"_s, u"All files"_s}
+                          << QStringList{u"a.avi"_s, u"B.AVI"_s, u"c.Wav"_s, u"d.WAV"_s};
     QTest::newRow("save") << true
-                          << QStringList{"Windows Media Audio (*.WMA)", "Windows Media Video (*.WMV)", "All files"}
-                          << QStringList{"e.wmv", "F.WMV"};
+                          << QStringList{u"Windows Media Audio (*.WMA)"_s, u"Windows Media Video (*.WMV)"_s, u"All files"_s}
+                          << QStringList{u"e.wmv"_s, u"F.WMV"_s};
 }
 
 void SourceTest::fileDialogsShowTheFiltersAsWrittenAndMatchAnyCase()
@@ -571,7 +573,7 @@ void SourceTest::encodeWritesTheChosenPaths()
     input->setText(clip);
     Form1->EncodeButtonClick();
     QCOMPARE(app->appFile(QStringLiteral("tmpconfig.weu")),
-             ("-input \"" + clip + "\"\r\n-output \"" + media + "/my clip.wmv\"\r\n").toUtf8());
+             (u"-input \""_s + clip + u"\"\r\n-output \""_s + media + u"/my clip.wmv\"\r\n"_s).toUtf8());
 
     QFile::remove(clip);
     Form1->EncodeButtonClick();

@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+using namespace Qt::StringLiterals;
+
 class VideoTest : public QObject {
     Q_OBJECT
 
@@ -356,11 +358,11 @@ void VideoTest::clipValue_data()
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
     QTest::addColumn<QString>("value");
-    QTest::newRow("picture known") << QStringList{"8", "0", "16", "0"} << 320 << 240 << "8 0 304 240";
-    QTest::newRow("no picture") << QStringList{"8", "0", "16", "0"} << 0 << 0 << "8 0 16 0";
-    QTest::newRow("height unknown") << QStringList{"8", "0", "16", "0"} << 320 << 0 << "8 0 16 0";
-    QTest::newRow("margin beyond the picture") << QStringList{"0", "0", "400", "4"} << 320 << 240 << "0 0 -80 236";
-    QTest::newRow("unreadable margins count as 0") << QStringList{"x", "%3", "1e3", "+"} << 320 << 240 << "x %3 320 240";
+    QTest::newRow("picture known") << QStringList{u"8"_s, u"0"_s, u"16"_s, u"0"_s} << 320 << 240 << "8 0 304 240";
+    QTest::newRow("no picture") << QStringList{u"8"_s, u"0"_s, u"16"_s, u"0"_s} << 0 << 0 << "8 0 16 0";
+    QTest::newRow("height unknown") << QStringList{u"8"_s, u"0"_s, u"16"_s, u"0"_s} << 320 << 0 << "8 0 16 0";
+    QTest::newRow("margin beyond the picture") << QStringList{u"0"_s, u"0"_s, u"400"_s, u"4"_s} << 320 << 240 << "0 0 -80 236";
+    QTest::newRow("unreadable margins count as 0") << QStringList{u"x"_s, u"%3"_s, u"1e3"_s, u"+"_s} << 320 << 240 << "x %3 320 240";
 }
 
 void VideoTest::clipValue()

@@ -26,6 +26,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Dialogs that answer nothing: the pictures are taken of windows shown directly.
@@ -71,8 +73,8 @@ QString makeClip(const QTemporaryDir &dir)
     const QString clip = dir.filePath(QStringLiteral("Holiday clip.avi"));
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25:duration=20", "-f", "lavfi",
-                  "-i", "sine=frequency=330:duration=20", "-c:v", "mjpeg", "-q:v", "4", "-c:a", "pcm_s16le", "-shortest", clip});
+                 {u"-v"_s, u"error"_s, u"-y"_s, u"-f"_s, u"lavfi"_s, u"-i"_s, u"testsrc2=size=320x240:rate=25:duration=20"_s, u"-f"_s, u"lavfi"_s,
+                  u"-i"_s, u"sine=frequency=330:duration=20"_s, u"-c:v"_s, u"mjpeg"_s, u"-q:v"_s, u"4"_s, u"-c:a"_s, u"pcm_s16le"_s, u"-shortest"_s, clip});
     if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
         qFatal("ffmpeg could not make the clip");
     return clip;

@@ -152,10 +152,10 @@ void TTrackBar::paintEvent(QPaintEvent *)
 
     // The groove is drawn as if the bar stood at its minimum: some styles fill it up to the handle,
     // which would hide the highlighted range.
-    QStyleOptionSlider groove = option;
-    groove.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderTickmarks;
-    groove.sliderPosition = groove.sliderValue = minimum();
-    style()->drawComplexControl(QStyle::CC_Slider, &groove, &painter, this);
+    QStyleOptionSlider emptyBar = option;
+    emptyBar.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderTickmarks;
+    emptyBar.sliderPosition = emptyBar.sliderValue = minimum();
+    style()->drawComplexControl(QStyle::CC_Slider, &emptyBar, &painter, this);
 
     if (selEnd_ > selStart_ && maximum() > minimum()) {
         const QRect groove = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);

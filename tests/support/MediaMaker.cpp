@@ -1,16 +1,20 @@
 #include "MediaMaker.h"
 
+#include "Arguments.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 QString MakeMedia(const QString &folder, const QString &name, const QStringList &ffmpegArguments)
 {
     const QString path = folder + u'/' + name;
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral("ffmpeg"),
-                 QStringList{"-hide_banner", "-loglevel", "error", "-y"} + ffmpegArguments + QStringList{path});
+                 Arguments({"-hide_banner", "-loglevel", "error", "-y"}) + ffmpegArguments + QStringList{path});
     const bool finished = ffmpeg.waitForFinished(60000);
     if (!finished || ffmpeg.exitCode() != 0)
         qWarning("ffmpeg could not make %s: %s", qPrintable(name), ffmpeg.readAllStandardError().constData());
@@ -21,28 +25,31 @@ QString MakeVideoClip(const QString &folder, const QString &name, int width, int
 {
     const QString length = QString::number(seconds);
     return MakeMedia(folder, name,
-                     {"-f", "lavfi", "-i", QStringLiteral("testsrc=size=%1x%2:rate=25:duration=%3").arg(width).arg(height).arg(length),
-                      "-f", "lavfi", "-i", QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(length),
-                      "-ac", "2", "-c:v", "mjpeg", "-q:v", "5", "-c:a", "pcm_s16le", "-shortest"});
+                     Arguments({"-f", "lavfi", "-i",
+                                QStringLiteral("testsrc=size=%1x%2:rate=25:duration=%3").arg(width).arg(height).arg(length),
+                                "-f", "lavfi", "-i", QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(length),
+                                "-ac", "2", "-c:v", "mjpeg", "-q:v", "5", "-c:a", "pcm_s16le", "-shortest"}));
 }
 
 QString MakeWav(const QString &folder, const QString &name, double seconds)
 {
     return MakeMedia(folder, name,
-                     {"-f", "lavfi", "-i", QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(seconds),
-                      "-ac", "2", "-c:a", "pcm_s16le"});
+                     Arguments({"-f", "lavfi", "-i", QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(seconds),
+                                "-ac", "2", "-c:a", "pcm_s16le"}));
 }
 
 QString MakeTurnedClip(const QString &folder, const QString &name, int width, int height, int degrees)
 {
     const QString half = QStringLiteral("size=%1x%2:rate=15").arg(width / 2).arg(height);
     const QString plain = MakeMedia(folder, name + QStringLiteral(".plain.mp4"),
-                                    {"-f", "lavfi", "-i", "color=red:" + half, "-f", "lavfi", "-i", "color=blue:" + half,
-                                     "-filter_complex", "[0][1]hstack,format=yuv420p", "-t", "2", "-c:v", "mpeg4", "-q:v", "2"});
+                                    Arguments({"-f", "lavfi", "-i", u"color=red:"_s + half, "-f", "lavfi", "-i",
+                                               u"color=blue:"_s + half, "-filter_complex", "[0][1]hstack,format=yuv420p",
+                                               "-t", "2", "-c:v", "mpeg4", "-q:v", "2"}));
     // ffmpeg keeps the tag in a container other than MP4 only when it is not spelt in small letters.
     const QString key = name.endsWith(QLatin1String(".mp4")) ? QStringLiteral("rotate") : QStringLiteral("ROTATE");
     return plain.isEmpty() ? QString()
-                           : MakeMedia(folder, name, {"-i", plain, "-c", "copy", "-metadata:s:v:0", QStringLiteral("%1=%2").arg(key).arg(degrees)});
+                           : MakeMedia(folder, name, Arguments({"-i", plain, "-c", "copy", "-metadata:s:v:0",
+                                                                QStringLiteral("%1=%2").arg(key).arg(degrees)}));
 }
 
 void MediaAndWorkFolders::makeMedia(const QString &name, const QStringList &ffmpegArguments)
