@@ -1,5 +1,7 @@
 #include "encoder/Terminal.h"
 
+#include "platform/NativeFiles.h"
+
 #include <cstdio>
 
 namespace {
@@ -9,18 +11,12 @@ bool isControl(char16_t unit)
     return unit < 0x20 || (unit >= 0x7F && unit <= 0x9F);
 }
 
-// A raw byte of a name that is not valid UTF-8, as PathFromNative keeps it.
-bool isRawByte(char16_t unit)
-{
-    return unit >= 0xDC80 && unit <= 0xDCFF;
-}
-
 QString visible(const QString &text)
 {
     QString shown;
     for (const QChar c : text) {
         const char16_t unit = c.unicode();
-        if (isControl(unit) || isRawByte(unit))
+        if (isControl(unit) || RawNameByte(c))
             shown += QStringLiteral("\\x") + QString::number(unit & 0xFF, 16).toUpper().rightJustified(2, u'0');
         else
             shown += c;

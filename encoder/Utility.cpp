@@ -9,7 +9,6 @@
 #include "encoder/StopSignals.h"
 #include "encoder/SwitchCollector.h"
 #include "platform/NativeFiles.h"
-#include "platform/PathHelpers.h"
 
 #include <QFileInfo>
 #include <filesystem>
@@ -24,14 +23,23 @@ bool sameFile(const QString &one, const QString &other)
     return identity && identity == IdentityOf(other);
 }
 
+// Whether a name ends like a Windows Media file, in any letter case.
+bool hasAsfExtension(const QString &name)
+{
+    const QString extension = QFileInfo(name).suffix();
+    for (const char *asf : {"wmv", "wma", "asf"})
+        if (extension.compare(QLatin1String(asf), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 // The file is ASF whatever its name. A name that says otherwise is kept, as the user chose it, but
 // players that go by the name may take the file for what it is not.
 std::optional<QString> containerNameNote(const QString &output)
 {
+    if (hasAsfExtension(output))
+        return std::nullopt;
     const QString extension = QFileInfo(output).suffix();
-    for (const char *asf : {"wmv", "wma", "asf"})
-        if (extension.compare(QLatin1String(asf), Qt::CaseInsensitive) == 0)
-            return std::nullopt;
     const QString named = extension.isEmpty() ? QStringLiteral("has no extension") : QStringLiteral("ends in .%1").arg(extension);
     return QStringLiteral("-output \"%1\" %2, but the file is an ASF (Windows Media) file whatever its name; players "
                           "that go by the name may refuse it, where .wmv or .wma would not.").arg(output, named);
@@ -138,8 +146,7 @@ void checkFolderOutput(const Settings &settings)
     const FileKind kind = KindOf(output);
     if (kind == FileKind::Regular || kind == FileKind::Special)
         throw Failure(QStringLiteral("-output \"%1\" is a file; for a source folder, name the output folder.").arg(output));
-    const QString extension = ExtractFileExt(output).toLower();
-    if (kind == FileKind::Missing && (extension == u".wmv" || extension == u".wma" || extension == u".asf"))
+    if (kind == FileKind::Missing && hasAsfExtension(output))
         throw Failure(QStringLiteral("-output \"%1\" names a file, but -input \"%2\" is a folder, whose files are encoded "
                                      "into an output folder; name a folder for -output.").arg(output, settings.input));
 }

@@ -87,16 +87,24 @@ QString PathFromNative(const QByteArray &bytes)
     return path;
 }
 
+std::optional<char> RawNameByte(QChar c)
+{
+    const char16_t unit = c.unicode();
+    if (unit < EscapeBase + 0x80 || unit > EscapeBase + 0xFF)
+        return std::nullopt;
+    return char(unit - EscapeBase);
+}
+
 QByteArray NativePath(const QString &path)
 {
     QByteArray bytes;
     qsizetype plainFrom = 0;
     for (qsizetype i = 0; i < path.size(); ++i) {
-        const char16_t unit = path[i].unicode();
-        if (unit < EscapeBase + 0x80 || unit > EscapeBase + 0xFF)
+        const std::optional<char> raw = RawNameByte(path[i]);
+        if (!raw)
             continue;
         bytes += QStringView(path).mid(plainFrom, i - plainFrom).toUtf8();
-        bytes += char(unit - EscapeBase);
+        bytes += *raw;
         plainFrom = i + 1;
     }
     return bytes + QStringView(path).mid(plainFrom).toUtf8();

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 // File names on this system are bytes, usually UTF-8 but not always: a name copied from an old disk
 // may hold "caf\xE9.wav". Such a byte is kept in a path as the character U+DC80 plus its value (a
@@ -9,6 +10,10 @@
 // back to the system.
 QString PathFromNative(const QByteArray &bytes);
 QByteArray NativePath(const QString &path);
+
+// The byte of a name that is not valid UTF-8, as PathFromNative keeps it in a path; nothing for any
+// other character.
+std::optional<char> RawNameByte(QChar c);
 
 // What a path names, links followed.
 enum class FileKind { Missing, Regular, Folder, Special };
