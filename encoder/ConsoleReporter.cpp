@@ -61,8 +61,9 @@ QString preprocessingText(Preprocessing method)
 
 QString pictureText(const VideoPlan &video)
 {
-    QString text = QStringLiteral("%1 %2x%3 at %4 fps; %5; a key frame every %6 s")
-                       .arg(video.codec == VideoCodec::Wmv7 ? QStringLiteral("WMV7 (wmv1)") : QStringLiteral("WMV8 (wmv2)"))
+    QString text = QStringLiteral("%1 (%2) %3x%4 at %5 fps; %6; a key frame every %7 s")
+                       .arg(video.codec == VideoCodec::Wmv7 ? QStringLiteral("WMV7") : QStringLiteral("WMV8"),
+                            QLatin1String(EncoderName(video.codec)))
                        .arg(video.width).arg(video.height)
                        .arg(number(av_q2d(video.frameRate)), modeText(video))
                        .arg(video.keyDistance);
@@ -131,7 +132,8 @@ void ConsoleReporter::plan(const EncodePlan &plan, const QString &output)
 {
     line(QStringLiteral("Output"), output);
     line(QStringLiteral("Picture"), plan.video ? pictureText(*plan.video) : QStringLiteral("none"));
-    line(QStringLiteral("Sound"), plan.audio ? QStringLiteral("WMA (wmav2) %1 kbit/s, %2 Hz, %3")
+    line(QStringLiteral("Sound"), plan.audio ? QStringLiteral("WMA (%1) %2 kbit/s, %3 Hz, %4")
+                                                   .arg(QLatin1String(SoundEncoderName))
                                                    .arg(plan.audio->bitRate / 1000).arg(plan.audio->sampleRate)
                                                    .arg(channels(plan.audio->channels))
                                              : QStringLiteral("none"));

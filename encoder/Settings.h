@@ -14,6 +14,11 @@ extern "C" {
 
 enum class VideoCodec { Wmv8, Wmv7 };
 
+// FFmpeg's names of the encoders the utility writes with, which are also the names a read-back
+// gives their streams.
+const char *EncoderName(VideoCodec codec);
+inline constexpr char SoundEncoderName[] = "wmav2";
+
 // -v_mode: how the picture's bit rate is controlled, and in how many passes.
 enum class RateMode { CbrOnePass = 0, CbrTwoPass = 1, VbrQuality = 2, VbrTwoPass = 3 };
 

@@ -48,7 +48,7 @@ void StreamEncoder::open()
 StreamEncoder StreamEncoder::forPicture(const VideoPlan &video, AVRational sampleAspect, Pass pass,
                                         const QByteArray &statistics, bool globalHeader)
 {
-    StreamEncoder encoder(video.codec == VideoCodec::Wmv7 ? "wmv1" : "wmv2", QStringLiteral("picture"));
+    StreamEncoder encoder(EncoderName(video.codec), QStringLiteral("picture"));
     AVCodecContext &context = *encoder.context_;
     context.width = video.width;
     context.height = video.height;
@@ -97,7 +97,7 @@ StreamEncoder StreamEncoder::forPicture(const VideoPlan &video, AVRational sampl
 
 StreamEncoder StreamEncoder::forSound(const AudioFormat &format, bool globalHeader)
 {
-    StreamEncoder encoder("wmav2", QStringLiteral("sound"));
+    StreamEncoder encoder(SoundEncoderName, QStringLiteral("sound"));
     AVCodecContext &context = *encoder.context_;
     context.sample_fmt = AV_SAMPLE_FMT_FLTP;
     context.sample_rate = format.sampleRate;
