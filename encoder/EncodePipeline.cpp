@@ -1,15 +1,19 @@
 #include "encoder/EncodePipeline.h"
 
 #include "encoder/AsfWriter.h"
+#include "encoder/BoundedQueue.h"
 #include "encoder/FilterGraphs.h"
 #include "encoder/LaneThreads.h"
+#include "encoder/PicturePieces.h"
 #include "encoder/SideBySide.h"
 #include "encoder/StopSignals.h"
 #include "encoder/TwoPassFloor.h"
 #include "encoder/Verification.h"
 
 #include <algorithm>
+#include <deque>
 #include <limits>
+#include <memory>
 
 namespace {
 
@@ -34,23 +38,92 @@ QString droppedFramesNote(const VideoPlan &video, int kept, int dropped)
 
 // What one run through the source gave.
 struct PassResult {
-    QByteArray statistics; // the picture encoder's, which only a first pass has
-    double encoded = 0;    // seconds from the start of the first frame encoded to the end of the last
+    std::vector<QByteArray> statistics; // a first pass's, the picture encoder's for each piece
+    double encoded = 0; // seconds from the start of the first frame encoded to the end of the last
 };
+
+// The stretch of the output that the lanes encoded, in seconds.
+class EncodedSpan {
+public:
+    void add(double first, double end)
+    {
+        first_ = std::min(first_, first);
+        end_ = std::max(end_, end);
+    }
+    // What a lane encoded, starting this many seconds into the output.
+    void add(const EncodeStage &encoder, double offset)
+    {
+        if (encoder.frames() > 0)
+            add(offset + encoder.first(), offset + encoder.end());
+    }
+    double seconds() const { return end_ > first_ ? end_ - first_ : 0; }
+
+private:
+    double first_ = std::numeric_limits<double>::max();
+    double end_ = 0;
+};
+
+EncodeProgress progressOf(Pass pass)
+{
+    EncodeProgress progress;
+    progress.pass = pass == Pass::Second ? 2 : 1;
+    progress.passes = pass == Pass::Only ? 1 : 2;
+    return progress;
+}
+
+std::unique_ptr<MediaReader> openReader(const SourceFacts &source, bool picture, bool sound, int decoderThreads, double start)
+{
+    auto reader = std::make_unique<MediaReader>(source, picture, sound, decoderThreads);
+    if (start > 0)
+        reader->seek(start);
+    return reader;
+}
+
+// The picture's lane, for the whole of it or for one piece.
+Lane pictureLane(const MediaReader &reader, const SourceFacts &source, const EncodePlan &plan, const PicturePiece *piece,
+                 Pass pass, const QByteArray &statistics, bool globalHeaders)
+{
+    const Trim trim = piece ? PieceTrim(plan, *piece) : SectionTrim(plan);
+    FilterChain chain = FilterChain::forPicture(reader.decoder(AVMEDIA_TYPE_VIDEO), reader.timeBase(AVMEDIA_TYPE_VIDEO),
+                                                source.picture->storedSampleAspect(), source.picture->frameRate,
+                                                VideoFilterDescription(plan, trim));
+    StreamEncoder encoder = StreamEncoder::forPicture(*plan.video, chain.sampleAspect(), pass, statistics, globalHeaders);
+    std::optional<RateKeeper> keeper;
+    if (pass == Pass::Only && plan.video->mode == RateMode::CbrOnePass)
+        keeper.emplace(plan.video->bitRate, double(plan.video->bitRate) * plan.video->bufferMs / 1000);
+    const AVRational timeBase = chain.timeBase();
+    // A piece keeps its own frames, not those its filters see around it.
+    int64_t keepFrom = INT64_MIN;
+    int64_t keepUntil = INT64_MAX;
+    if (piece && piece->firstFrame > 0)
+        keepFrom = 0;
+    if (piece && piece->endFrame)
+        keepUntil = av_rescale_q(*piece->endFrame - piece->firstFrame, av_inv_q(plan.video->frameRate), timeBase);
+    return Lane{FilterStage(std::move(chain), keepFrom, keepUntil), EncodeStage(std::move(encoder), timeBase, pass != Pass::First, keeper)};
+}
+
+Lane soundLane(const MediaReader &reader, const EncodePlan &plan, bool globalHeaders)
+{
+    StreamEncoder encoder = StreamEncoder::forSound(*plan.audio, globalHeaders);
+    FilterChain chain = FilterChain::forSound(reader.decoder(AVMEDIA_TYPE_AUDIO), reader.timeBase(AVMEDIA_TYPE_AUDIO),
+                                              AudioFilterDescription(plan), encoder.context().frame_size);
+    const AVRational timeBase = chain.timeBase();
+    return Lane{FilterStage(std::move(chain)), EncodeStage(std::move(encoder), timeBase, true)};
+}
 
 // The picture encoder keeps a core of its own: FFmpeg's WMV encoders use one thread.
 int decoderThreads(CoreShare share)
 {
-    return share == CoreShare::All ? std::max(1, UsableCores() - 1) : 1;
+    return share.alone ? std::max(1, UsableCores() - 1) : 1;
 }
 
-PassResult runPass(const SourceFacts &source, const EncodePlan &plan, Pass pass, const QByteArray &statistics,
-                   const QString &path, EncodeObserver &observer, CoreShare share)
+// Runs the source through the picture's and the sound's lanes at once.
+PassResult runWhole(const SourceFacts &source, const EncodePlan &plan, Pass pass, const QByteArray &statistics,
+                    const QString &path, EncodeObserver &observer, CoreShare share)
 {
     const bool writing = pass != Pass::First;
-    MediaReader reader(source, plan.video.has_value(), plan.audio && writing, decoderThreads(share));
-    if (plan.start > 0)
-        reader.seek(plan.start);
+    const std::unique_ptr<MediaReader> reader =
+        openReader(source, plan.video.has_value(), plan.audio && writing, decoderThreads(share), plan.start);
     std::optional<AsfWriter> writer;
     if (writing)
         writer.emplace(path, plan.content);
@@ -59,37 +132,23 @@ PassResult runPass(const SourceFacts &source, const EncodePlan &plan, Pass pass,
     std::optional<Lane> picture;
     StreamSlot pictureSlot;
     if (plan.video) {
-        FilterChain chain = FilterChain::forPicture(reader.decoder(AVMEDIA_TYPE_VIDEO), reader.timeBase(AVMEDIA_TYPE_VIDEO),
-                                                    source.picture->storedSampleAspect(), source.picture->frameRate,
-                                                    VideoFilterDescription(plan));
-        StreamEncoder encoder = StreamEncoder::forPicture(*plan.video, chain.sampleAspect(), pass, statistics, globalHeaders);
+        picture.emplace(pictureLane(*reader, source, plan, nullptr, pass, statistics, globalHeaders));
         if (writer)
-            pictureSlot = addStream(*writer, encoder);
-        std::optional<RateKeeper> keeper;
-        if (pass == Pass::Only && plan.video->mode == RateMode::CbrOnePass)
-            keeper.emplace(plan.video->bitRate, double(plan.video->bitRate) * plan.video->bufferMs / 1000);
-        const AVRational timeBase = chain.timeBase();
-        picture.emplace(Lane{FilterStage(std::move(chain)), EncodeStage(std::move(encoder), timeBase, writing, keeper)});
+            pictureSlot = addStream(*writer, picture->encoder.encoder());
     }
     std::optional<Lane> sound;
     StreamSlot soundSlot;
     if (plan.audio && writing) {
-        StreamEncoder encoder = StreamEncoder::forSound(*plan.audio, globalHeaders);
-        FilterChain chain = FilterChain::forSound(reader.decoder(AVMEDIA_TYPE_AUDIO), reader.timeBase(AVMEDIA_TYPE_AUDIO),
-                                                  AudioFilterDescription(plan), encoder.context().frame_size);
-        soundSlot = addStream(*writer, encoder);
-        const AVRational timeBase = chain.timeBase();
-        sound.emplace(Lane{FilterStage(std::move(chain)), EncodeStage(std::move(encoder), timeBase, true)});
+        sound.emplace(soundLane(*reader, plan, globalHeaders));
+        soundSlot = addStream(*writer, sound->encoder.encoder());
     }
     if (writer)
         writer->begin();
 
-    EncodeProgress progress;
-    progress.pass = pass == Pass::Second ? 2 : 1;
-    progress.passes = pass == Pass::Only ? 1 : 2;
+    EncodeProgress progress = progressOf(pass);
     const AVMediaType lead = picture ? AVMEDIA_TYPE_VIDEO : AVMEDIA_TYPE_AUDIO;
-    const auto run = share == CoreShare::All ? RunLanesInThreads : RunLanesHere;
-    run(reader, picture ? &*picture : nullptr, sound ? &*sound : nullptr, [&](AVMediaType type, EncodedPackets &packets) {
+    const auto run = share.alone ? RunLanesInThreads : RunLanesHere;
+    run(*reader, picture ? &*picture : nullptr, sound ? &*sound : nullptr, [&](AVMediaType type, EncodedPackets &packets) {
         const StreamSlot &slot = type == AVMEDIA_TYPE_VIDEO ? pictureSlot : soundSlot;
         for (const PacketHandle &packet : packets.packets)
             writer->write(packet.get(), slot.index, slot.timeBase);
@@ -107,18 +166,166 @@ PassResult runPass(const SourceFacts &source, const EncodePlan &plan, Pass pass,
     if (picture && picture->encoder.dropped() > 0)
         observer.note(droppedFramesNote(*plan.video, picture->encoder.frames(), picture->encoder.dropped()));
     PassResult result;
-    if (picture)
-        result.statistics = picture->encoder.encoder().statistics();
-    double first = std::numeric_limits<double>::max();
-    double end = 0;
-    for (const std::optional<Lane> *lane : {&picture, &sound}) {
-        if (*lane && (*lane)->encoder.frames() > 0) {
-            first = std::min(first, (*lane)->encoder.first());
-            end = std::max(end, (*lane)->encoder.end());
-        }
+    EncodedSpan span;
+    if (picture) {
+        result.statistics.push_back(picture->encoder.encoder().statistics());
+        span.add(picture->encoder, 0);
     }
-    result.encoded = end > first ? end - first : 0;
+    if (sound)
+        span.add(sound->encoder, 0);
+    result.encoded = span.seconds();
     return result;
+}
+
+// One piece of the picture, ready to run: its own reader and lane.
+struct ReadyPiece {
+    std::unique_ptr<MediaReader> reader;
+    std::optional<Lane> lane;
+};
+
+ReadyPiece preparePiece(const SourceFacts &source, const EncodePlan &plan, const PicturePiece &piece, Pass pass,
+                        const QByteArray &statistics, bool globalHeaders)
+{
+    ReadyPiece ready;
+    ready.reader = openReader(source, true, false, 1, PieceTrim(plan, piece).start);
+    ready.lane.emplace(pictureLane(*ready.reader, source, plan, &piece, pass, statistics, globalHeaders));
+    return ready;
+}
+
+EncodedPiece runPiece(ReadyPiece &ready, const std::atomic<bool> &calledOff, std::atomic<int> &framesDone)
+{
+    EncodedPiece piece;
+    RunLanesHere(*ready.reader, &*ready.lane, nullptr, [&](AVMediaType, EncodedPackets &packets) {
+        if (calledOff)
+            throw Cancelled();
+        framesDone += packets.frames - piece.frames;
+        piece.frames = packets.frames;
+        for (PacketHandle &packet : packets.packets)
+            piece.packets.push_back(std::move(packet));
+    });
+    const EncodeStage &encoder = ready.lane->encoder;
+    piece.statistics = encoder.encoder().statistics();
+    piece.dropped = encoder.dropped();
+    piece.first = encoder.first();
+    piece.end = encoder.end();
+    return piece;
+}
+
+// Encodes the picture in pieces on threads of their own, and the sound beside them in the calling
+// thread, which writes both in the order of their timestamps. A second pass leaves out the pieces
+// where the first found no frames.
+PassResult runInPieces(const SourceFacts &source, const EncodePlan &plan, const std::vector<PicturePiece> &pieces, Pass pass,
+                       const std::vector<QByteArray> &statistics, const QString &path, EncodeObserver &observer, CoreShare share)
+{
+    const bool writing = pass != Pass::First;
+    const auto statisticsOf = [&](size_t index) { return pass == Pass::Second ? statistics[index] : QByteArray(); };
+    const auto hasFrames = [&](size_t index) { return pass != Pass::Second || !statistics[index].isEmpty(); };
+    std::optional<AsfWriter> writer;
+    if (writing)
+        writer.emplace(path, plan.content);
+    const bool globalHeaders = writer && writer->wantsGlobalHeaders();
+
+    // The first piece is made ready here, for its encoder to describe the picture to the writer.
+    size_t first = 0;
+    while (!hasFrames(first))
+        ++first;
+    ReadyPiece firstPiece = preparePiece(source, plan, pieces[first], pass, statisticsOf(first), globalHeaders);
+    StreamSlot pictureSlot;
+    if (writer)
+        pictureSlot = addStream(*writer, firstPiece.lane->encoder.encoder());
+    std::atomic<int> framesDone = 0;
+    PieceWorkers workers(pieces.size(), share.pieces, [&](size_t index, const std::atomic<bool> &calledOff) {
+        if (!hasFrames(index))
+            return EncodedPiece();
+        ReadyPiece ready = index == first ? std::move(firstPiece)
+                                          : preparePiece(source, plan, pieces[index], pass, statisticsOf(index), globalHeaders);
+        return runPiece(ready, calledOff, framesDone);
+    });
+    // The pieces are under way while the sound is set up and the file begun.
+    std::unique_ptr<MediaReader> soundReader;
+    std::optional<Lane> sound;
+    StreamSlot soundSlot;
+    if (plan.audio && writing) {
+        soundReader = openReader(source, false, true, 1, plan.start);
+        sound.emplace(soundLane(*soundReader, plan, globalHeaders));
+        soundSlot = addStream(*writer, sound->encoder.encoder());
+    }
+    if (writer)
+        writer->begin();
+
+    EncodeProgress progress = progressOf(pass);
+    const double frames = plan.duration * av_q2d(plan.video->frameRate);
+    const auto report = [&] {
+        StopIfRequested();
+        progress.frames = framesDone;
+        progress.done = std::clamp(progress.frames / frames, 0.0, 1.0);
+        observer.progress(progress);
+    };
+    std::deque<PacketHandle> soundWaiting;
+    std::optional<LanesHere> soundRun;
+    if (sound)
+        soundRun.emplace(*soundReader, nullptr, &*sound, [&](AVMediaType, EncodedPackets &packets) {
+            for (PacketHandle &packet : packets.packets)
+                soundWaiting.push_back(std::move(packet));
+        });
+    // Writes the sound that starts up to this many seconds into the output.
+    const auto writeSoundUntil = [&](double seconds) {
+        while (soundRun) {
+            if (soundWaiting.empty()) {
+                if (!soundRun->step())
+                    return;
+                StopIfRequested();
+            } else if (double(soundWaiting.front()->pts) * av_q2d(soundSlot.timeBase) <= seconds) {
+                writer->write(soundWaiting.front().get(), soundSlot.index, soundSlot.timeBase);
+                soundWaiting.pop_front();
+            } else {
+                return;
+            }
+        }
+    };
+
+    PassResult result;
+    EncodedSpan span;
+    int kept = 0;
+    int dropped = 0;
+    for (size_t index = 0; index < pieces.size(); ++index) {
+        EncodedPiece piece = workers.next(report);
+        const int64_t offset = pieces[index].firstFrame;
+        for (const PacketHandle &packet : piece.packets) {
+            packet->pts += offset;
+            packet->dts += offset;
+            if (writer) {
+                writeSoundUntil(double(packet->pts) * av_q2d(pictureSlot.timeBase));
+                writer->write(packet.get(), pictureSlot.index, pictureSlot.timeBase);
+            }
+        }
+        result.statistics.push_back(std::move(piece.statistics));
+        kept += piece.frames;
+        dropped += piece.dropped;
+        if (piece.frames > 0)
+            span.add(PieceStart(plan, pieces[index]) + piece.first, PieceStart(plan, pieces[index]) + piece.end);
+        report();
+    }
+    if (writer) {
+        writeSoundUntil(std::numeric_limits<double>::infinity());
+        writer->finish();
+    }
+    progress.done = 1;
+    observer.progress(progress);
+    if (dropped > 0)
+        observer.note(droppedFramesNote(*plan.video, kept, dropped));
+    if (sound)
+        span.add(sound->encoder, 0);
+    result.encoded = span.seconds();
+    return result;
+}
+
+PassResult runPass(const SourceFacts &source, const EncodePlan &plan, const std::vector<PicturePiece> &pieces, Pass pass,
+                   const std::vector<QByteArray> &statistics, const QString &path, EncodeObserver &observer, CoreShare share)
+{
+    if (!pieces.empty())
+        return runInPieces(source, plan, pieces, pass, statistics, path, observer, share);
+    return runWhole(source, plan, pass, statistics.empty() ? QByteArray() : statistics.front(), path, observer, share);
 }
 
 // A container's length is an estimate: a cut-off download or a damaged index holds less than it
@@ -142,21 +349,26 @@ void keepToWhatWasRead(EncodePlan &plan, const SourceFacts &source, double encod
 
 void EncodeFile(const SourceFacts &source, EncodePlan &plan, const QString &path, EncodeObserver &observer, CoreShare share)
 {
+    const std::vector<PicturePiece> pieces = share.alone ? SplitPicture(plan, share.pieces) : std::vector<PicturePiece>();
     if (!plan.video || !plan.video->twoPass()) {
-        keepToWhatWasRead(plan, source, runPass(source, plan, Pass::Only, {}, path, observer, share).encoded, observer);
+        keepToWhatWasRead(plan, source, runPass(source, plan, pieces, Pass::Only, {}, path, observer, share).encoded, observer);
         return;
     }
-    const QByteArray statistics = runPass(source, plan, Pass::First, {}, path, observer, share).statistics;
-    if (statistics.isEmpty())
+    const std::vector<QByteArray> statistics = runPass(source, plan, pieces, Pass::First, {}, path, observer, share).statistics;
+    if (std::all_of(statistics.begin(), statistics.end(), [](const QByteArray &piece) { return piece.isEmpty(); }))
         throw Failure(QStringLiteral("The first pass found no picture frames to encode."));
     // The plan keeps the rate asked for, which the file is checked against.
     EncodePlan second = plan;
     VideoPlan &video = *second.video;
-    const int bitRate = SafeTwoPassBitRate(video.bitRate, statistics, video.frameRate);
+    // Each piece's second pass must fit its own frames.
+    int bitRate = video.bitRate;
+    for (const QByteArray &piece : statistics)
+        if (!piece.isEmpty())
+            bitRate = std::max(bitRate, SafeTwoPassBitRate(video.bitRate, piece, video.frameRate));
     if (bitRate != video.bitRate) {
         observer.note(QStringLiteral("Two passes cannot fit this picture into %1 bit/s, even at the coarsest quantiser; "
                                      "it is encoded at %2 bit/s, the lowest rate that holds it.").arg(video.bitRate).arg(bitRate));
         video.bitRate = bitRate;
     }
-    keepToWhatWasRead(plan, source, runPass(source, second, Pass::Second, statistics, path, observer, share).encoded, observer);
+    keepToWhatWasRead(plan, source, runPass(source, second, pieces, Pass::Second, statistics, path, observer, share).encoded, observer);
 }

@@ -22,12 +22,13 @@ protected:
 };
 
 // How an encode uses the machine's cores.
-enum class CoreShare {
-    // Alone: reading, filters, encoders and writing run side by side in threads of their own, and
-    // the decoder uses the cores the picture encoder leaves.
-    All,
-    // Beside other encodes, which keep the other cores busy: everything in the calling thread.
-    One,
+struct CoreShare {
+    // Alone: reading, filters, encoders and writing run side by side in threads of their own, the
+    // decoder uses the cores the picture encoder leaves, and up to `pieces` pieces of the picture
+    // are encoded at once. Beside other encodes, which keep the other cores busy: everything in the
+    // calling thread.
+    bool alone = true;
+    int pieces = 1;
 };
 
 // Encodes the source into an ASF file at path as the plan says, in two passes where its mode asks

@@ -277,6 +277,12 @@ QString nothingToEncode(const SourceFacts &source)
 
 } // namespace
 
+int VideoPlan::keyFrameInterval() const
+{
+    return std::max(1, int(std::lround(keyDistance * av_q2d(frameRate))));
+}
+
+
 EncodePlan PlanEncode(const Settings &settings, const SourceFacts &source)
 {
     EncodePlan plan;

@@ -33,6 +33,8 @@ struct VideoPlan {
     int keyDistance = 0; // seconds
 
     bool twoPass() const { return mode == RateMode::CbrTwoPass || mode == RateMode::VbrTwoPass; }
+    // The most frames from one key frame to the next.
+    int keyFrameInterval() const;
     bool usesBuffer() const { return mode == RateMode::CbrOnePass || mode == RateMode::CbrTwoPass; }
 };
 

@@ -14,16 +14,14 @@ QString rational(AVRational value)
     return QStringLiteral("%1/%2").arg(value.num).arg(value.den);
 }
 
-// Keeps the section and moves it to the start of the output. Shifting by the section's start,
-// rather than by the first kept frame, keeps picture and sound in step.
-QStringList sectionFilters(const EncodePlan &plan, const QString &prefix)
+QStringList trimFilters(const Trim &trim, const QString &prefix)
 {
-    if (plan.start <= 0 && !plan.end)
+    if (trim.start <= 0 && !trim.end && trim.origin <= 0)
         return {};
-    QString trim = QStringLiteral("%1trim=start=%2").arg(prefix, seconds(plan.start));
-    if (plan.end)
-        trim += QStringLiteral(":end=%1").arg(seconds(*plan.end));
-    return {trim, QStringLiteral("%1setpts=PTS-%2/TB").arg(prefix, seconds(plan.start))};
+    QString kept = QStringLiteral("%1trim=start=%2").arg(prefix, seconds(trim.start));
+    if (trim.end)
+        kept += QStringLiteral(":end=%1").arg(seconds(*trim.end));
+    return {kept, QStringLiteral("%1setpts=PTS-%2/TB").arg(prefix, seconds(trim.origin))};
 }
 
 QStringList deinterlaceFilters(Preprocessing method)
@@ -56,10 +54,17 @@ QStringList rotationFilters(int clockwise)
 
 } // namespace
 
-QString VideoFilterDescription(const EncodePlan &plan)
+// Shifting by the section's start, rather than by the first kept frame, keeps picture and sound in
+// step.
+Trim SectionTrim(const EncodePlan &plan)
+{
+    return {plan.start, plan.end, plan.start};
+}
+
+QString VideoFilterDescription(const EncodePlan &plan, const Trim &trim)
 {
     const VideoPlan &video = *plan.video;
-    QStringList filters = sectionFilters(plan, QString());
+    QStringList filters = trimFilters(trim, QString());
     filters += deinterlaceFilters(video.preprocessing);
     filters += rotationFilters(video.rotation);
     if (video.crop)
@@ -74,7 +79,7 @@ QString VideoFilterDescription(const EncodePlan &plan)
 
 QString AudioFilterDescription(const EncodePlan &plan)
 {
-    QStringList filters = sectionFilters(plan, QStringLiteral("a"));
+    QStringList filters = trimFilters(SectionTrim(plan), QStringLiteral("a"));
     filters += QStringLiteral("aformat=sample_fmts=fltp:sample_rates=%1:channel_layouts=%2")
                    .arg(plan.audio->sampleRate)
                    .arg(plan.audio->channels == 1 ? QStringLiteral("mono") : QStringLiteral("stereo"));

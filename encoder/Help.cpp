@@ -113,7 +113,9 @@ QString UtilityHelp()
                    QStringLiteral("how many files of a source folder are encoded at once, from 1 to %1; by default one "
                                   "per core. Each file's lines are shown together once it is done, and the results are "
                                   "those of the files encoded one after another; 1 encodes them one after another, "
-                                  "showing each file's lines as they come").arg(MostJobs))
+                                  "showing each file's lines as they come. A single file's picture, from ten seconds "
+                                  "long, is cut into pieces, each beginning with a key frame and with a rate control of "
+                                  "its own, and that many are encoded at once; 1 encodes it in one piece").arg(MostJobs))
         + HelpItem(QStringLiteral("ProgramFiles"),
                    QStringLiteral("not read by WM8EUTIL.EXE itself: Quillmark and its launch.bat look for the utility "
                                   "beside quillmark, else in $ProgramFiles/Windows Media Components/Tools"))

@@ -5,16 +5,32 @@
 #include <algorithm>
 #include <limits>
 
+FilterStage::FilterStage(FilterChain chain, int64_t keepFrom, int64_t keepUntil)
+    : chain_(std::move(chain)), keepFrom_(keepFrom), keepUntil_(keepUntil)
+{
+}
+
 FilteredFrames FilterStage::filter(AVFrame *frame)
 {
     FilteredFrames filtered;
     filtered.sourceEnded = !frame;
     if (!closed_) {
         chain_.push(frame);
-        closed_ = chain_.pull([&](AVFrame *out) { filtered.frames.push_back(TakeFrame(out)); });
+        const bool chainClosed = chain_.pull([&](AVFrame *out) { take(out, filtered); });
+        closed_ = closed_ || chainClosed;
     }
     filtered.closed = closed_;
     return filtered;
+}
+
+void FilterStage::take(AVFrame *frame, FilteredFrames &filtered)
+{
+    if (closed_ || frame->pts < keepFrom_)
+        return;
+    if (frame->pts >= keepUntil_)
+        closed_ = true;
+    else
+        filtered.frames.push_back(TakeFrame(frame));
 }
 
 EncodeStage::EncodeStage(StreamEncoder encoder, AVRational frameTimeBase, bool keepPackets, std::optional<RateKeeper> keeper)

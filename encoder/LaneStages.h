@@ -4,6 +4,7 @@
 #include "encoder/RateKeeper.h"
 #include "encoder/StreamEncoder.h"
 
+#include <cstdint>
 #include <exception>
 #include <optional>
 #include <vector>
@@ -28,6 +29,9 @@ struct EncodedPackets {
 class FilterStage {
 public:
     explicit FilterStage(FilterChain chain) : chain_(std::move(chain)) {}
+    // Keeps only the frames that start from keepFrom up to keepUntil, in the chain's time base; the
+    // first frame past keepUntil closes the stage.
+    FilterStage(FilterChain chain, int64_t keepFrom, int64_t keepUntil);
 
     // Filters a decoded frame, or ends the input on nullptr. Once the chain has closed (the
     // section's end), what comes after is left aside.
@@ -37,7 +41,11 @@ public:
     AVRational timeBase() const { return chain_.timeBase(); }
 
 private:
+    void take(AVFrame *frame, FilteredFrames &filtered);
+
     FilterChain chain_;
+    int64_t keepFrom_ = INT64_MIN;
+    int64_t keepUntil_ = INT64_MAX;
     bool closed_ = false;
 };
 

@@ -237,17 +237,33 @@ void RunLanesInThreads(MediaReader &reader, Lane *picture, Lane *sound, const Pa
     threads.run(deliver);
 }
 
-void RunLanesHere(MediaReader &reader, Lane *picture, Lane *sound, const PacketDelivery &deliver)
+LanesHere::LanesHere(MediaReader &reader, Lane *picture, Lane *sound, PacketDelivery deliver)
+    : reader_(reader), picture_(picture), sound_(sound), deliver_(std::move(deliver))
 {
-    const auto running = [&] { return (picture && !picture->filters.closed()) || (sound && !sound->filters.closed()); };
-    const auto feed = [&](AVMediaType type, AVFrame *frame) {
-        if (Lane *lane = type == AVMEDIA_TYPE_VIDEO ? picture : sound) {
+}
+
+bool LanesHere::step()
+{
+    if (ended_)
+        return false;
+    const auto feed = [this](AVMediaType type, AVFrame *frame) {
+        if (Lane *lane = type == AVMEDIA_TYPE_VIDEO ? picture_ : sound_) {
             EncodedPackets packets = lane->process(frame);
-            deliver(type, packets);
+            deliver_(type, packets);
         }
     };
-    while (running() && reader.decodeNext(feed))
-        StopIfRequested();
+    const bool running = (picture_ && !picture_->filters.closed()) || (sound_ && !sound_->filters.closed());
+    if (running && reader_.decodeNext(feed))
+        return true;
     for (const AVMediaType type : {AVMEDIA_TYPE_VIDEO, AVMEDIA_TYPE_AUDIO})
         feed(type, nullptr);
+    ended_ = true;
+    return false;
+}
+
+void RunLanesHere(MediaReader &reader, Lane *picture, Lane *sound, const PacketDelivery &deliver)
+{
+    LanesHere lanes(reader, picture, sound, deliver);
+    while (lanes.step())
+        StopIfRequested();
 }

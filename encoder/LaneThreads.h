@@ -22,3 +22,21 @@ void RunLanesInThreads(MediaReader &reader, Lane *picture, Lane *sound, const Pa
 // The same, every stage in turn in the calling thread: for an encode beside others that keep the
 // other cores busy, where handing frames between threads would only cost.
 void RunLanesHere(MediaReader &reader, Lane *picture, Lane *sound, const PacketDelivery &deliver);
+
+// The same, a step at a time, for a caller that does other work between the steps.
+class LanesHere {
+public:
+    LanesHere(MediaReader &reader, Lane *picture, Lane *sound, PacketDelivery deliver);
+
+    // Decodes the source's next packet and runs its frames through the lanes. At the end of the
+    // source, or once every lane's filters have closed, ends the lanes' streams instead and returns
+    // false, as every later call does.
+    bool step();
+
+private:
+    MediaReader &reader_;
+    Lane *picture_;
+    Lane *sound_;
+    PacketDelivery deliver_;
+    bool ended_ = false;
+};

@@ -18,7 +18,7 @@ int UsableCores()
     return std::max(1U, std::thread::hardware_concurrency());
 }
 
-int FilesAtOnce()
+int JobsAtOnce()
 {
     if (!qEnvironmentVariableIsSet(JobsVariable))
         return std::min(UsableCores(), MostJobs);
@@ -26,7 +26,8 @@ int FilesAtOnce()
     static const QRegularExpression number(QStringLiteral("^\\d{1,3}$"));
     const int jobs = number.match(value).hasMatch() ? value.toInt() : 0;
     if (jobs < 1 || jobs > MostJobs)
-        throw Failure(QStringLiteral("%1 \"%2\" is not allowed; it takes how many files of a folder are encoded at once, "
+        throw Failure(QStringLiteral("%1 \"%2\" is not allowed; it takes how many files of a folder, or pieces of one "
+                                     "file's picture, are encoded at once, "
                                      "from 1 to %3.").arg(QLatin1String(JobsVariable), value).arg(MostJobs));
     return jobs;
 }

@@ -56,7 +56,7 @@ StreamEncoder StreamEncoder::forPicture(const VideoPlan &video, AVRational sampl
     context.sample_aspect_ratio = sampleAspect;
     context.framerate = video.frameRate;
     context.time_base = av_inv_q(video.frameRate);
-    context.gop_size = std::max(1, int(std::lround(video.keyDistance * av_q2d(video.frameRate))));
+    context.gop_size = video.keyFrameInterval();
     if (video.mode == RateMode::VbrQuality) {
         context.flags |= AV_CODEC_FLAG_QSCALE;
         context.global_quality = FF_QP2LAMBDA * quantiserForQuality(video.quality);

@@ -113,6 +113,7 @@ int encodeSourceFile(const Settings &settings, ConsoleReporter &console)
 {
     SourceFacts source;
     EncodePlan plan;
+    int pieces = 1;
     try {
         source = ProbeSource(settings.input);
         console.source(source);
@@ -120,6 +121,7 @@ int encodeSourceFile(const Settings &settings, ConsoleReporter &console)
             return ExitDone;
         checkFileOutput(settings);
         plan = PlanEncode(settings, source);
+        pieces = JobsAtOnce();
     } catch (const Stopped &stopped) {
         console.failure(stopped.message());
         return ExitFailed;
@@ -132,7 +134,7 @@ int encodeSourceFile(const Settings &settings, ConsoleReporter &console)
     if (const auto note = containerNameNote(settings.output))
         plan.notes += *note;
     console.plan(plan, settings.output);
-    const FileOutcome outcome = encodeOne(source, plan, settings.output, console, CoreShare::All);
+    const FileOutcome outcome = encodeOne(source, plan, settings.output, console, CoreShare{true, pieces});
     if (outcome == FileOutcome::Stopped)
         console.failure(Stopped().message());
     return exitCodeOf(outcome);
@@ -232,7 +234,7 @@ int folderExitCode(const FolderTally &tally)
     return tally.differing.isEmpty() ? ExitDone : ExitDiffers;
 }
 
-// Encodes every sound or video file directly in the source folder, as many at once as FilesAtOnce
+// Encodes every sound or video file directly in the source folder, as many at once as JobsAtOnce
 // says; one that fails is reported and the others go on. Each file's lines are shown together, and
 // every file's result is what it would have been with the files encoded one after another. A stop
 // ends the whole run at once.
@@ -241,7 +243,7 @@ int encodeSourceFolder(const Settings &settings, Terminal &terminal, ConsoleRepo
     const QStringList files = FilesIn(settings.input);
     int jobs = 1;
     try {
-        jobs = FilesAtOnce();
+        jobs = JobsAtOnce();
         if (!settings.output.isEmpty()) {
             checkFolderOutput(settings);
             prepareOutputFolder(settings.output);
@@ -261,7 +263,7 @@ int encodeSourceFolder(const Settings &settings, Terminal &terminal, ConsoleRepo
     // Not started: a stop came first.
     std::vector<FileOutcome> outcomes(size_t(files.size()), FileOutcome::Stopped);
     // Files side by side keep the cores busy; one file at a time spreads over them.
-    const CoreShare share = std::min(qsizetype(jobs), files.size()) > 1 ? CoreShare::One : CoreShare::All;
+    const CoreShare share = std::min(qsizetype(jobs), files.size()) > 1 ? CoreShare{false, 1} : CoreShare{true, jobs};
     ForEachSideBySide(outcomes.size(), jobs, [&](size_t index) {
         if (!StopRequested()) {
             ConsoleReporter fileConsole(terminal, progress, index, jobs > 1);

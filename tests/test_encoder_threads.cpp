@@ -1,12 +1,14 @@
 // WM8EUTIL.EXE on every core: the files of a folder encoded side by side end exactly as they do one
-// after another, a file encoded alone in threads is written byte for byte as in one thread, and a
-// stop or a failure ends every file and every thread at once, leaving nothing half-written.
+// after another, a file encoded alone in threads is written byte for byte as in one thread, a
+// picture encoded in pieces joins them without a seam, and a stop or a failure ends every file and
+// every thread at once, leaving nothing half-written.
 #include "Arguments.h"
 #include "MediaMaker.h"
 #include "TestMain.h"
 #include "UtilityProcess.h"
 
 #include "encoder/Batch.h"
+#include "encoder/PicturePieces.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,6 +19,8 @@
 #include <QThread>
 #include <csignal>
 #include <sys/resource.h>
+
+Q_DECLARE_METATYPE(EncodePlan)
 
 using namespace Qt::StringLiterals;
 
@@ -148,12 +152,19 @@ private slots:
     void anEarlierFileClaimsASharedOutputFirst();
     void fullDiskFailsEveryFileBeingWritten_data();
     void fullDiskFailsEveryFileBeingWritten();
-    void filesAtOnceOutsideTheirRangeAreRefused_data();
-    void filesAtOnceOutsideTheirRangeAreRefused();
+    void jobsOutsideTheirRangeAreRefused_data();
+    void jobsOutsideTheirRangeAreRefused();
 
     // One file in threads
     void threadsWriteWhatOneThreadWrites_data();
     void threadsWriteWhatOneThreadWrites();
+
+    // One picture in pieces
+    void picturesAreCutEvenly_data();
+    void picturesAreCutEvenly();
+    void piecesSeeAroundThemselves();
+    void piecesJoinWithoutSeams_data();
+    void piecesJoinWithoutSeams();
 
     // Stopping
     void stopEndsEveryFileSideBySide_data();
@@ -173,6 +184,11 @@ void EncoderThreadsTest::initTestCase()
     makeMedia(QStringLiteral("tone.wav"), sound + Arguments({"-t", "1.5"}));
     QVERIFY(!MakeTurnedClip(mediaFolder(), QStringLiteral("turned.mp4"), 160, 90, 90).isEmpty());
     makeMedia(QStringLiteral("long.avi"), picture + sound + Arguments({"-t", "10", "-c:v", "mpeg4", "-c:a", "pcm_s16le"}));
+    makeMedia(QStringLiteral("longer.mp4"), picture + sound + Arguments({"-t", "24", "-c:v", "mpeg4", "-c:a", "aac"}));
+    // A phone's picture: frames 1/30 s apart with a jitter, as a phone's clock gives them.
+    makeMedia(QStringLiteral("phone.mkv"),
+              Arguments({"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=30", "-t", "12", "-vf",
+                         "setpts='PTS+0.4*random(0)/30/TB'", "-fps_mode", "vfr", "-c:v", "mpeg4"}));
     // Long enough for each pass to take a second or more.
     makeMedia(QStringLiteral("slow.avi"),
               Arguments({"-f", "lavfi", "-i", "testsrc2=size=640x480:rate=25", "-t", "60", "-c:v", "mpeg4", "-q:v", "10"}));
@@ -289,7 +305,7 @@ void EncoderThreadsTest::fullDiskFailsEveryFileBeingWritten()
     QCOMPARE(entries(target), QStringList());
 }
 
-void EncoderThreadsTest::filesAtOnceOutsideTheirRangeAreRefused_data()
+void EncoderThreadsTest::jobsOutsideTheirRangeAreRefused_data()
 {
     QTest::addColumn<QString>("value");
     QTest::newRow("none") << "0";
@@ -299,16 +315,20 @@ void EncoderThreadsTest::filesAtOnceOutsideTheirRangeAreRefused_data()
     QTest::newRow("negative") << "-1";
 }
 
-void EncoderThreadsTest::filesAtOnceOutsideTheirRangeAreRefused()
+// For a folder and for a single file alike.
+void EncoderThreadsTest::jobsOutsideTheirRangeAreRefused()
 {
     QFETCH(QString, value);
     const QString source = folderOf(QStringLiteral("refused"), {{u"tone.wav"_s, u"a.wav"_s}});
-    const QString target = source + QStringLiteral("-encoded");
-    const UtilityRun run = RunUtilityProcess(Arguments({"-input", source, "-output", target}), {}, {u"WM8EUTIL_JOBS="_s + value});
-    QCOMPARE(run.exitCode, 1);
-    QVERIFY2(run.err.contains(QStringLiteral("WM8EUTIL_JOBS \"%1\" is not allowed; it takes how many files of a folder are "
-                                             "encoded at once, from 1 to 64.").arg(value)), qPrintable(Describe(run)));
-    QVERIFY(!QFileInfo::exists(target));
+    for (const QString &input : QStringList{source, source + QStringLiteral("/a.wav")}) {
+        const QString target = source + QStringLiteral("-encoded");
+        const UtilityRun run = RunUtilityProcess(Arguments({"-input", input, "-output", target}), {}, {u"WM8EUTIL_JOBS="_s + value});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("WM8EUTIL_JOBS \"%1\" is not allowed; it takes how many files of a folder, or "
+                                                 "pieces of one file's picture, are encoded at once, from 1 to 64.").arg(value)),
+                 qPrintable(Describe(run)));
+        QVERIFY(!QFileInfo::exists(target));
+    }
 }
 
 void EncoderThreadsTest::threadsWriteWhatOneThreadWrites_data()
@@ -325,15 +345,15 @@ void EncoderThreadsTest::threadsWriteWhatOneThreadWrites_data()
     QTest::newRow("sound alone") << "tone.wav" << QStringList{};
 }
 
-// A file encoded alone runs in threads; files side by side each run in one thread. Both write the
-// same bytes.
+// A file encoded alone in one piece runs in threads; files side by side each run in one thread.
+// Both write the same bytes.
 void EncoderThreadsTest::threadsWriteWhatOneThreadWrites()
 {
     QFETCH(QString, source);
     QFETCH(QStringList, switches);
     const QString extension = source.endsWith(QLatin1String(".wav")) ? QStringLiteral(".wma") : QStringLiteral(".wmv");
     const QString alone = work(QStringLiteral("alone-%1%2").arg(QString::fromUtf8(QTest::currentDataTag()), extension));
-    const UtilityRun threaded = RunUtilityProcess(Arguments({"-input", media(source), "-output", alone}) + switches);
+    const UtilityRun threaded = RunUtilityProcess(Arguments({"-input", media(source), "-output", alone}) + switches, {}, jobs(1));
     QVERIFY2(threaded.exitCode == 0 || threaded.exitCode == 4, qPrintable(Describe(threaded)));
 
     const QString folder = folderOf(QStringLiteral("twins-") + source, {{source, u"a"_s + source}, {source, u"b"_s + source}});
@@ -345,6 +365,132 @@ void EncoderThreadsTest::threadsWriteWhatOneThreadWrites()
     for (const QString &name : entries(target))
         QVERIFY2(bytesOf(target + u'/' + name) == written, qPrintable(name));
     QCOMPARE(entries(target).size(), 2);
+}
+
+namespace {
+
+EncodePlan pictureOf(double seconds, RateMode mode = RateMode::CbrOnePass, Preprocessing preprocessing = Preprocessing::None)
+{
+    EncodePlan plan;
+    plan.video.emplace();
+    plan.video->frameRate = {30, 1};
+    plan.video->keyDistance = 8;
+    plan.video->mode = mode;
+    plan.video->preprocessing = preprocessing;
+    plan.duration = seconds;
+    return plan;
+}
+
+} // namespace
+
+void EncoderThreadsTest::picturesAreCutEvenly_data()
+{
+    QTest::addColumn<EncodePlan>("plan");
+    QTest::addColumn<int>("atOnce");
+    QTest::addColumn<QList<int>>("lengths"); // in frames; none where the picture stays whole
+    QTest::newRow("two cores") << pictureOf(20) << 2 << QList<int>{300, 300};
+    QTest::newRow("three cores, not a whole frame each") << pictureOf(20) << 3 << QList<int>{200, 200, 200};
+    QTest::newRow("eight cores, pieces no shorter than 5 s") << pictureOf(12) << 8 << QList<int>{180, 180};
+    QTest::newRow("the last piece shorter") << pictureOf(10.5) << 2 << QList<int>{158, 157};
+    QTest::newRow("an hour on two cores, 30 s at most") << pictureOf(3600) << 2 << QList<int>(120, 900);
+    QTest::newRow("under 10 s") << pictureOf(9.9) << 2 << QList<int>{};
+    QTest::newRow("one core") << pictureOf(60) << 1 << QList<int>{};
+    QTest::newRow("length not known") << pictureOf(0) << 2 << QList<int>{};
+    QTest::newRow("two passes, variable rate") << pictureOf(60, RateMode::VbrTwoPass) << 2 << QList<int>{};
+    QTest::newRow("two passes, constant rate") << pictureOf(20, RateMode::CbrTwoPass) << 2 << QList<int>{300, 300};
+    QTest::newRow("inverse telecine") << pictureOf(60, RateMode::CbrOnePass, Preprocessing::InverseTelecine) << 2
+                                      << QList<int>{};
+    EncodePlan sound = pictureOf(60);
+    sound.video.reset();
+    QTest::newRow("sound alone") << sound << 2 << QList<int>{};
+}
+
+// Each piece follows the one before without a gap, and the last runs to the section's end, however
+// long the source turns out to be.
+void EncoderThreadsTest::picturesAreCutEvenly()
+{
+    QFETCH(EncodePlan, plan);
+    QFETCH(int, atOnce);
+    QFETCH(QList<int>, lengths);
+    const std::vector<PicturePiece> pieces = SplitPicture(plan, atOnce);
+    QCOMPARE(qsizetype(pieces.size()), lengths.size());
+    int64_t next = 0;
+    for (size_t index = 0; index < pieces.size(); ++index) {
+        QCOMPARE(pieces[index].firstFrame, next);
+        next += lengths[qsizetype(index)];
+        if (index + 1 < pieces.size())
+            QCOMPARE(pieces[index].endFrame, std::optional<int64_t>(next));
+    }
+    if (!pieces.empty())
+        QVERIFY(!pieces.back().endFrame);
+}
+
+// A piece's filters see a second of the source on each side of it, never outside the section, and
+// their time 0 is the piece's first frame.
+void EncoderThreadsTest::piecesSeeAroundThemselves()
+{
+    EncodePlan plan = pictureOf(20);
+    plan.start = 3.5;
+    plan.end = 23.5;
+    const std::vector<PicturePiece> pieces = SplitPicture(plan, 2);
+    QCOMPARE(pieces.size(), size_t(2));
+    const Trim first = PieceTrim(plan, pieces[0]);
+    QCOMPARE(first.start, 3.5);
+    QCOMPARE(first.origin, 3.5);
+    QCOMPARE(first.end, std::optional(14.5));
+    const Trim second = PieceTrim(plan, pieces[1]);
+    QCOMPARE(second.start, 12.5);
+    QCOMPARE(second.origin, 13.5);
+    QCOMPARE(second.end, std::optional(23.5));
+    QCOMPARE(PieceStart(plan, pieces[1]), 10.0);
+}
+
+void EncoderThreadsTest::piecesJoinWithoutSeams_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("switches");
+    QTest::newRow("one pass") << "long.avi" << QStringList{};
+    QTest::newRow("two passes") << "long.avi" << Arguments({"-v_mode", "1", "-v_bitrate", "100000"});
+    QTest::newRow("fixed quality") << "long.avi" << Arguments({"-v_mode", "2"});
+    QTest::newRow("a key frame every 2 s") << "long.avi" << Arguments({"-v_keydist", "2"});
+    QTest::newRow("a section") << "longer.mp4" << Arguments({"-time", "3300", "21700"});
+    QTest::newRow("another frame rate") << "longer.mp4" << Arguments({"-v_framerate", "24"});
+    QTest::newRow("a phone's uneven frames") << "phone.mkv" << QStringList{};
+    QTest::newRow("picture 11 s after the sound, a first piece without frames") << "late-picture.mkv" << QStringList{};
+    QTest::newRow("two passes, a first piece without frames") << "late-picture.mkv" << Arguments({"-v_mode", "1"});
+}
+
+// Cut into pieces, the picture keeps every frame where it was in one piece, none lost or doubled at
+// a joint; no key frame is further than asked from the next; the sound is written as it is beside
+// one piece; and the file is checked as asked.
+void EncoderThreadsTest::piecesJoinWithoutSeams()
+{
+    QFETCH(QString, source);
+    QFETCH(QStringList, switches);
+    const QString tag = QString::fromUtf8(QTest::currentDataTag());
+    const QString whole = work(QStringLiteral("whole-%1.wmv").arg(tag));
+    const QString pieces = work(QStringLiteral("pieces-%1.wmv").arg(tag));
+    const UtilityRun inOne = RunUtilityProcess(Arguments({"-input", media(source), "-output", whole}) + switches, {}, jobs(1));
+    // 4: a picture too simple to fill its constant rate, as the late picture is.
+    QVERIFY2(inOne.exitCode == 0 || inOne.exitCode == 4, qPrintable(Describe(inOne)));
+    const UtilityRun inPieces = RunUtilityProcess(Arguments({"-input", media(source), "-output", pieces}) + switches, {}, jobs(2));
+    QVERIFY2(inPieces.exitCode == inOne.exitCode, qPrintable(Describe(inPieces)));
+
+    const WrittenMedia one = ReadMedia(whole);
+    const WrittenMedia cut = ReadMedia(pieces);
+    QVERIFY(cut.readable);
+    QCOMPARE(cut.picture, one.picture);
+    QCOMPARE(cut.pictureStarts, one.pictureStarts);
+    QCOMPARE(cut.sound, one.sound);
+    QCOMPARE(cut.soundBytes, one.soundBytes);
+    QCOMPARE(cut.duration, one.duration);
+    const int keyDistance = switches.contains(u"-v_keydist"_s) ? 2 : 8;
+    QVERIFY(!cut.keyFrameStarts.isEmpty());
+    QCOMPARE(cut.keyFrameStarts.first(), cut.pictureStarts.first());
+    QVector<double> keys = cut.keyFrameStarts;
+    keys += cut.pictureStarts.last();
+    for (qsizetype key = 1; key < keys.size(); ++key)
+        QVERIFY2(keys[key] - keys[key - 1] <= keyDistance + 0.001, qPrintable(QString::number(keys[key])));
 }
 
 void EncoderThreadsTest::stopEndsEveryFileSideBySide_data()
@@ -384,11 +530,13 @@ void EncoderThreadsTest::stopEndsAnEncodeInThreadsAtAnyPoint_data()
     QTest::addColumn<int>("signal");
     QTest::addColumn<int>("delayMs");
     QTest::addColumn<QStringList>("switches");
+    QTest::addColumn<int>("pieces");
     const QStringList twoPasses = Arguments({"-v_mode", "1"});
     for (const auto &[name, signal] : {std::pair("Ctrl+C", SIGINT), std::pair("kill", SIGTERM), std::pair("terminal closed", SIGHUP)}) {
         for (const int delay : {0, 150, 600, 1500})
-            QTest::addRow("%s after %d ms, two passes", name, delay) << signal << delay << twoPasses;
-        QTest::addRow("%s after 400 ms, one pass", name) << signal << 400 << QStringList{};
+            QTest::addRow("%s after %d ms, two passes in pieces", name, delay) << signal << delay << twoPasses << 2;
+        QTest::addRow("%s after 400 ms, one pass in pieces", name) << signal << 400 << QStringList{} << 2;
+        QTest::addRow("%s after 400 ms, one pass in one piece", name) << signal << 400 << QStringList{} << 1;
     }
 }
 
@@ -399,12 +547,13 @@ void EncoderThreadsTest::stopEndsAnEncodeInThreadsAtAnyPoint()
     QFETCH(int, signal);
     QFETCH(int, delayMs);
     QFETCH(QStringList, switches);
-    const QString folder = work(QStringLiteral("stopped-%1-%2-%3").arg(signal).arg(delayMs).arg(switches.size()));
+    QFETCH(int, pieces);
+    const QString folder = work(QStringLiteral("stopped-%1-%2-%3-%4").arg(signal).arg(delayMs).arg(switches.size()).arg(pieces));
     QDir().mkpath(folder);
     const QString out = folder + QStringLiteral("/slow.wmv");
     writeFile(out, "an older file");
-    const Ending ending = stopWhileWriting(Arguments({"-input", media(QStringLiteral("slow.avi")), "-output", out}) + switches, {},
-                                           folder, signal, delayMs);
+    const Ending ending = stopWhileWriting(Arguments({"-input", media(QStringLiteral("slow.avi")), "-output", out}) + switches,
+                                           jobs(pieces), folder, signal, delayMs);
     QVERIFY2(ending.msAfterSignal >= 0, "the encode ended before it could be stopped");
     QVERIFY2(ending.msAfterSignal < 2000, qPrintable(QString::number(ending.msAfterSignal)));
     QCOMPARE(ending.exitCode, 3);

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "encoder/EncodePlan.h"
+#include "encoder/FilterGraphs.h"
+#include "encoder/LibavSupport.h"
+
+#include <QByteArray>
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <limits>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+// FFmpeg's WMV encoders use one thread. On a machine with more cores, the picture is cut into
+// pieces encoded at once, each by an encoder of its own, starting with a key frame, as a player may
+// start anyway. Each piece's rate control starts afresh, so the bytes are not those of one encoder,
+// but every piece keeps the rate and the key-frame distance asked for.
+
+// A stretch of the output's picture; frames are counted from the section's start at the output's
+// frame rate.
+struct PicturePiece {
+    int64_t firstFrame = 0;
+    std::optional<int64_t> endFrame; // nothing: to the end of the section
+};
+
+// The pieces the plan's picture is encoded in when `atOnce` pieces may run at once: as many as that,
+// or a multiple for a long picture, all of a length. Nothing where one piece does better: a single
+// core, a short picture, a source whose length is not known, two passes at a variable rate (whose
+// second pass shares the bits out over the whole file) and inverse telecine (which finds its pattern
+// over the frames before).
+std::vector<PicturePiece> SplitPicture(const EncodePlan &plan, int atOnce);
+
+// What goes through a piece's filters: from a second before the piece, so that its first frames are
+// picked from the source as in one piece, to a second past it, for its last ones. Frame 0 of the
+// filters' output is the piece's first frame.
+Trim PieceTrim(const EncodePlan &plan, const PicturePiece &piece);
+
+// Where a piece starts in the output, in seconds.
+double PieceStart(const EncodePlan &plan, const PicturePiece &piece);
+
+// What encoding one piece gave; times count from the piece's start.
+struct EncodedPiece {
+    std::vector<PacketHandle> packets; // in the encoder's time base, one frame
+    QByteArray statistics;             // a first pass's
+    int frames = 0;
+    int dropped = 0;
+    double first = std::numeric_limits<double>::max(); // seconds where the first frame encoded starts
+    double end = 0;                                    // and where the last one ends
+};
+
+// Encodes pieces on threads of their own and hands them back in order. A thread takes the next piece
+// only while fewer than `atOnce` pieces are under way or waiting to be taken, so that memory stays
+// the same whatever the length of the source.
+class PieceWorkers {
+public:
+    // Encodes the piece of the given number; it ends early with Cancelled once calledOff is set.
+    using Work = std::function<EncodedPiece(size_t piece, const std::atomic<bool> &calledOff)>;
+
+    // Throws Failure where no thread can be started.
+    PieceWorkers(size_t pieces, int atOnce, Work work);
+    // Calls off the pieces under way and waits for their threads.
+    ~PieceWorkers();
+    PieceWorkers(const PieceWorkers &) = delete;
+    PieceWorkers &operator=(const PieceWorkers &) = delete;
+
+    // Waits for the next piece in order, calling whileWaiting every tenth of a second; raises the
+    // piece's failure in its place.
+    EncodedPiece next(const std::function<void()> &whileWaiting);
+
+private:
+    struct Outcome {
+        EncodedPiece piece;
+        std::exception_ptr failure;
+    };
+
+    void run();
+    void callOff();
+
+    Work work_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::optional<Outcome>> outcomes_;
+    size_t atOnce_;
+    size_t started_ = 0;
+    size_t taken_ = 0;
+    std::atomic<bool> calledOff_ = false;
+    std::vector<std::thread> threads_;
+};
