@@ -177,25 +177,22 @@ PassResult runWhole(const SourceFacts &source, const EncodePlan &plan, Pass pass
     return result;
 }
 
-// One piece of the picture, ready to run: its own reader and lane.
-struct ReadyPiece {
-    std::unique_ptr<MediaReader> reader;
-    std::optional<Lane> lane;
-};
-
-ReadyPiece preparePiece(const SourceFacts &source, const EncodePlan &plan, const PicturePiece &piece, Pass pass,
-                        const QByteArray &statistics, bool globalHeaders)
+// One piece of the picture, ready to run: the thread's reader, moved to the piece, and its lane.
+Lane preparePiece(PieceThread &thread, const SourceFacts &source, const EncodePlan &plan, const PicturePiece &piece,
+                  Pass pass, const QByteArray &statistics, bool globalHeaders)
 {
-    ReadyPiece ready;
-    ready.reader = openReader(source, true, false, 1, PieceTrim(plan, piece).start);
-    ready.lane.emplace(pictureLane(*ready.reader, source, plan, &piece, pass, statistics, globalHeaders));
-    return ready;
+    const double start = PieceTrim(plan, piece).start;
+    if (thread.reader)
+        thread.reader->seek(start);
+    else
+        thread.reader = openReader(source, true, false, 1, start);
+    return pictureLane(*thread.reader, source, plan, &piece, pass, statistics, globalHeaders);
 }
 
-EncodedPiece runPiece(ReadyPiece &ready, const std::atomic<bool> &calledOff, std::atomic<int> &framesDone)
+EncodedPiece runPiece(MediaReader &reader, Lane &lane, const std::atomic<bool> &calledOff, std::atomic<int> &framesDone)
 {
     EncodedPiece piece;
-    RunLanesHere(*ready.reader, &*ready.lane, nullptr, [&](AVMediaType, EncodedPackets &packets) {
+    RunLanesHere(reader, &lane, nullptr, [&](AVMediaType, EncodedPackets &packets) {
         if (calledOff)
             throw Cancelled();
         framesDone += packets.frames - piece.frames;
@@ -203,7 +200,7 @@ EncodedPiece runPiece(ReadyPiece &ready, const std::atomic<bool> &calledOff, std
         for (PacketHandle &packet : packets.packets)
             piece.packets.push_back(std::move(packet));
     });
-    const EncodeStage &encoder = ready.lane->encoder;
+    const EncodeStage &encoder = lane.encoder;
     piece.statistics = encoder.encoder().statistics();
     piece.dropped = encoder.dropped();
     piece.first = encoder.first();
@@ -225,21 +222,26 @@ PassResult runInPieces(const SourceFacts &source, const EncodePlan &plan, const 
         writer.emplace(path, plan.content);
     const bool globalHeaders = writer && writer->wantsGlobalHeaders();
 
-    // The first piece is made ready here, for its encoder to describe the picture to the writer.
+    // The first piece is made ready here, for its encoder to describe the picture to the writer; the
+    // thread that takes it takes its reader too.
     size_t first = 0;
     while (!hasFrames(first))
         ++first;
-    ReadyPiece firstPiece = preparePiece(source, plan, pieces[first], pass, statisticsOf(first), globalHeaders);
+    PieceThread firstThread;
+    std::optional<Lane> firstLane = preparePiece(firstThread, source, plan, pieces[first], pass, statisticsOf(first), globalHeaders);
     StreamSlot pictureSlot;
     if (writer)
-        pictureSlot = addStream(*writer, firstPiece.lane->encoder.encoder());
+        pictureSlot = addStream(*writer, firstLane->encoder.encoder());
     std::atomic<int> framesDone = 0;
-    PieceWorkers workers(pieces.size(), share.pieces, [&](size_t index, const std::atomic<bool> &calledOff) {
+    PieceWorkers workers(pieces.size(), share.pieces, [&](size_t index, PieceThread &thread, const std::atomic<bool> &calledOff) {
         if (!hasFrames(index))
             return EncodedPiece();
-        ReadyPiece ready = index == first ? std::move(firstPiece)
-                                          : preparePiece(source, plan, pieces[index], pass, statisticsOf(index), globalHeaders);
-        return runPiece(ready, calledOff, framesDone);
+        if (index == first) {
+            thread.reader = std::move(firstThread.reader);
+            return runPiece(*thread.reader, *firstLane, calledOff, framesDone);
+        }
+        Lane lane = preparePiece(thread, source, plan, pieces[index], pass, statisticsOf(index), globalHeaders);
+        return runPiece(*thread.reader, lane, calledOff, framesDone);
     });
     // The pieces are under way while the sound is set up and the file begun.
     std::unique_ptr<MediaReader> soundReader;

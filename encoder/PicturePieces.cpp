@@ -101,6 +101,7 @@ void PieceWorkers::callOff()
 
 void PieceWorkers::run()
 {
+    PieceThread thread;
     while (true) {
         size_t piece = 0;
         {
@@ -112,7 +113,7 @@ void PieceWorkers::run()
         }
         Outcome outcome;
         try {
-            outcome.piece = work_(piece, calledOff_);
+            outcome.piece = work_(piece, thread, calledOff_);
         } catch (const Cancelled &) {
             return;
         } catch (...) {

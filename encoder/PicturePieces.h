@@ -3,6 +3,7 @@
 #include "encoder/EncodePlan.h"
 #include "encoder/FilterGraphs.h"
 #include "encoder/LibavSupport.h"
+#include "encoder/MediaReader.h"
 
 #include <QByteArray>
 #include <atomic>
@@ -10,6 +11,7 @@
 #include <exception>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -52,13 +54,20 @@ struct EncodedPiece {
     double end = 0;                                    // and where the last one ends
 };
 
+// What a thread keeps from one piece to its next: the source, open where the last piece left it, so
+// that its index is read once.
+struct PieceThread {
+    std::unique_ptr<MediaReader> reader;
+};
+
 // Encodes pieces on threads of their own and hands them back in order. A thread takes the next piece
 // only while fewer than `atOnce` pieces are under way or waiting to be taken, so that memory stays
 // the same whatever the length of the source.
 class PieceWorkers {
 public:
-    // Encodes the piece of the given number; it ends early with Cancelled once calledOff is set.
-    using Work = std::function<EncodedPiece(size_t piece, const std::atomic<bool> &calledOff)>;
+    // Encodes the piece of the given number in the given thread; it ends early with Cancelled once
+    // calledOff is set.
+    using Work = std::function<EncodedPiece(size_t piece, PieceThread &thread, const std::atomic<bool> &calledOff)>;
 
     // Throws Failure where no thread can be started.
     PieceWorkers(size_t pieces, int atOnce, Work work);
