@@ -74,7 +74,9 @@ EncodeProgress progressOf(Pass pass)
 std::unique_ptr<MediaReader> openReader(const SourceFacts &source, bool picture, bool sound, int decoderThreads, double start)
 {
     auto reader = std::make_unique<MediaReader>(source, picture, sound, decoderThreads);
-    if (start > 0)
+    if (start > 0 && picture)
+        reader->seekPictureBefore(start);
+    else if (start > 0)
         reader->seek(start);
     return reader;
 }
@@ -183,7 +185,7 @@ Lane preparePiece(PieceThread &thread, const SourceFacts &source, const EncodePl
 {
     const double start = PieceTrim(plan, piece).start;
     if (thread.reader)
-        thread.reader->seek(start);
+        thread.reader->seekPictureBefore(start);
     else
         thread.reader = openReader(source, true, false, 1, start);
     return pictureLane(*thread.reader, source, plan, &piece, pass, statistics, globalHeaders);

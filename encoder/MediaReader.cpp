@@ -2,6 +2,8 @@
 
 #include "platform/Failure.h"
 
+#include <algorithm>
+
 MediaReader::MediaReader(const SourceFacts &source, bool picture, bool sound, int decoderThreads)
     : path_(source.path), input_(OpenMediaFile(source.path)), packet_(NewPacket()), frame_(NewFrame())
 {
@@ -58,13 +60,49 @@ AVRational MediaReader::timeBase(AVMediaType type) const
 void MediaReader::seek(double seconds)
 {
     // Half a second early, because sound is often stored a little ahead of the picture beside it.
+    if (seconds > 0.5)
+        moveTo(seconds - 0.5);
+}
+
+void MediaReader::seekPictureBefore(double seconds)
+{
+    for (double early = 0.5;; early *= 4) {
+        const double target = seconds - early;
+        if (!moveTo(target) || target <= 0)
+            return;
+        // Decoding a little shows where the seek landed; the second seek to the same point brings
+        // back what that decoding took. Without a key frame from there on, nothing after it decodes.
+        if (const std::optional<double> first = firstKeyPicture(); first && *first <= seconds) {
+            moveTo(target);
+            return;
+        }
+    }
+}
+
+// Seeks to a key frame at or before this many seconds into the source, or to its start.
+bool MediaReader::moveTo(double seconds)
+{
     const int64_t start = input_->start_time == AV_NOPTS_VALUE ? 0 : input_->start_time;
-    const int64_t target = start + int64_t((seconds - 0.5) * AV_TIME_BASE);
-    if (target <= start || avformat_seek_file(input_.get(), -1, INT64_MIN, target, target, 0) < 0)
-        return;
+    const int64_t target = start + std::max<int64_t>(0, int64_t(seconds * AV_TIME_BASE));
+    if (avformat_seek_file(input_.get(), -1, INT64_MIN, target, target, 0) < 0)
+        return false;
     for (Track *open : {&picture_, &sound_})
         if (open->decoder)
             avcodec_flush_buffers(open->decoder.get());
+    return true;
+}
+
+// Where the first key frame of the picture from here starts, in seconds into the source.
+std::optional<double> MediaReader::firstKeyPicture()
+{
+    std::optional<double> first;
+    const auto look = [&](AVMediaType type, AVFrame *frame) {
+        if (type == AVMEDIA_TYPE_VIDEO && !first && frame->key_frame && frame->pts != AV_NOPTS_VALUE)
+            first = double(frame->pts) * av_q2d(timeBase(AVMEDIA_TYPE_VIDEO));
+    };
+    while (!first && decodeNext(look)) {
+    }
+    return first;
 }
 
 bool MediaReader::decodeNext(const FrameSink &sink)

@@ -4,6 +4,7 @@
 #include "encoder/SourceProbe.h"
 
 #include <functional>
+#include <optional>
 
 using FrameSink = std::function<void(AVMediaType, AVFrame *)>;
 
@@ -17,6 +18,13 @@ public:
     // Moves to a key frame shortly before this many seconds into the source. Where the source
     // cannot seek, decoding starts at its beginning, which reaches the same frames more slowly.
     void seek(double seconds);
+
+    // Moves so that the picture is decoded whole from no later than this many seconds into the
+    // source: to a key frame shortly before, or further back where the seek lands past it, as seeks
+    // in a source without an index land by timestamp rather than at key frames; at the furthest, to
+    // the source's start. Where the source cannot seek, reading goes on from where it is. The
+    // picture decoder must be open.
+    void seekPictureBefore(double seconds);
 
     // Reads one packet and hands every frame decoded from it to the sink. At the end of the source
     // it hands on the frames the decoders still hold and returns false.
@@ -34,6 +42,8 @@ private:
     };
 
     Track openTrack(AVMediaType type, int stream, int threads) const;
+    bool moveTo(double seconds);
+    std::optional<double> firstKeyPicture();
     const Track &track(AVMediaType type) const;
     void decode(Track &track, const AVPacket *packet, const FrameSink &sink);
 

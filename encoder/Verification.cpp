@@ -104,6 +104,9 @@ void comparePicture(const VideoPlan &video, const std::optional<WrittenPicture> 
     if (picture->width != video.width || picture->height != video.height)
         differences += QStringLiteral("The picture is %1x%2; %3x%4 was asked for.")
                            .arg(picture->width).arg(picture->height).arg(video.width).arg(video.height);
+    if (picture->frames == 0)
+        differences += QStringLiteral("The picture stream holds no frames: nothing of the source's picture could be "
+                                      "decoded for the section asked for.");
     const double asked = av_q2d(video.frameRate);
     if (picture->frames >= 2 && !onFrameGrid(picture->frameStarts, asked))
         differences += QStringLiteral("The frame rate is %1 fps; %2 fps was asked for.").arg(fps(picture->frameRate), fps(asked));

@@ -45,6 +45,9 @@ private slots:
     void sourceAloneIsReportedOn();
     void folderEncodesEveryMediaFile();
     void truncatedOutputIsCaught();
+    void sectionsStartWhereAsked_data();
+    void sectionsStartWhereAsked();
+    void pictureWithoutFramesIsReported();
     void refusals_data();
     void refusals();
     void unwritableOutputLeavesNothing();
@@ -82,6 +85,14 @@ void EncoderTest::initTestCase()
                                                           "-vf", "telecine", "-c:v", "mpeg4", "-q:v", "5"}));
     makeMedia(QStringLiteral("sharp.avi"),
               Arguments({"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=15", "-t", "1", "-c:v", "mpeg4", "-q:v", "3"}));
+    // MPEG-2 in a transport stream: no index, and a key frame only every 10 s, so that a seek by
+    // timestamp lands past the key frame before it.
+    makeMedia(QStringLiteral("broadcast.ts"),
+              Arguments({"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=15", "-f", "lavfi", "-i", "sine=sample_rate=22050",
+                         "-t", "16", "-c:v", "mpeg2video", "-g", "150", "-bf", "0", "-c:a", "mp2"}));
+    makeMedia(QStringLiteral("late-picture.mkv"),
+              Arguments({"-itsoffset", "11", "-f", "lavfi", "-i", "testsrc2=size=64x48:rate=15:duration=3",
+                         "-f", "lavfi", "-i", "sine=sample_rate=22050:duration=14", "-c:v", "mpeg4", "-c:a", "pcm_s16le"}));
     writeFile(media(QStringLiteral("notes.txt")), "not a media file\n");
 }
 
@@ -297,6 +308,46 @@ void EncoderTest::folderEncodesEveryMediaFile()
     QVERIFY2(run.out.contains(QStringLiteral("Failed    clip.mkv, short.wav")), qPrintable(run.out));
     QVERIFY2(run.err.contains(QStringLiteral("clip.mkv would write %1/clip_web.wmv again").arg(target)), qPrintable(run.err));
     QVERIFY2(run.out.contains(QStringLiteral("Skipped   cover.png, notes.txt")), qPrintable(run.out));
+}
+
+void EncoderTest::sectionsStartWhereAsked_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<int>("start"); // ms
+    QTest::addColumn<int>("end");
+    QTest::newRow("just after a key frame") << "broadcast.ts" << 1000 << 5000;
+    QTest::newRow("between two key frames") << "broadcast.ts" << 9000 << 13000;
+    QTest::newRow("past the last key frame") << "broadcast.ts" << 11000 << 15000;
+    QTest::newRow("to the end") << "broadcast.ts" << 12000 << 0;
+    QTest::newRow("an indexed file") << "late-picture.mkv" << 11500 << 13500;
+}
+
+// Every frame of the section is there, from its start, wherever the source keeps its key frames.
+void EncoderTest::sectionsStartWhereAsked()
+{
+    QFETCH(QString, source);
+    QFETCH(int, start);
+    QFETCH(int, end);
+    const QString out = output(QStringLiteral("section-%1.wmv").arg(QString::fromUtf8(QTest::currentDataTag())));
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(source), "-output", out, "-v_mode", "2", "-time",
+                                                        QString::number(start), QString::number(end)}));
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
+    const WrittenMedia written = ReadMedia(out);
+    const double seconds = (end > 0 ? end : 16000 - 39) / 1000.0 - start / 1000.0;
+    QVERIFY2(std::abs(written.pictureStarts.size() - seconds * 15) <= 1, qPrintable(QString::number(written.pictureStarts.size())));
+    // The file's first frame is the section's: ASF starts its timestamps a few milliseconds in.
+    QVERIFY2(written.pictureStarts.first() < 1.0 / 15, qPrintable(QString::number(written.pictureStarts.first())));
+}
+
+// A section where the source has no picture gives a file whose picture stream holds nothing: that is
+// told, not checked as asked.
+void EncoderTest::pictureWithoutFramesIsReported()
+{
+    const QString out = output(QStringLiteral("no-picture.wmv"));
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(QStringLiteral("late-picture.mkv")), "-output", out,
+                                                        "-v_mode", "2", "-time", "0", "5000"}));
+    QCOMPARE(run.exitCode, 4);
+    QVERIFY2(run.err.contains(QStringLiteral("The picture stream holds no frames")), qPrintable(Describe(run)));
 }
 
 void EncoderTest::truncatedOutputIsCaught()

@@ -185,6 +185,9 @@ void EncoderThreadsTest::initTestCase()
     QVERIFY(!MakeTurnedClip(mediaFolder(), QStringLiteral("turned.mp4"), 160, 90, 90).isEmpty());
     makeMedia(QStringLiteral("long.avi"), picture + sound + Arguments({"-t", "10", "-c:v", "mpeg4", "-c:a", "pcm_s16le"}));
     makeMedia(QStringLiteral("longer.mp4"), picture + sound + Arguments({"-t", "24", "-c:v", "mpeg4", "-c:a", "aac"}));
+    // No index, and a key frame every 10 s: a piece's seek lands past the key frame it needs.
+    makeMedia(QStringLiteral("broadcast.ts"), picture + sound + Arguments({"-t", "16", "-c:v", "mpeg2video", "-g", "150", "-bf", "0",
+                                                                         "-c:a", "mp2"}));
     // A phone's picture: frames 1/30 s apart with a jitter, as a phone's clock gives them.
     makeMedia(QStringLiteral("phone.mkv"),
               Arguments({"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=30", "-t", "12", "-vf",
@@ -456,6 +459,7 @@ void EncoderThreadsTest::piecesJoinWithoutSeams_data()
     QTest::newRow("a section") << "longer.mp4" << Arguments({"-time", "3300", "21700"});
     QTest::newRow("another frame rate") << "longer.mp4" << Arguments({"-v_framerate", "24"});
     QTest::newRow("a phone's uneven frames") << "phone.mkv" << QStringList{};
+    QTest::newRow("a stream without an index") << "broadcast.ts" << QStringList{};
     QTest::newRow("picture 11 s after the sound, a first piece without frames") << "late-picture.mkv" << QStringList{};
     QTest::newRow("two passes, a first piece without frames") << "late-picture.mkv" << Arguments({"-v_mode", "1"});
 }
