@@ -2,14 +2,18 @@
 #include "encoder/LibavSupport.h"
 #include "encoder/StopSignals.h"
 #include "encoder/Utility.h"
+#include "platform/NativeFiles.h"
 #include "platform/ProgramInfo.h"
 
 #include <QCoreApplication>
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    const QStringList arguments = app.arguments().mid(1);
+    const QCoreApplication app(argc, argv);
+    // A path may name a file whose name is not valid UTF-8; its bytes are kept.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments += PathFromNative(QByteArray(argv[i]));
     if (const auto answered = AnswerHelpOrVersion(arguments, QStringLiteral("WM8EUTIL.EXE"), UtilityHelp()))
         return *answered;
     RouteLibavLog();

@@ -78,6 +78,7 @@ private slots:
     void leftoversOfEndedRunsAreRemoved();
     void fullDiskNamesTheAskedOutput();
     void namesKeepTheirBytesAndShowEscaped();
+    void aFileNamedInBytesIsEncoded();
     void truncatedSourceIsCheckedAgainstWhatWasRead();
     void longestTextsAreKeptWhole();
 
@@ -291,6 +292,23 @@ void EncoderSafetyTest::namesKeepTheirBytesAndShowEscaped()
                                  u"Written   "_s + written + u"/c\\x1B[2Jd.wma"_s};
     for (const QString &shown : shownNames)
         QVERIFY2(run.out.contains(shown + u'\n'), qPrintable(run.out));
+}
+
+// A file named on the command line in bytes that are not UTF-8, as a shell passes them.
+void EncoderSafetyTest::aFileNamedInBytesIsEncoded()
+{
+    const QByteArray folder = NativePath(work(QStringLiteral("named-in-bytes")));
+    QCOMPARE(mkdir(folder.constData(), 0755), 0);
+    writeNativeFile(folder + "/bad\xff.avi", bytesOf(media(QStringLiteral("clip.avi"))));
+    QProcess shell;
+    shell.setWorkingDirectory(PathFromNative(folder));
+    shell.start(QStringLiteral("/bin/sh"), {u"-c"_s, u"exec \"$0\" -input \"$(printf 'bad\\377.avi')\" -output \"$(printf 'out\\376.wmv')\""_s,
+                                            UtilityPath()});
+    QVERIFY(shell.waitForFinished(120000));
+    const QString out = QString::fromLocal8Bit(shell.readAllStandardOutput());
+    QVERIFY2(shell.exitCode() == 0, qPrintable(out + QString::fromLocal8Bit(shell.readAllStandardError())));
+    QVERIFY2(out.contains(u"Source    bad\\xFF.avi\n"_s) && out.contains(u"Written   out\\xFE.wmv\n"_s), qPrintable(out));
+    QCOMPARE(ReadMedia(PathFromNative(folder + "/out\xfe.wmv")).picture, QStringLiteral("wmv2 160x120 15/1"));
 }
 
 void EncoderSafetyTest::truncatedSourceIsCheckedAgainstWhatWasRead()
