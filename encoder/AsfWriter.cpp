@@ -111,7 +111,7 @@ void AsfWriter::declareWrittenPictureRate()
     for (unsigned i = 0; i < output_->nb_streams; ++i) {
         const AVStream *stream = output_->streams[i];
         const Written &written = written_[i];
-        if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && written.end > written.first)
+        if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && written.first != AV_NOPTS_VALUE && written.end > written.first)
             stream->codecpar->bit_rate = int64_t(double(written.bytes) * 8 / (double(written.end - written.first) * av_q2d(stream->time_base)));
     }
 }
