@@ -71,8 +71,8 @@ void MediaReader::seekPictureBefore(double seconds)
         if (!moveTo(target) || target <= 0)
             return;
         // Decoding a little shows where the seek landed; the second seek to the same point brings
-        // back what that decoding took. Without a key frame from there on, nothing after it decodes.
-        if (const std::optional<double> first = firstKeyPicture(); first && *first <= seconds) {
+        // back what that decoding took.
+        if (keyPictureBy(seconds)) {
             moveTo(target);
             return;
         }
@@ -92,17 +92,22 @@ bool MediaReader::moveTo(double seconds)
     return true;
 }
 
-// Where the first key frame of the picture from here starts, in seconds into the source.
-std::optional<double> MediaReader::firstKeyPicture()
+// Whether the picture, decoded from here, has a key frame that starts at or before this many seconds
+// into the source; from a frame after that on, the answer is known, and decoding stops there.
+bool MediaReader::keyPictureBy(double seconds)
 {
-    std::optional<double> first;
+    std::optional<bool> found;
     const auto look = [&](AVMediaType type, AVFrame *frame) {
-        if (type == AVMEDIA_TYPE_VIDEO && !first && frame->key_frame && frame->pts != AV_NOPTS_VALUE)
-            first = double(frame->pts) * av_q2d(timeBase(AVMEDIA_TYPE_VIDEO));
+        if (type != AVMEDIA_TYPE_VIDEO || found || frame->pts == AV_NOPTS_VALUE)
+            return;
+        if (double(frame->pts) * av_q2d(timeBase(AVMEDIA_TYPE_VIDEO)) > seconds)
+            found = false;
+        else if (frame->key_frame)
+            found = true;
     };
-    while (!first && decodeNext(look)) {
+    while (!found && decodeNext(look)) {
     }
-    return first;
+    return found.value_or(false);
 }
 
 bool MediaReader::decodeNext(const FrameSink &sink)

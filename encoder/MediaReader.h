@@ -43,7 +43,7 @@ private:
 
     Track openTrack(AVMediaType type, int stream, int threads) const;
     bool moveTo(double seconds);
-    std::optional<double> firstKeyPicture();
+    bool keyPictureBy(double seconds);
     const Track &track(AVMediaType type) const;
     void decode(Track &track, const AVPacket *packet, const FrameSink &sink);
 
