@@ -50,11 +50,11 @@ public:
         first_ = std::min(first_, first);
         end_ = std::max(end_, end);
     }
-    // What a lane encoded, starting this many seconds into the output.
-    void add(const EncodeStage &encoder, double offset)
+    // What a lane encoded.
+    void add(const EncodeStage &encoder)
     {
         if (encoder.frames() > 0)
-            add(offset + encoder.first(), offset + encoder.end());
+            add(encoder.first(), encoder.end());
     }
     double seconds() const { return end_ > first_ ? end_ - first_ : 0; }
 
@@ -171,10 +171,10 @@ PassResult runWhole(const SourceFacts &source, const EncodePlan &plan, Pass pass
     EncodedSpan span;
     if (picture) {
         result.statistics.push_back(picture->encoder.encoder().statistics());
-        span.add(picture->encoder, 0);
+        span.add(picture->encoder);
     }
     if (sound)
-        span.add(sound->encoder, 0);
+        span.add(sound->encoder);
     result.encoded = span.seconds();
     return result;
 }
@@ -306,8 +306,8 @@ PassResult runInPieces(const SourceFacts &source, const EncodePlan &plan, const 
         result.statistics.push_back(std::move(piece.statistics));
         kept += piece.frames;
         dropped += piece.dropped;
-        if (piece.frames > 0)
-            span.add(PieceStart(plan, pieces[index]) + piece.first, PieceStart(plan, pieces[index]) + piece.end);
+        if (const double start = PieceStart(plan, pieces[index]); piece.frames > 0)
+            span.add(start + piece.first, start + piece.end);
         report();
     }
     if (writer) {
@@ -319,7 +319,7 @@ PassResult runInPieces(const SourceFacts &source, const EncodePlan &plan, const 
     if (dropped > 0)
         observer.note(droppedFramesNote(*plan.video, kept, dropped));
     if (sound)
-        span.add(sound->encoder, 0);
+        span.add(sound->encoder);
     result.encoded = span.seconds();
     return result;
 }
