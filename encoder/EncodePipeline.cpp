@@ -5,6 +5,7 @@
 #include "encoder/FilterGraphs.h"
 #include "encoder/LaneThreads.h"
 #include "encoder/PicturePieces.h"
+#include "encoder/PieceJoiner.h"
 #include "encoder/SideBySide.h"
 #include "encoder/StopSignals.h"
 #include "encoder/TwoPassFloor.h"
@@ -28,17 +29,19 @@ StreamSlot addStream(AsfWriter &writer, const StreamEncoder &encoder)
     return {writer.addStream(encoder.context()), encoder.context().time_base};
 }
 
-QString droppedFramesNote(const VideoPlan &video, int kept, int dropped)
+QString droppedFramesNote(const VideoPlan &video, const RateRecord &rate)
 {
-    const double movement = av_q2d(video.frameRate) * kept / (kept + dropped);
+    const int all = rate.frames + rate.dropped;
+    const double movement = av_q2d(video.frameRate) * rate.frames / all;
     return QStringLiteral("To hold %1 bit/s, %2 of %3 frames were dropped, so the picture moves at %4 fps on average; "
                           "a smaller picture, a lower frame rate or a higher bit rate would keep them.")
-        .arg(video.bitRate).arg(dropped).arg(kept + dropped).arg(QString::number(movement, 'f', 1));
+        .arg(video.bitRate).arg(rate.dropped).arg(all).arg(QString::number(movement, 'f', 1));
 }
 
 // What one run through the source gave.
 struct PassResult {
     std::vector<QByteArray> statistics; // a first pass's, the picture encoder's for each piece
+    RateRecord rate;
     double encoded = 0; // seconds from the start of the first frame encoded to the end of the last
 };
 
@@ -86,13 +89,17 @@ Lane pictureLane(const MediaReader &reader, const SourceFacts &source, const Enc
                  Pass pass, const QByteArray &statistics, bool globalHeaders)
 {
     const Trim trim = piece ? PieceTrim(plan, *piece) : SectionTrim(plan);
+    const double startFullness = StartFullness(piece);
     FilterChain chain = FilterChain::forPicture(reader.decoder(AVMEDIA_TYPE_VIDEO), reader.timeBase(AVMEDIA_TYPE_VIDEO),
                                                 source.picture->storedSampleAspect(), source.picture->frameRate,
                                                 VideoFilterDescription(plan, trim));
-    StreamEncoder encoder = StreamEncoder::forPicture(*plan.video, chain.sampleAspect(), pass, statistics, globalHeaders);
+    StreamEncoder encoder =
+        StreamEncoder::forPicture(*plan.video, chain.sampleAspect(), pass, statistics, globalHeaders, startFullness);
     std::optional<RateKeeper> keeper;
-    if (pass == Pass::Only && plan.video->mode == RateMode::CbrOnePass)
-        keeper.emplace(plan.video->bitRate, double(plan.video->bitRate) * plan.video->bufferMs / 1000);
+    if (pass == Pass::Only && plan.video->mode == RateMode::CbrOnePass) {
+        const double buffer = double(plan.video->bitRate) * plan.video->bufferMs / 1000;
+        keeper.emplace(plan.video->bitRate, buffer, startFullness * buffer);
+    }
     const AVRational timeBase = chain.timeBase();
     // A piece keeps its own frames, not those its filters see around it.
     int64_t keepFrom = INT64_MIN;
@@ -165,14 +172,15 @@ PassResult runWhole(const SourceFacts &source, const EncodePlan &plan, Pass pass
         writer->finish();
     progress.done = 1;
     observer.progress(progress);
-    if (picture && picture->encoder.dropped() > 0)
-        observer.note(droppedFramesNote(*plan.video, picture->encoder.frames(), picture->encoder.dropped()));
     PassResult result;
     EncodedSpan span;
     if (picture) {
         result.statistics.push_back(picture->encoder.encoder().statistics());
+        result.rate = {picture->encoder.frames(), picture->encoder.dropped(), picture->encoder.coarsest(), std::nullopt};
         span.add(picture->encoder);
     }
+    if (result.rate.dropped > 0)
+        observer.note(droppedFramesNote(*plan.video, result.rate));
     if (sound)
         span.add(sound->encoder);
     result.encoded = span.seconds();
@@ -205,6 +213,7 @@ EncodedPiece runPiece(MediaReader &reader, Lane &lane, const std::atomic<bool> &
     const EncodeStage &encoder = lane.encoder;
     piece.statistics = encoder.encoder().statistics();
     piece.dropped = encoder.dropped();
+    piece.coarsest = encoder.coarsest();
     piece.first = encoder.first();
     piece.end = encoder.end();
     return piece;
@@ -288,36 +297,43 @@ PassResult runInPieces(const SourceFacts &source, const EncodePlan &plan, const 
         }
     };
 
+    const auto writePicture = [&](const std::vector<PacketHandle> &packets) {
+        for (const PacketHandle &packet : packets) {
+            writeSoundUntil(double(packet->pts) * av_q2d(pictureSlot.timeBase));
+            writer->write(packet.get(), pictureSlot.index, pictureSlot.timeBase);
+        }
+    };
+
     PassResult result;
     EncodedSpan span;
-    int kept = 0;
-    int dropped = 0;
+    PieceJoiner joiner(*plan.video, pictureSlot.timeBase);
     for (size_t index = 0; index < pieces.size(); ++index) {
         EncodedPiece piece = workers.next(report);
         const int64_t offset = pieces[index].firstFrame;
         for (const PacketHandle &packet : piece.packets) {
             packet->pts += offset;
             packet->dts += offset;
-            if (writer) {
-                writeSoundUntil(double(packet->pts) * av_q2d(pictureSlot.timeBase));
-                writer->write(packet.get(), pictureSlot.index, pictureSlot.timeBase);
-            }
         }
+        writePicture(joiner.join(std::move(piece.packets)));
         result.statistics.push_back(std::move(piece.statistics));
-        kept += piece.frames;
-        dropped += piece.dropped;
+        result.rate.frames += piece.frames;
+        result.rate.dropped += piece.dropped;
+        result.rate.coarsest += piece.coarsest;
         if (const double start = PieceStart(plan, pieces[index]); piece.frames > 0)
             span.add(start + piece.first, start + piece.end);
         report();
     }
     if (writer) {
+        writePicture(joiner.finish());
         writeSoundUntil(std::numeric_limits<double>::infinity());
         writer->finish();
     }
+    result.rate.frames -= joiner.leftOut();
+    result.rate.dropped += joiner.leftOut();
     progress.done = 1;
     observer.progress(progress);
-    if (dropped > 0)
-        observer.note(droppedFramesNote(*plan.video, kept, dropped));
+    if (result.rate.dropped > 0)
+        observer.note(droppedFramesNote(*plan.video, result.rate));
     if (sound)
         span.add(sound->encoder);
     result.encoded = span.seconds();
@@ -334,30 +350,30 @@ PassResult runPass(const SourceFacts &source, const EncodePlan &plan, const std:
 
 // A container's length is an estimate: a cut-off download or a damaged index holds less than it
 // announces, and some streams hold more. The output is checked against what the source gave.
-void keepToWhatWasRead(EncodePlan &plan, const SourceFacts &source, double encoded, EncodeObserver &observer)
+RateRecord keepToWhatWasRead(EncodePlan &plan, const SourceFacts &source, const PassResult &pass, EncodeObserver &observer)
 {
+    const double encoded = pass.encoded;
     if (encoded <= 0)
         throw Failure(QStringLiteral("Nothing of %1 could be decoded: the file is damaged, or not what its header says.").arg(source.path));
     // A section that came out longer than asked is the encode's own fault, for the check to find.
     const bool longerThanSection = plan.end && encoded > plan.duration;
     if (longerThanSection || std::abs(encoded - plan.duration) <= DurationTolerance(plan))
-        return;
+        return pass.rate;
     if (plan.duration > 0)
         observer.note(QStringLiteral("The source gave %1 s, not the %2 s its container announced; the output is "
                                      "checked against what could be read.")
                           .arg(QString::number(encoded, 'f', 3), QString::number(plan.duration, 'f', 3)));
     plan.duration = encoded;
+    return pass.rate;
 }
 
 } // namespace
 
-void EncodeFile(const SourceFacts &source, EncodePlan &plan, const QString &path, EncodeObserver &observer, CoreShare share)
+RateRecord EncodeFile(const SourceFacts &source, EncodePlan &plan, const QString &path, EncodeObserver &observer, CoreShare share)
 {
     const std::vector<PicturePiece> pieces = share.alone ? SplitPicture(plan, share.pieces) : std::vector<PicturePiece>();
-    if (!plan.video || !plan.video->twoPass()) {
-        keepToWhatWasRead(plan, source, runPass(source, plan, pieces, Pass::Only, {}, path, observer, share).encoded, observer);
-        return;
-    }
+    if (!plan.video || !plan.video->twoPass())
+        return keepToWhatWasRead(plan, source, runPass(source, plan, pieces, Pass::Only, {}, path, observer, share), observer);
     const std::vector<QByteArray> statistics = runPass(source, plan, pieces, Pass::First, {}, path, observer, share).statistics;
     if (std::all_of(statistics.begin(), statistics.end(), [](const QByteArray &piece) { return piece.isEmpty(); }))
         throw Failure(QStringLiteral("The first pass found no picture frames to encode."));
@@ -374,5 +390,9 @@ void EncodeFile(const SourceFacts &source, EncodePlan &plan, const QString &path
                                      "it is encoded at %2 bit/s, the lowest rate that holds it.").arg(video.bitRate).arg(bitRate));
         video.bitRate = bitRate;
     }
-    keepToWhatWasRead(plan, source, runPass(source, second, pieces, Pass::Second, statistics, path, observer, share).encoded, observer);
+    const PassResult written = runPass(source, second, pieces, Pass::Second, statistics, path, observer, share);
+    RateRecord rate = keepToWhatWasRead(plan, source, written, observer);
+    if (bitRate != plan.video->bitRate)
+        rate.raisedBitRate = bitRate;
+    return rate;
 }

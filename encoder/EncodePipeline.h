@@ -3,6 +3,8 @@
 #include "encoder/EncodePlan.h"
 #include "encoder/SourceProbe.h"
 
+#include <optional>
+
 // How far an encode has come.
 struct EncodeProgress {
     int pass = 1;
@@ -31,9 +33,17 @@ struct CoreShare {
     int pieces = 1;
 };
 
+// What the encode of a picture did to hold its rate, for the check to tell why it did not.
+struct RateRecord {
+    int frames = 0;   // frames written
+    int dropped = 0;  // frames left out to hold a constant rate
+    int coarsest = 0; // frames written at the coarsest quantiser
+    std::optional<int> raisedBitRate; // the rate two passes were given where the plan's could not hold the picture
+};
+
 // Encodes the source into an ASF file at path as the plan says, in two passes where its mode asks
 // for them. Where the second pass could not reach the plan's picture bit rate, raises it for that
 // pass and tells the observer; where the source gave another length than it announced, sets the
 // plan's duration to what it gave and tells the observer. Throws Failure, Stopped once a stop is
 // asked for, and WriteFailure; removing a half-written file is the caller's business.
-void EncodeFile(const SourceFacts &source, EncodePlan &plan, const QString &path, EncodeObserver &observer, CoreShare share);
+RateRecord EncodeFile(const SourceFacts &source, EncodePlan &plan, const QString &path, EncodeObserver &observer, CoreShare share);

@@ -45,15 +45,20 @@ EncodedPackets EncodeStage::encode(FilteredFrames &filtered)
     if (!ended_) {
         for (const FrameHandle &frame : filtered.frames) {
             position_ = double(frame->pts) * av_q2d(frameTimeBase_);
-            if (keeper_ && !keeper_->admits(position_))
-                hold(frame.get());
-            else
+            if (keeper_ && !keeper_->admits(position_, encoder_.keyFrameDue(*frame, frameTimeBase_), encoder_.nextKeyFrame())) {
+                ++dropped_;
+                droppedLast_ = frame->pts;
+            } else {
                 encodeFrame(frame.get(), out);
+            }
         }
         if (filtered.closed) {
-            // The last frame is written whatever the rate, or the picture would end early.
-            if (const FrameHandle last = std::move(held_)) {
-                encodeFrame(last.get(), out);
+            // Where the last frame was dropped, the picture would end early: the last one encoded is
+            // shown again in its place, which costs the rate next to nothing.
+            if (droppedLast_ && lastEncoded_) {
+                const FrameHandle again = std::move(lastEncoded_);
+                again->pts = *droppedLast_;
+                encodeFrame(again.get(), out);
                 --dropped_;
             }
             encoder_.send(nullptr, frameTimeBase_);
@@ -68,7 +73,14 @@ EncodedPackets EncodeStage::encode(FilteredFrames &filtered)
 
 void EncodeStage::encodeFrame(AVFrame *frame, EncodedPackets &out)
 {
-    held_.reset();
+    droppedLast_.reset();
+    if (keeper_) {
+        if (!lastEncoded_)
+            lastEncoded_ = NewFrame();
+        av_frame_unref(lastEncoded_.get());
+        if (av_frame_ref(lastEncoded_.get(), frame) < 0)
+            throw Failure(QStringLiteral("Out of memory."));
+    }
     ++frames_;
     const double start = double(frame->pts) * av_q2d(frameTimeBase_);
     first_ = std::min(first_, start);
@@ -77,22 +89,14 @@ void EncodeStage::encodeFrame(AVFrame *frame, EncodedPackets &out)
     receive(out);
 }
 
-// Keeps a dropped frame until the next one comes, in case it is the last.
-void EncodeStage::hold(AVFrame *frame)
-{
-    ++dropped_;
-    if (!held_)
-        held_ = NewFrame();
-    av_frame_unref(held_.get());
-    if (av_frame_ref(held_.get(), frame) < 0)
-        throw Failure(QStringLiteral("Out of memory."));
-}
-
 void EncodeStage::receive(EncodedPackets &out)
 {
     encoder_.receive([&](AVPacket *packet) {
+        const bool coarsest = StreamEncoder::atCoarsest(*packet);
+        coarsest_ += coarsest;
         if (keeper_)
-            keeper_->spent(packet->size, packet->flags & AV_PKT_FLAG_KEY);
+            keeper_->spent(double(packet->pts) * av_q2d(encoder_.context().time_base), packet->size,
+                           packet->flags & AV_PKT_FLAG_KEY, coarsest);
         if (keepPackets_)
             out.packets.push_back(TakePacket(packet));
     });

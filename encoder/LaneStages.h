@@ -64,11 +64,11 @@ public:
     double end() const { return end_; }     // where the last frame encoded ends, in seconds
     int frames() const { return frames_; }
     int dropped() const { return dropped_; }
+    int coarsest() const { return coarsest_; } // frames encoded at the coarsest quantiser
     const StreamEncoder &encoder() const { return encoder_; }
 
 private:
     void encodeFrame(AVFrame *frame, EncodedPackets &out);
-    void hold(AVFrame *frame);
     void receive(EncodedPackets &out);
     double frameSeconds(const AVFrame &frame) const;
 
@@ -76,13 +76,15 @@ private:
     AVRational frameTimeBase_;
     bool keepPackets_;
     std::optional<RateKeeper> keeper_;
-    FrameHandle held_;
+    FrameHandle lastEncoded_;             // kept where a rate keeper may drop the last frame
+    std::optional<int64_t> droppedLast_; // the timestamp of the last frame, where it was dropped
     bool ended_ = false;
     double position_ = 0;
     double first_;
     double end_ = 0;
     int frames_ = 0;
     int dropped_ = 0;
+    int coarsest_ = 0;
 };
 
 // One stream's way from decoded source frames to packets.

@@ -50,6 +50,7 @@ struct EncodedPiece {
     QByteArray statistics;             // a first pass's
     int frames = 0;
     int dropped = 0;
+    int coarsest = 0; // frames encoded at the coarsest quantiser
     double first = std::numeric_limits<double>::max(); // seconds where the first frame encoded starts
     double end = 0;                                    // and where the last one ends
 };

@@ -19,6 +19,9 @@ enum class VideoCodec { Wmv8, Wmv7 };
 const char *EncoderName(VideoCodec codec);
 inline constexpr char SoundEncoderName[] = "wmav2";
 
+// The coarsest quantiser the picture encoders go to: their own default ceiling.
+inline constexpr int CoarsestQuantiser = 31;
+
 // -v_mode: how the picture's bit rate is controlled, and in how many passes.
 enum class RateMode { CbrOnePass = 0, CbrTwoPass = 1, VbrQuality = 2, VbrTwoPass = 3 };
 

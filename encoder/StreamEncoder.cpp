@@ -8,6 +8,7 @@
 
 extern "C" {
 #include <libavutil/channel_layout.h>
+#include <libavutil/intreadwrite.h>
 #include <libavutil/opt.h>
 }
 
@@ -46,7 +47,7 @@ void StreamEncoder::open()
 }
 
 StreamEncoder StreamEncoder::forPicture(const VideoPlan &video, AVRational sampleAspect, Pass pass,
-                                        const QByteArray &statistics, bool globalHeader)
+                                        const QByteArray &statistics, bool globalHeader, double startFullness)
 {
     StreamEncoder encoder(EncoderName(video.codec), QStringLiteral("picture"));
     AVCodecContext &context = *encoder.context_;
@@ -69,6 +70,9 @@ StreamEncoder StreamEncoder::forPicture(const VideoPlan &video, AVRational sampl
         // these codecs cannot, and on a still picture at a high rate it fails the encode instead.
         context.rc_max_rate = video.bitRate;
         context.rc_buffer_size = int(std::min<int64_t>(int64_t(video.bitRate) * video.bufferMs / 1000, INT_MAX));
+        // The encoder's own default keeps a quarter of the buffer in hand beyond the key frame it
+        // begins with; where the buffer is fuller at the start, it has less.
+        context.rc_initial_buffer_occupancy = int(context.rc_buffer_size * std::min(0.75, 1 - startFullness));
         // The encoder turns back towards the rate once it has strayed by a quarter of a second's
         // bits (a few frames' at the least), rather than by its default of four megabits, which
         // lets a small rate drift far over a whole file.
@@ -76,6 +80,7 @@ StreamEncoder StreamEncoder::forPicture(const VideoPlan &video, AVRational sampl
         context.bit_rate_tolerance = int(std::min(std::max(video.bitRate / 4.0, 4 * frameBits), double(INT_MAX)));
         // The finest quantiser, 1, lets a simple picture fill a high rate too.
         context.qmin = 1;
+        context.qmax = CoarsestQuantiser;
         context.mb_lmin = FF_QP2LAMBDA;
         if (const int error = av_opt_set_int(&context, "lmin", FF_QP2LAMBDA, AV_OPT_SEARCH_CHILDREN); error < 0)
             throw Failure(QStringLiteral("Cannot set the picture encoder's finest quantiser: %1").arg(LibavReason(error)));
@@ -110,19 +115,34 @@ StreamEncoder StreamEncoder::forSound(const AudioFormat &format, bool globalHead
     return encoder;
 }
 
-bool StreamEncoder::keyFrameDue(int64_t pts) const
+bool StreamEncoder::keyFrameDue(const AVFrame &frame, AVRational timeBase) const
 {
     // The encoder counts its key-frame distance in frames it encoded; where frames were dropped,
     // that would stretch the distance in time. A picture encoder's time base is one frame, so
     // the distance in frames is the distance in time.
+    const int64_t pts = av_rescale_q(frame.pts, timeBase, context_->time_base);
     return context_->codec_type == AVMEDIA_TYPE_VIDEO && lastKey_ != AV_NOPTS_VALUE && pts - lastKey_ >= context_->gop_size;
+}
+
+std::optional<double> StreamEncoder::nextKeyFrame() const
+{
+    if (lastKey_ == AV_NOPTS_VALUE)
+        return std::nullopt;
+    return double(lastKey_ + context_->gop_size) * av_q2d(context_->time_base);
+}
+
+bool StreamEncoder::atCoarsest(const AVPacket &packet)
+{
+    size_t size = 0;
+    const uint8_t *stats = av_packet_get_side_data(&packet, AV_PKT_DATA_QUALITY_STATS, &size);
+    return stats && size >= 4 && AV_RL32(stats) >= uint32_t(CoarsestQuantiser * FF_QP2LAMBDA);
 }
 
 void StreamEncoder::send(AVFrame *frame, AVRational timeBase)
 {
     if (frame) {
+        frame->pict_type = keyFrameDue(*frame, timeBase) ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
         frame->pts = av_rescale_q(frame->pts, timeBase, context_->time_base);
-        frame->pict_type = keyFrameDue(frame->pts) ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
         frame->quality = context_->global_quality; // a fixed quantiser is taken from each frame
     }
     if (const int error = avcodec_send_frame(context_.get(), frame); error < 0 && error != AVERROR_EOF)

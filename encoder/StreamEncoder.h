@@ -14,9 +14,10 @@ enum class Pass { Only, First, Second };
 // A picture or sound encoder opened with the plan's settings.
 class StreamEncoder {
 public:
-    // statistics: what the first pass collected, for the second.
+    // statistics: what the first pass collected, for the second; startFullness: the share of a
+    // constant rate's buffer that is taken to be full at the first frame (see LeakyBucket).
     static StreamEncoder forPicture(const VideoPlan &video, AVRational sampleAspect, Pass pass,
-                                    const QByteArray &statistics, bool globalHeader);
+                                    const QByteArray &statistics, bool globalHeader, double startFullness);
     static StreamEncoder forSound(const AudioFormat &format, bool globalHeader);
 
     // Encodes a frame timestamped in the given time base; nullptr flushes the encoder.
@@ -26,6 +27,15 @@ public:
     void receive(const PacketSink &sink);
 
     const AVCodecContext &context() const { return *context_; }
+
+    // Whether the frame, timestamped in the given time base, is to be a key frame because the
+    // key-frame distance has passed since the last one.
+    bool keyFrameDue(const AVFrame &frame, AVRational timeBase) const;
+    // When the next key frame falls due, in seconds; nothing before the first.
+    std::optional<double> nextKeyFrame() const;
+
+    // Whether the encoder wrote the packet at its coarsest quantiser.
+    static bool atCoarsest(const AVPacket &packet);
 
     // What a first pass has collected so far about each frame, for the second pass.
     const QByteArray &statistics() const { return statistics_; }
@@ -37,7 +47,6 @@ private:
 
     StreamEncoder(const char *codecName, const QString &kind);
     void open();
-    bool keyFrameDue(int64_t pts) const;
 
     QString kind_;
     const AVCodec *codec_ = nullptr;

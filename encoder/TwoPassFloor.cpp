@@ -1,5 +1,7 @@
 #include "encoder/TwoPassFloor.h"
 
+#include "encoder/Settings.h"
+
 #include <QList>
 #include <cmath>
 #include <cstdio>
@@ -10,8 +12,8 @@ extern "C" {
 
 namespace {
 
-// The encoder's default quantiser ceiling (31), in lambda units; I frames get 0.8 of it.
-constexpr double CoarsestP = 31.0 * FF_QP2LAMBDA;
+// The encoder's coarsest quantiser in lambda units; I frames get 0.8 of it.
+constexpr double CoarsestP = double(CoarsestQuantiser) * FF_QP2LAMBDA;
 const double CoarsestI = std::floor(CoarsestP * 0.8 + 0.5);
 
 // Bits kept in hand over the lowest rate, as the rate control's own estimate is not exact.

@@ -64,9 +64,8 @@ void refuseSpecialOutput(const QString &output)
 }
 
 // Writes one output, reads it back and compares it with the plan, and only then gives it its name.
-// A file worse than asked never takes the place of an older one; a picture that needed less than its
-// constant rate, even at the finest quantiser, is no worse. A stop is left for the caller to report:
-// a folder run reports it once for all its files.
+// A file worse than asked never takes the place of an older one. A stop is left for the caller to
+// report: a folder run reports it once for all its files.
 FileOutcome encodeOne(const SourceFacts &source, EncodePlan plan, const QString &output, ConsoleReporter &console,
                       CoreShare share)
 {
@@ -74,15 +73,17 @@ FileOutcome encodeOne(const SourceFacts &source, EncodePlan plan, const QString 
         PendingOutput pending(output);
         for (const QString &name : pending.removedLeftovers())
             console.note(QStringLiteral("%1, left half-written by an earlier run that did not finish, is removed.").arg(name));
-        EncodeFile(source, plan, pending.temporaryPath(), console, share);
+        const RateRecord rate = EncodeFile(source, plan, pending.temporaryPath(), console, share);
         const WrittenFile written = ReadBack(pending.temporaryPath());
-        const QStringList differences = CompareWithPlan(plan, written);
+        const QStringList differences = CompareWithPlan(plan, written, rate);
         QString placed = output;
-        if (differences.isEmpty() || OnlyShortOfTheRate(plan, written))
+        if (differences.isEmpty())
             pending.commit();
         else
             placed = pending.commitBeside(QStringLiteral("differs"));
         console.written(placed, written);
+        for (const QString &note : RateNotes(plan, written))
+            console.note(note);
         console.differences(differences);
         if (placed != output)
             console.keptOlder(output, placed);

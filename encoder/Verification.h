@@ -1,6 +1,7 @@
 #pragma once
 
-#include "encoder/EncodePlan.h"
+#include "encoder/EncodePipeline.h"
+#include "encoder/LeakyBucket.h"
 
 #include <QMap>
 #include <QString>
@@ -12,11 +13,10 @@ struct WrittenPicture {
     QString codec;
     int width = 0;
     int height = 0;
-    int frames = 0;
     // From the spacing of the frames that follow one another directly, so that frames dropped to
     // hold a constant rate do not count; 0 with fewer than two.
     double frameRate = 0;
-    std::vector<double> frameStarts; // seconds
+    std::vector<TimedFrame> frames; // in the order of their times
     qint64 bytes = 0;
 };
 
@@ -44,13 +44,16 @@ WrittenFile ReadBack(const QString &path);
 double DurationTolerance(const EncodePlan &plan);
 
 // How the file differs from the plan: its streams, codecs, picture size, frame rate, sound format,
-// duration, content description and bit rates. Empty when it matches.
-QStringList CompareWithPlan(const EncodePlan &plan, const WrittenFile &file);
+// duration, content description and bit rates. Empty when it matches. rate: what the encode did to
+// hold the picture's rate, which tells why a picture did not.
+QStringList CompareWithPlan(const EncodePlan &plan, const WrittenFile &file, const RateRecord &rate = {});
 
-// How far the streams' bit rates stray from the plan's: a picture at a constant rate and the sound,
-// each by more than a tenth either way, with what would help. Empty when they are within.
-QStringList CompareBitRates(const EncodePlan &plan, const WrittenFile &file);
+// How the streams' bit rates differ from the plan's. A picture at a constant rate differs where a
+// player that receives it at that rate, and starts once its buffer is full, would have to wait
+// (see LeakyBucket), by more than one frame's share of the rate or 3 % of the buffer; the sound
+// differs by more than a tenth of its rate either way. Each with what happened and what would help.
+QStringList CompareBitRates(const EncodePlan &plan, const WrittenFile &file, const RateRecord &rate = {});
 
-// Whether the file's one difference is a picture at a constant rate that needed less than the rate,
-// even at the finest quantiser. Such a file is no worse than asked, and may replace an older one.
-bool OnlyShortOfTheRate(const EncodePlan &plan, const WrittenFile &file);
+// What is worth telling about a file that is as asked: a picture at a constant rate that needed
+// well under it.
+QStringList RateNotes(const EncodePlan &plan, const WrittenFile &file);

@@ -3,6 +3,7 @@
 #include "platform/NativeFiles.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -38,6 +39,29 @@ QString Describe(const UtilityRun &run)
     return QStringLiteral("exit %1\n%2\n%3").arg(run.exitCode).arg(run.out, run.err);
 }
 
+double WrittenMedia::longestPictureWait(double bitRate, double bufferSeconds) const
+{
+    double longest = 0;
+    for (qsizetype first = 0; first < pictureStarts.size(); ++first) {
+        double bits = 0;
+        for (qsizetype last = first; last < pictureStarts.size(); ++last) {
+            bits += pictureSizes[last] * 8.0;
+            const double stretch = pictureStarts[last] - pictureStarts[first];
+            longest = std::max(longest, bits / bitRate - stretch - bufferSeconds);
+        }
+    }
+    return longest;
+}
+
+std::optional<PictureRate> ShownPictureRate(const QString &console)
+{
+    static const QRegularExpression line(QStringLiteral("at ([\\d.]+) fps; CBR, [a-z ]+, (\\d+) bit/s, buffer (\\d+) ms"));
+    const QRegularExpressionMatch shown = line.match(console);
+    if (!shown.hasMatch())
+        return std::nullopt;
+    return PictureRate{shown.captured(2).toDouble(), shown.captured(3).toDouble() / 1000, shown.captured(1).toDouble()};
+}
+
 WrittenMedia ReadMedia(const QString &path)
 {
     WrittenMedia written;
@@ -64,6 +88,7 @@ WrittenMedia ReadMedia(const QString &path)
         const double start = double(packet->pts) * av_q2d(context->streams[packet->stream_index]->time_base);
         if (packet->stream_index == pictureStream) {
             written.pictureStarts += start;
+            written.pictureSizes += packet->size;
             written.pictureBytes += packet->size;
             if (packet->flags & AV_PKT_FLAG_KEY) {
                 ++written.keyFrames;

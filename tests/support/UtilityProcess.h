@@ -5,7 +5,9 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <algorithm>
 #include <functional>
+#include <optional>
 
 // WM8EUTIL.EXE run as a user runs it from a terminal, and what it wrote, read with libavformat.
 struct UtilityRun {
@@ -39,12 +41,27 @@ struct WrittenMedia {
     int keyFrames = 0;
     QVector<double> keyFrameStarts; // seconds
     QVector<double> pictureStarts;  // seconds
+    QVector<int> pictureSizes;      // bytes, frame by frame as above
     qint64 pictureBytes = 0;
     qint64 soundBytes = 0;
     QMap<QString, QString> tags;
 
-    // The picture stream's bit rate over the file's length.
-    double pictureBitRate() const { return duration > 0 ? double(pictureBytes) * 8 / duration : 0; }
+    // How long a player that receives the picture at bitRate, and starts once bufferSeconds of it
+    // have come in, has to wait at the worst: how far the frames of any stretch of the picture go
+    // past what comes in over that stretch and the buffer. 0 when it never waits.
+    double longestPictureWait(double bitRate, double bufferSeconds) const;
 };
 
 WrittenMedia ReadMedia(const QString &path);
+
+// The constant rate the utility's console shows for the picture.
+struct PictureRate {
+    double bitRate = 0;       // bit/s
+    double bufferSeconds = 0;
+    double frameRate = 0;
+
+    // How long a player may wait and the picture still keep to the rate: a frame, or 3 % of the buffer.
+    double allowedWait() const { return std::max(1 / frameRate, 0.03 * bufferSeconds); }
+};
+// Nothing where the console shows no picture at a constant rate.
+std::optional<PictureRate> ShownPictureRate(const QString &console);
