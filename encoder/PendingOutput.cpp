@@ -141,14 +141,14 @@ void PendingOutput::commit()
     moveTo(path_, true);
 }
 
-QString PendingOutput::commitBeside(const QString &marker)
+QString PendingOutput::commitBeside(const QString &marker, const QSet<QString> &reserved)
 {
     if (moveTo(path_, false))
         return path_;
     for (int number = 1;; ++number) {
         const QString tag = number == 1 ? marker : QStringLiteral("%1.%2").arg(marker).arg(number);
         const QString beside = ChangeFileExt(path_, u'.' + tag + ExtractFileExt(path_));
-        if (moveTo(beside, false))
+        if (!reserved.contains(beside) && moveTo(beside, false))
             return beside;
     }
 }

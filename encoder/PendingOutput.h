@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -30,8 +31,9 @@ public:
 
     // Gives the file its final name where no file has it; where one does, leaves that file alone and
     // names the new one beside it, "clip.differs.wmv" for the marker "differs" (with a number added
-    // when that name is taken too). Returns the name given; throws Failure when it cannot.
-    QString commitBeside(const QString &marker);
+    // when that name is taken too, by a file or as one of the names reserved). Returns the name
+    // given; throws Failure when it cannot.
+    QString commitBeside(const QString &marker, const QSet<QString> &reserved = {});
 
 private:
     void removeLeftovers();

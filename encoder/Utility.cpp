@@ -64,10 +64,11 @@ void refuseSpecialOutput(const QString &output)
 }
 
 // Writes one output, reads it back and compares it with the plan, and only then gives it its name.
-// A file worse than asked never takes the place of an older one. A stop is left for the caller to
-// report: a folder run reports it once for all its files.
+// A file worse than asked never takes the place of an older one, nor the name of another output of
+// the run (reserved). A stop is left for the caller to report: a folder run reports it once for all
+// its files.
 FileOutcome encodeOne(const SourceFacts &source, EncodePlan plan, const QString &output, ConsoleReporter &console,
-                      CoreShare share)
+                      CoreShare share, const QSet<QString> &reserved = {})
 {
     try {
         PendingOutput pending(output);
@@ -80,7 +81,7 @@ FileOutcome encodeOne(const SourceFacts &source, EncodePlan plan, const QString 
         if (differences.isEmpty())
             pending.commit();
         else
-            placed = pending.commitBeside(QStringLiteral("differs"));
+            placed = pending.commitBeside(QStringLiteral("differs"), reserved);
         console.written(placed, written);
         for (const QString &note : RateNotes(plan, written))
             console.note(note);
@@ -168,6 +169,7 @@ struct FolderRun {
     const Settings &settings;
     std::vector<std::pair<FileIdentity, QString>> sources; // each source file and its name
     OutputClaims claims;
+    QSet<QString> outputNames; // every name a file of the folder may be written under
 };
 
 // The name of the file of the source folder that output would write over, if any.
@@ -219,7 +221,7 @@ FileOutcome encodeFolderFile(FolderRun &run, size_t index, const QString &file, 
         return FileOutcome::Failed;
     }
     console.plan(plan, output);
-    return encodeOne(source, plan, output, console, share);
+    return encodeOne(source, plan, output, console, share, run.outputNames);
 }
 
 qint64 sizeOf(const QString &file)
@@ -253,12 +255,14 @@ int encodeSourceFolder(const Settings &settings, Terminal &terminal, ConsoleRepo
         console.failure(failure.message());
         return ExitRefused;
     }
-    FolderRun run{settings, {}, OutputClaims(size_t(files.size()))};
+    FolderRun run{settings, {}, OutputClaims(size_t(files.size())), {}};
     std::vector<qint64> sizes;
     for (const QString &file : files) {
         if (const std::optional<FileIdentity> identity = IdentityOf(file))
             run.sources.emplace_back(*identity, QFileInfo(file).fileName());
         sizes.push_back(sizeOf(file));
+        for (const bool picture : {true, false})
+            run.outputNames.insert(BatchOutputName(file, settings.output, settings.outputString, picture));
     }
     FolderProgress progress(terminal, std::move(sizes));
     // Not started: a stop came first.

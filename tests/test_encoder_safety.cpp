@@ -73,6 +73,8 @@ private slots:
     void folderIntoItselfSparesItsSources();
     void differingOutputNeverReplacesAnOlderOne_data();
     void differingOutputNeverReplacesAnOlderOne();
+    void differingNamesAreClaimedLikeOutputs_data();
+    void differingNamesAreClaimedLikeOutputs();
     void pictureShortOfItsRateReplacesAnOlderOne();
     void undecodableSourceKeepsTheOlderFile();
     void leftoversOfEndedRunsAreRemoved();
@@ -185,6 +187,35 @@ void EncoderSafetyTest::differingOutputNeverReplacesAnOlderOne()
         QCOMPARE(ReadMedia(out).sound, QStringLiteral("wmav2 44100 2"));
         QCOMPARE(entries(folder), QStringList{u"song.wma"_s});
     }
+}
+
+void EncoderSafetyTest::differingNamesAreClaimedLikeOutputs_data()
+{
+    QTest::addColumn<int>("atOnce");
+    QTest::newRow("one after another") << 1;
+    QTest::newRow("side by side") << 2;
+}
+
+// The output of song.wav differs and goes beside the older song.wma, but song.differs.wma is the
+// output of another file of the folder: it takes the next name free.
+void EncoderSafetyTest::differingNamesAreClaimedLikeOutputs()
+{
+    QFETCH(int, atOnce);
+    const QString source = folderOf(QStringLiteral("beside-%1").arg(atOnce),
+                                    {{u"tone.wav"_s, u"song.wav"_s}, {u"tone.wav"_s, u"song.differs.wav"_s}});
+    const QString target = source + QStringLiteral("-encoded");
+    QDir().mkpath(target);
+    writeFile(target + QStringLiteral("/song.wma"), OlderFile);
+    const QString config = work(QStringLiteral("beside-%1.weu").arg(atOnce));
+    writeFile(config, "-input \"" + source.toUtf8() + "\"\r\n-output \"" + target.toUtf8() + "\"\r\n-title \"a" + QByteArray(1, '\0')
+                          + "b\"\r\n");
+
+    const UtilityRun run = RunUtilityProcess(Arguments({"-config", config}), {}, {QStringLiteral("WM8EUTIL_JOBS=%1").arg(atOnce)});
+    QCOMPARE(run.exitCode, 4);
+    QCOMPARE(entries(target), (QStringList{u"song.differs.2.wma"_s, u"song.differs.wma"_s, u"song.wma"_s}));
+    QCOMPARE(bytesOf(target + QStringLiteral("/song.wma")), OlderFile);
+    QVERIFY2(run.out.contains(QStringLiteral("the new file differs from what was asked and is song.differs.2.wma beside it.")),
+             qPrintable(run.out));
 }
 
 // A still grey picture needs far less than 2 Mbit/s: that is told, and the file is as asked, so it
