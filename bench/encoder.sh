@@ -2,7 +2,9 @@
 # Times WM8EUTIL.EXE against the ffmpeg command doing the same work, on clips made here, for three
 # figures: one file with the profile av700 (a 20-second 640x480 clip with sound), the same clip in
 # two passes at 1 Mbit/s, and a folder of four 10-second clips with av700 against ffmpeg run on each
-# clip in turn. Each figure is timed ROUNDS times (5 unless given), the utility and ffmpeg one after
+# clip in turn; and two of colour: the clip tagged BT.709, whose matrix is converted, against the
+# utility on the clip as it is, and a 10-second HDR clip tone-mapped, against ffmpeg with the same
+# filters. Each figure is timed ROUNDS times (5 unless given), the utility and ffmpeg one after
 # the other, and the shortest time of each counts, as other work may share the machine. Prints each
 # ratio and marks one over its goal; it fails only where an encode fails or the streams differ, so
 # that the benchmarks after it still run.
@@ -29,6 +31,11 @@ make_clip() { # name seconds hue
         -c:v mpeg4 -q:v 4 -c:a pcm_s16le -ac 2 "$1"
 }
 make_clip "$work/clip.avi" 20 0
+ffmpeg -hide_banner -loglevel error -i "$work/clip.avi" -c copy "$work/bt601.mkv"
+ffmpeg -hide_banner -loglevel error -i "$work/clip.avi" -c copy -colorspace bt709 -color_primaries bt709 -color_trc bt709 \
+    "$work/bt709.mkv"
+ffmpeg -hide_banner -loglevel error -f lavfi -i "testsrc2=size=640x480:rate=30" -t 10 -pix_fmt yuv420p10le \
+    -c:v libx265 -x265-params log-level=error:colorprim=bt2020:transfer=arib-std-b67:colormatrix=bt2020nc "$work/hlg.mkv"
 mkdir "$work/folder" "$work/ours" "$work/theirs"
 for hue in 0 90 180 270; do
     make_clip "$work/folder/clip$hue.avi" 10 "$hue"
@@ -123,15 +130,31 @@ for clip in "$work"/ours/*.wmv; do
     same_streams "$clip" "$work/theirs/$(basename "$clip")"
 done
 
+# The matrix of a BT.709 picture converted to BT.601's, against the same picture that needs nothing.
+matrix_ours() { "$utility" -input "$work/bt709.mkv" -output "$work/ours.wmv" -profile av700; }
+matrix_plain() { "$utility" -input "$work/bt601.mkv" -output "$work/ours.wmv" -profile av700; }
+matrix=$(race matrix_ours matrix_plain)
+
+# HLG tone-mapped to SDR as the utility's filters do it, with av700's rate (a buffer of half a second).
+tone_mapping="zscale=tin=18:min=9:pin=9:t=linear:npl=203,format=gbrpf32le,zscale=p=bt709,tonemap=mobius:param=0.6,zscale=t=bt709:m=170m:r=limited"
+hdr_ours() { "$utility" -input "$work/hlg.mkv" -output "$work/ours.wmv" -profile av700; }
+hdr_theirs() {
+    $ffmpeg_cmd -i "$work/hlg.mkv" -vf "scale=640:480,$tone_mapping,format=yuv420p,fps=30,format=yuv420p" -c:v wmv2 -b:v 636k \
+        -maxrate 636k -bufsize 318k -bt 159k $rate_control -f asf "$work/theirs.wmv"
+}
+hdr=$(race hdr_ours hdr_theirs)
+
 echo "The same work as ffmpeg's (the folder's streams byte for byte); the utility's times also hold reading each output back."
-echo "$profile $passes $folder" | awk '
-    function row(name, ours, theirs, goal) {
+echo "$profile $passes $folder $matrix $hdr" | awk '
+    function row(name, ours, theirs, goal, reference) {
         ratio = ours / theirs
         verdict = (ratio > goal) ? sprintf("   OVER the goal of %.2f", goal) : sprintf("   goal %.2f", goal)
-        printf "%-34s WM8EUTIL.EXE %6.2f s   ffmpeg %6.2f s   ratio %.2f%s\n", name, ours, theirs, ratio, verdict
+        printf "%-34s WM8EUTIL.EXE %6.2f s   %-12s %6.2f s   ratio %.2f%s\n", name, ours, reference, theirs, ratio, verdict
     }
     {
-        row("profile av700, 20 s 640x480", $1, $2, 0.8)
-        row("CBR 1 Mbit/s, two passes", $3, $4, 0.85)
-        row("folder of 4 clips, against in turn", $5, $6, 0.6)
+        row("profile av700, 20 s 640x480", $1, $2, 0.8, "ffmpeg")
+        row("CBR 1 Mbit/s, two passes", $3, $4, 0.85, "ffmpeg")
+        row("folder of 4 clips, against in turn", $5, $6, 0.6, "ffmpeg")
+        row("BT.709 converted, against BT.601", $7, $8, 1.1, "BT.601 alone")
+        row("HLG tone-mapped, 10 s", $9, $10, 0.8, "ffmpeg")
     }'

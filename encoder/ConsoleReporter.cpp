@@ -21,6 +21,13 @@ QString channels(int count)
     return count == 1 ? QStringLiteral("1 channel") : QStringLiteral("%1 channels").arg(count);
 }
 
+// The picture's colour where it is not plain standard definition.
+QString colourText(const PictureColour &colour)
+{
+    const QString text = ColourText(colour);
+    return text.isEmpty() ? text : QStringLiteral(", ") + text;
+}
+
 // How a picture stored turned is shown, as the players show it.
 QString turnText(int rotation)
 {
@@ -121,7 +128,8 @@ void ConsoleReporter::source(const SourceFacts &facts)
     if (facts.picture)
         parts += QStringLiteral("picture %1 %2x%3 at %4 fps%5")
                      .arg(facts.picture->codec).arg(facts.picture->width).arg(facts.picture->height)
-                     .arg(number(av_q2d(facts.picture->frameRate)), turnText(facts.picture->rotation));
+                     .arg(number(av_q2d(facts.picture->frameRate)),
+                          colourText(facts.picture->colour) + turnText(facts.picture->rotation));
     if (facts.sound)
         parts += QStringLiteral("sound %1 %2 Hz, %3").arg(facts.sound->codec).arg(facts.sound->sampleRate).arg(channels(facts.sound->channels));
     line(QStringLiteral("Source"), facts.path);

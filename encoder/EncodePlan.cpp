@@ -146,6 +146,10 @@ VideoPlan planVideo(const Settings &settings, const PictureFacts &picture, QStri
     video.codec = settings.codec.value_or(VideoCodec::Wmv8);
     video.preprocessing = settings.preprocessing.value_or(Preprocessing::None);
     video.rotation = picture.rotation;
+    video.colour = picture.colour;
+    if (picture.colour.hdr())
+        notes += QStringLiteral("The picture is HDR: it is tone-mapped to standard dynamic range, as a Windows Media file "
+                                "holds no other.");
     video.crop = planCrop(settings.clip, picture.width, picture.height, notes);
     const Size kept = video.crop ? Size{video.crop->width, video.crop->height} : Size{picture.width, picture.height};
     const Size size = planSize(settings, profile, kept, picture.sampleAspect, video.squarePixels, notes);

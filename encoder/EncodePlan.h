@@ -31,6 +31,7 @@ struct VideoPlan {
     int bufferMs = 0;
     int quality = 0;
     int keyDistance = 0; // seconds
+    PictureColour colour = {}; // the source's
 
     bool twoPass() const { return mode == RateMode::CbrTwoPass || mode == RateMode::VbrTwoPass; }
     // The most frames from one key frame to the next.

@@ -72,6 +72,7 @@ QString VideoFilterDescription(const EncodePlan &plan, const Trim &trim)
     filters += QStringLiteral("scale=%1:%2").arg(video.width).arg(video.height);
     if (video.squarePixels)
         filters += QStringLiteral("setsar=1");
+    filters += ColourFilters(video.colour);
     filters += QStringLiteral("fps=%1").arg(rational(video.frameRate));
     filters += QStringLiteral("format=yuv420p");
     return filters.join(u',');

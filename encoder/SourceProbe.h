@@ -1,6 +1,7 @@
 #pragma once
 
 #include "encoder/LibavSupport.h"
+#include "encoder/PictureColour.h"
 #include "platform/Failure.h"
 
 #include <QString>
@@ -17,6 +18,7 @@ struct PictureFacts {
     AVRational frameRate{0, 1}; // 0: not known
     double duration = 0;        // seconds
     int rotation = 0;           // degrees clockwise that the stored picture is turned to stand upright
+    PictureColour colour = {};
 
     // The pixel shape of the picture as stored.
     AVRational storedSampleAspect() const { return rotation % 180 ? av_inv_q(sampleAspect) : sampleAspect; }

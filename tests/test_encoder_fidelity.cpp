@@ -7,11 +7,13 @@
 #include "TestMain.h"
 
 #include "encoder/EncodePlan.h"
+#include "encoder/PictureColour.h"
 #include "encoder/SwitchCollector.h"
 #include "encoder/TimeLeft.h"
 
 #include <QFile>
 #include <QProcess>
+#include <QRect>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -47,6 +49,29 @@ QString redSide(const QString &path)
     }
     const int most = std::max({left, right, top, bottom});
     return most == left ? QStringLiteral("left") : most == right ? QStringLiteral("right") : most == top ? QStringLiteral("top") : QStringLiteral("bottom");
+}
+
+// The mean colour of a rectangle of the first picture as a player without colour tags shows it:
+// BT.601, limited range; "r g b", each rounded.
+QList<int> shownColour(const QString &path, const QRect &patch)
+{
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 Arguments({"-v", "error", "-i", path, "-frames:v", "1", "-vf"})
+                     + QStringList{QStringLiteral("crop=%1:%2:%3:%4,scale=in_color_matrix=bt601:in_range=tv:out_range=pc,format=rgb24")
+                                       .arg(patch.width()).arg(patch.height()).arg(patch.x()).arg(patch.y())}
+                     + Arguments({"-f", "rawvideo", "-"}));
+    ffmpeg.waitForFinished(30000);
+    const QByteArray rgb = ffmpeg.readAllStandardOutput();
+    const qsizetype pixels = rgb.size() / 3;
+    QList<int> mean{0, 0, 0};
+    for (int channel = 0; channel < 3 && pixels > 0; ++channel) {
+        qint64 total = 0;
+        for (qsizetype i = channel; i < rgb.size(); i += 3)
+            total += quint8(rgb[i]);
+        mean[channel] = int(std::lround(double(total) / double(pixels)));
+    }
+    return mean;
 }
 
 // The rate the file's header declares for all its streams together, in bit/s: the maximum data
@@ -129,6 +154,14 @@ private slots:
     void turnedPicturesStandUpright();
     void clippingWorksOnTheUprightPicture();
 
+    // Colour
+    void colourIsReadAsPlayersReadIt_data();
+    void colourIsReadAsPlayersReadIt();
+    void coloursComeOutAsDrawn_data();
+    void coloursComeOutAsDrawn();
+    void hdrIsToneMapped_data();
+    void hdrIsToneMapped();
+
     // Rate control
     void constantRatesAreKeptOrReported_data();
     void constantRatesAreKeptOrReported();
@@ -185,6 +218,39 @@ void EncoderFidelityTest::initTestCase()
     };
     for (const auto &[name, arguments] : firstTries)
         QVERIFY(!MakeMedia(media_.path(), name, arguments).isEmpty());
+
+    // Two patches of known colour, RGB 48,192,96 and 192,48,128, as cameras and phones write them.
+    const QStringList patches = Arguments({"-f", "lavfi", "-i", "color=c=0x30C060:s=640x360:d=0.2,format=rgb24[a];"
+                                                               "color=c=0xC03080:s=640x360:d=0.2,format=rgb24[b];[a][b]hstack"});
+    const auto drawn = [](const char *matrix, const char *range, const char *format) {
+        return QStringList{u"-vf"_s, QStringLiteral("scale=out_color_matrix=%1:out_range=%2,format=%3")
+                                         .arg(QLatin1String(matrix), QLatin1String(range), QLatin1String(format))};
+    };
+    const QStringList bt709 = Arguments({"-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709"});
+    const QList<std::pair<QString, QStringList>> colours = {
+        {u"bt709.mp4"_s, patches + drawn("bt709", "tv", "yuv420p") + bt709 + Arguments({"-c:v", "libx264", "-qp", "0"})},
+        {u"bt709-10bit.mkv"_s, patches + drawn("bt709", "tv", "yuv420p10le") + bt709
+                                   + Arguments({"-c:v", "libx265", "-x265-params", "log-level=error", "-crf", "0"})},
+        {u"phone.mkv"_s, patches + drawn("bt709", "pc", "yuv420p10le") + bt709
+                             + Arguments({"-color_range", "pc", "-c:v", "libx265", "-x265-params", "log-level=error:range=full", "-crf", "0"})},
+        {u"untagged.mp4"_s, patches + drawn("bt709", "tv", "yuv420p") + Arguments({"-c:v", "libx264", "-qp", "0"})},
+        {u"bt601.mp4"_s, patches + drawn("bt601", "tv", "yuv420p") + Arguments({"-colorspace", "smpte170m", "-c:v", "libx264", "-qp", "0"})},
+        {u"jpeg.avi"_s, patches + Arguments({"-pix_fmt", "yuvj420p", "-c:v", "mjpeg", "-q:v", "1"})},
+    };
+    for (const auto &[name, arguments] : colours)
+        QVERIFY(!MakeMedia(media_.path(), name, arguments).isEmpty());
+    // Four bands of grey written as HDR values: peak white, reference white (HLG 75 %, PQ 58 % for
+    // 203 cd/m²), a grey and a dark grey.
+    const auto hdr = [](const char *transfer, int white) {
+        return Arguments({"-f", "lavfi", "-i"})
+            + QStringList{QStringLiteral("nullsrc=s=640x360:r=25:d=0.2,format=yuv420p10le,geq=lum='if(lt(X,160),940,if(lt(X,320),%1,"
+                                         "if(lt(X,480),397,195)))':cb=512:cr=512").arg(white)}
+            + Arguments({"-color_primaries", "bt2020", "-colorspace", "bt2020nc", "-color_trc"}) + QStringList{QLatin1String(transfer)}
+            + Arguments({"-c:v", "libx265", "-x265-params"})
+            + QStringList{QStringLiteral("log-level=error:colorprim=bt2020:colormatrix=bt2020nc:transfer=%1").arg(QLatin1String(transfer))};
+    };
+    QVERIFY(!MakeMedia(media_.path(), u"hlg.mkv"_s, hdr("arib-std-b67", 721)).isEmpty());
+    QVERIFY(!MakeMedia(media_.path(), u"pq.mkv"_s, hdr("smpte2084", 572)).isEmpty());
     QVERIFY(!MakeMedia(media_.path(), QStringLiteral("tone.wav"),
                        Arguments({"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000", "-t", "12", "-ac", "2"}))
                  .isEmpty());
@@ -237,6 +303,121 @@ void EncoderFidelityTest::clippingWorksOnTheUprightPicture()
                                                         "-v_clip", "0 0 0 80"}));
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY(ReadMedia(out).picture.startsWith(QStringLiteral("wmv2 90x80 ")));
+}
+
+void EncoderFidelityTest::colourIsReadAsPlayersReadIt_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("matrix"); // AVColorSpace
+    QTest::addColumn<int>("transfer"); // AVColorTransferCharacteristic
+    QTest::addColumn<int>("format");   // AVPixelFormat
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("firstFilter"); // none where nothing is converted
+    const int untagged = AVCOL_SPC_UNSPECIFIED;
+    const int sdr = AVCOL_TRC_BT709;
+    QTest::newRow("SD, untagged") << 720 << 576 << untagged << sdr << int(AV_PIX_FMT_YUV420P) << "" << "";
+    QTest::newRow("a little wider than SD, untagged") << 1024 << 576 << untagged << sdr << int(AV_PIX_FMT_YUV420P) << "" << "";
+    QTest::newRow("higher than SD, untagged") << 960 << 720 << untagged << sdr << int(AV_PIX_FMT_YUV420P)
+                                              << "BT.709 (untagged, by its size)" << "colorspace";
+    QTest::newRow("HD width, untagged") << 1280 << 360 << untagged << sdr << int(AV_PIX_FMT_YUV420P)
+                                        << "BT.709 (untagged, by its size)" << "colorspace";
+    QTest::newRow("HD tagged BT.601") << 1920 << 1080 << int(AVCOL_SPC_BT470BG) << sdr << int(AV_PIX_FMT_YUV420P) << "" << "";
+    QTest::newRow("SD tagged BT.709") << 640 << 360 << int(AVCOL_SPC_BT709) << sdr << int(AV_PIX_FMT_YUV420P) << "BT.709" << "colorspace";
+    QTest::newRow("BT.2020, 10-bit") << 3840 << 2160 << int(AVCOL_SPC_BT2020_NCL) << int(AVCOL_TRC_BT2020_10)
+                                     << int(AV_PIX_FMT_YUV420P10LE) << "BT.2020, 10-bit" << "colorspace";
+    QTest::newRow("JPEG, full range") << 1280 << 720 << int(AVCOL_SPC_BT470BG) << sdr << int(AV_PIX_FMT_YUVJ420P) << "full range" << "";
+    QTest::newRow("HLG, untagged matrix") << 1920 << 1080 << untagged << int(AVCOL_TRC_ARIB_STD_B67) << int(AV_PIX_FMT_YUV420P10LE)
+                                          << "HDR HLG, BT.2020, 10-bit" << "zscale";
+    QTest::newRow("PQ") << 3840 << 2160 << int(AVCOL_SPC_BT2020_NCL) << int(AVCOL_TRC_SMPTE2084) << int(AV_PIX_FMT_YUV420P10LE)
+                        << "HDR PQ, BT.2020, 10-bit" << "zscale";
+}
+
+// What a stream's tags say of its colour, or what players take it for where they say nothing, and
+// whether the picture is converted for that.
+void EncoderFidelityTest::colourIsReadAsPlayersReadIt()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, matrix);
+    QFETCH(int, transfer);
+    QFETCH(int, format);
+    QFETCH(QString, text);
+    QFETCH(QString, firstFilter);
+    AVCodecParameters *codec = avcodec_parameters_alloc();
+    QVERIFY(codec);
+    codec->width = width;
+    codec->height = height;
+    codec->color_space = AVColorSpace(matrix);
+    codec->color_trc = AVColorTransferCharacteristic(transfer);
+    codec->format = format;
+    const PictureColour colour = ColourOf(*codec);
+    avcodec_parameters_free(&codec);
+    QCOMPARE(ColourText(colour), text);
+    const QStringList filters = ColourFilters(colour);
+    QCOMPARE(filters.isEmpty() ? QString() : filters.first().section(u'=', 0, 0), firstFilter);
+}
+
+void EncoderFidelityTest::coloursComeOutAsDrawn_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("colour"); // as the source line names it
+    QTest::newRow("BT.709 H.264") << "bt709.mp4" << ", BT.709";
+    QTest::newRow("BT.709 10-bit HEVC") << "bt709-10bit.mkv" << ", BT.709, 10-bit";
+    QTest::newRow("a phone's full-range BT.709") << "phone.mkv" << ", BT.709, full range, 10-bit";
+    QTest::newRow("HD untagged") << "untagged.mp4" << ", BT.709 (untagged, by its size)";
+    QTest::newRow("BT.601 H.264") << "bt601.mp4" << "";
+    QTest::newRow("full-range MJPEG") << "jpeg.avi" << ", full range";
+}
+
+// A player shows each patch in the colour it was drawn in, within 6 levels, whatever the source's
+// matrix, range and depth.
+void EncoderFidelityTest::coloursComeOutAsDrawn()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, colour);
+    const QString out = output(QStringLiteral("colour.wmv"));
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(source), "-output", out, "-v_bitrate", "8000000"}));
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
+    QVERIFY2(run.out.contains(QStringLiteral(" at 25 fps%1\n").arg(colour)), qPrintable(run.out));
+    const std::pair<QRect, QList<int>> patches[] = {{QRect(200, 100, 240, 160), {48, 192, 96}}, {QRect(840, 100, 240, 160), {192, 48, 128}}};
+    for (const auto &[patch, drawn] : patches) {
+        const QList<int> shown = shownColour(out, patch);
+        for (int channel = 0; channel < 3; ++channel)
+            QVERIFY2(std::abs(shown[channel] - drawn[channel]) <= 6,
+                     qPrintable(QStringLiteral("shown %1 %2 %3").arg(shown[0]).arg(shown[1]).arg(shown[2])));
+    }
+}
+
+void EncoderFidelityTest::hdrIsToneMapped_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("colour");
+    QTest::newRow("HLG") << "hlg.mkv" << "HDR HLG, BT.2020, 10-bit";
+    QTest::newRow("PQ") << "pq.mkv" << "HDR PQ, BT.2020, 10-bit";
+}
+
+// HDR as an SDR player should show it: reference white comes out white, brighter than that stays
+// brighter, greys stay neutral, and a dark grey stays dark; the console says so.
+void EncoderFidelityTest::hdrIsToneMapped()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, colour);
+    const QString out = output(QStringLiteral("hdr.wmv"));
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(source), "-output", out, "-v_bitrate", "8000000"}));
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
+    QVERIFY2(run.out.contains(QStringLiteral(" at 25 fps, %1\n").arg(colour)), qPrintable(run.out));
+    QVERIFY2(run.out.contains(QStringLiteral("Note      The picture is HDR: it is tone-mapped to standard dynamic range")),
+             qPrintable(run.out));
+    QList<int> greys;
+    for (const int left : {40, 200, 360, 520}) {
+        const QList<int> shown = shownColour(out, QRect(left, 100, 80, 160));
+        QVERIFY2(std::max({shown[0], shown[1], shown[2]}) - std::min({shown[0], shown[1], shown[2]}) <= 3,
+                 qPrintable(QStringLiteral("not neutral: %1 %2 %3").arg(shown[0]).arg(shown[1]).arg(shown[2])));
+        greys += shown[1];
+    }
+    QVERIFY2(greys[1] >= 215 && greys[0] > greys[1] && greys[3] < 64 && greys[3] < greys[2] && greys[2] < greys[1],
+             qPrintable(QStringLiteral("peak %1, reference white %2, grey %3, dark grey %4").arg(greys[0]).arg(greys[1]).arg(greys[2]).arg(greys[3])));
 }
 
 void EncoderFidelityTest::constantRatesAreKeptOrReported_data()
