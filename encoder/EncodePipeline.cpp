@@ -74,11 +74,12 @@ EncodeProgress progressOf(Pass pass)
     return progress;
 }
 
-std::unique_ptr<MediaReader> openReader(const SourceFacts &source, bool picture, bool sound, int decoderThreads, double start)
+std::unique_ptr<MediaReader> openReader(const SourceFacts &source, bool picture, bool sound, int decoderThreads, double start,
+                                        const std::function<void()> &whileSeeking = {})
 {
     auto reader = std::make_unique<MediaReader>(source, picture, sound, decoderThreads);
     if (start > 0 && picture)
-        reader->seekPictureBefore(start);
+        reader->seekPictureBefore(start, whileSeeking);
     else if (start > 0)
         reader->seek(start);
     return reader;
@@ -102,12 +103,13 @@ Lane pictureLane(const MediaReader &reader, const SourceFacts &source, const Enc
     }
     const AVRational timeBase = chain.timeBase();
     // A piece keeps its own frames, not those its filters see around it.
+    const AVRational frame = av_inv_q(plan.video->frameRate);
     int64_t keepFrom = INT64_MIN;
     int64_t keepUntil = INT64_MAX;
     if (piece && piece->firstFrame > 0)
-        keepFrom = 0;
+        keepFrom = av_rescale_q(piece->firstFrame, frame, timeBase);
     if (piece && piece->endFrame)
-        keepUntil = av_rescale_q(*piece->endFrame - piece->firstFrame, av_inv_q(plan.video->frameRate), timeBase);
+        keepUntil = av_rescale_q(*piece->endFrame, frame, timeBase);
     return Lane{FilterStage(std::move(chain), keepFrom, keepUntil), EncodeStage(std::move(encoder), timeBase, pass != Pass::First, keeper)};
 }
 
@@ -187,24 +189,45 @@ PassResult runWhole(const SourceFacts &source, const EncodePlan &plan, Pass pass
     return result;
 }
 
+// A piece that starts where the source is known to end already.
+class PastTheEnd : public std::exception {
+};
+
+// What a piece keeps an eye on while it seeks and encodes, which the others may change.
+struct PieceWatch {
+    const std::atomic<bool> &calledOff;
+    const SourceEnd &sourceEnd;
+    double start; // where the piece starts, in seconds into the section
+
+    // Throws Cancelled once the pieces are called off, PastTheEnd once the source is known to end
+    // before the piece.
+    void check() const
+    {
+        if (calledOff)
+            throw Cancelled();
+        if (sourceEnd.endsBy(start))
+            throw PastTheEnd();
+    }
+};
+
 // One piece of the picture, ready to run: the thread's reader, moved to the piece, and its lane.
 Lane preparePiece(PieceThread &thread, const SourceFacts &source, const EncodePlan &plan, const PicturePiece &piece,
-                  Pass pass, const QByteArray &statistics, bool globalHeaders)
+                  Pass pass, const QByteArray &statistics, bool globalHeaders, const PieceWatch &watch)
 {
     const double start = PieceTrim(plan, piece).start;
+    const auto check = [&] { watch.check(); };
     if (thread.reader)
-        thread.reader->seekPictureBefore(start);
+        thread.reader->seekPictureBefore(start, check);
     else
-        thread.reader = openReader(source, true, false, 1, start);
+        thread.reader = openReader(source, true, false, 1, start, check);
     return pictureLane(*thread.reader, source, plan, &piece, pass, statistics, globalHeaders);
 }
 
-EncodedPiece runPiece(MediaReader &reader, Lane &lane, const std::atomic<bool> &calledOff, std::atomic<int> &framesDone)
+EncodedPiece runPiece(MediaReader &reader, Lane &lane, const PieceWatch &watch, std::atomic<int> &framesDone)
 {
     EncodedPiece piece;
     RunLanesHere(reader, &lane, nullptr, [&](AVMediaType, EncodedPackets &packets) {
-        if (calledOff)
-            throw Cancelled();
+        watch.check();
         framesDone += packets.frames - piece.frames;
         piece.frames = packets.frames;
         for (PacketHandle &packet : packets.packets)
@@ -216,6 +239,7 @@ EncodedPiece runPiece(MediaReader &reader, Lane &lane, const std::atomic<bool> &
     piece.coarsest = encoder.coarsest();
     piece.first = encoder.first();
     piece.end = encoder.end();
+    piece.sourceEnded = reader.ended();
     return piece;
 }
 
@@ -238,21 +262,36 @@ PassResult runInPieces(const SourceFacts &source, const EncodePlan &plan, const 
     size_t first = 0;
     while (!hasFrames(first))
         ++first;
+    SourceEnd sourceEnd;
+    const std::atomic<bool> notCalledOff = false;
     PieceThread firstThread;
-    std::optional<Lane> firstLane = preparePiece(firstThread, source, plan, pieces[first], pass, statisticsOf(first), globalHeaders);
+    std::optional<Lane> firstLane = preparePiece(firstThread, source, plan, pieces[first], pass, statisticsOf(first), globalHeaders,
+                                                 PieceWatch{notCalledOff, sourceEnd, PieceStart(plan, pieces[first])});
     StreamSlot pictureSlot;
     if (writer)
         pictureSlot = addStream(*writer, firstLane->encoder.encoder());
     std::atomic<int> framesDone = 0;
     PieceWorkers workers(pieces.size(), share.pieces, [&](size_t index, PieceThread &thread, const std::atomic<bool> &calledOff) {
-        if (!hasFrames(index))
+        const PieceWatch watch{calledOff, sourceEnd, PieceStart(plan, pieces[index])};
+        if (!hasFrames(index) || sourceEnd.endsBy(watch.start))
             return EncodedPiece();
-        if (index == first) {
-            thread.reader = std::move(firstThread.reader);
-            return runPiece(*thread.reader, *firstLane, calledOff, framesDone);
+        // What libav complained of in this thread's last piece is not this one's reason.
+        ForgetLibavComplaint();
+        EncodedPiece piece;
+        try {
+            if (index == first) {
+                thread.reader = std::move(firstThread.reader);
+                piece = runPiece(*thread.reader, *firstLane, watch, framesDone);
+            } else {
+                Lane lane = preparePiece(thread, source, plan, pieces[index], pass, statisticsOf(index), globalHeaders, watch);
+                piece = runPiece(*thread.reader, lane, watch, framesDone);
+            }
+        } catch (const PastTheEnd &) {
+            return EncodedPiece();
         }
-        Lane lane = preparePiece(thread, source, plan, pieces[index], pass, statisticsOf(index), globalHeaders);
-        return runPiece(*thread.reader, lane, calledOff, framesDone);
+        if (piece.sourceEnded)
+            sourceEnd.reachedAt(piece.frames > 0 ? piece.end : watch.start);
+        return piece;
     });
     // The pieces are under way while the sound is set up and the file begun.
     std::unique_ptr<MediaReader> soundReader;
@@ -309,18 +348,13 @@ PassResult runInPieces(const SourceFacts &source, const EncodePlan &plan, const 
     PieceJoiner joiner(*plan.video, pictureSlot.timeBase);
     for (size_t index = 0; index < pieces.size(); ++index) {
         EncodedPiece piece = workers.next(report);
-        const int64_t offset = pieces[index].firstFrame;
-        for (const PacketHandle &packet : piece.packets) {
-            packet->pts += offset;
-            packet->dts += offset;
-        }
         writePicture(joiner.join(std::move(piece.packets)));
         result.statistics.push_back(std::move(piece.statistics));
         result.rate.frames += piece.frames;
         result.rate.dropped += piece.dropped;
         result.rate.coarsest += piece.coarsest;
-        if (const double start = PieceStart(plan, pieces[index]); piece.frames > 0)
-            span.add(start + piece.first, start + piece.end);
+        if (piece.frames > 0)
+            span.add(piece.first, piece.end);
         report();
     }
     if (writer) {

@@ -11,7 +11,12 @@ MediaReader::MediaReader(const SourceFacts &source, bool picture, bool sound, in
         picture_ = openTrack(AVMEDIA_TYPE_VIDEO, source.picture->stream, decoderThreads);
     if (sound)
         sound_ = openTrack(AVMEDIA_TYPE_AUDIO, source.sound->stream, decoderThreads);
-    // The streams not decoded are not read either: a first pass reads the picture alone.
+    readOnlyTracks();
+}
+
+// The streams not decoded are not read either: a first pass reads the picture alone.
+void MediaReader::readOnlyTracks()
+{
     for (unsigned i = 0; i < input_->nb_streams; ++i)
         if (int(i) != picture_.stream && int(i) != sound_.stream)
             input_->streams[i]->discard = AVDISCARD_ALL;
@@ -39,7 +44,20 @@ MediaReader::Track MediaReader::openTrack(AVMediaType type, int stream, int thre
         ThrowLibavFailure(QStringLiteral("Cannot decode the %1 of %2").arg(kind, path_), error);
     if (input_->start_time != AV_NOPTS_VALUE)
         track.startOffset = av_rescale_q(input_->start_time, AVRational{1, AV_TIME_BASE}, avStream->time_base);
+    track.frameRate = avStream->avg_frame_rate.num > 0 ? avStream->avg_frame_rate : avStream->r_frame_rate;
     return track;
+}
+
+// How long a frame lasts in its stream's time base: as the source says, else a picture's one frame
+// at the stream's frame rate, or a sound frame's samples.
+int64_t MediaReader::duration(const Track &track, const AVFrame &frame) const
+{
+    if (const int64_t told = FrameDuration(frame); told > 0)
+        return told;
+    const AVRational timeBase = input_->streams[track.stream]->time_base;
+    if (track.type == AVMEDIA_TYPE_AUDIO)
+        return av_rescale_q(frame.nb_samples, AVRational{1, std::max(1, frame.sample_rate)}, timeBase);
+    return track.frameRate.num > 0 ? av_rescale_q(1, av_inv_q(track.frameRate), timeBase) : 1;
 }
 
 const MediaReader::Track &MediaReader::track(AVMediaType type) const
@@ -60,20 +78,25 @@ AVRational MediaReader::timeBase(AVMediaType type) const
 void MediaReader::seek(double seconds)
 {
     // Half a second early, because sound is often stored a little ahead of the picture beside it.
-    if (seconds > 0.5)
-        moveTo(seconds - 0.5);
+    if (seconds > 0.5 && !moveTo(seconds - 0.5))
+        restart();
 }
 
-void MediaReader::seekPictureBefore(double seconds)
+void MediaReader::seekPictureBefore(double seconds, const std::function<void()> &whileLooking)
 {
     for (double early = 0.5;; early *= 4) {
         const double target = seconds - early;
-        if (!moveTo(target) || target <= 0)
+        if (!moveTo(target)) {
+            restart();
+            return;
+        }
+        if (target <= 0)
             return;
         // Decoding a little shows where the seek landed; the second seek to the same point brings
         // back what that decoding took.
-        if (keyPictureBy(seconds)) {
-            moveTo(target);
+        if (keyPictureBy(seconds, whileLooking)) {
+            if (!moveTo(target))
+                restart();
             return;
         }
     }
@@ -89,12 +112,27 @@ bool MediaReader::moveTo(double seconds)
     for (Track *open : {&picture_, &sound_})
         if (open->decoder)
             avcodec_flush_buffers(open->decoder.get());
+    ended_ = false;
     return true;
+}
+
+// Opens the source again at its beginning. A seek that fails may leave the source anywhere, even at
+// its end, as libavformat reads on in search of the time where there is no index.
+void MediaReader::restart()
+{
+    input_ = OpenMediaFile(path_);
+    readOnlyTracks();
+    ended_ = false;
+    for (Track *open : {&picture_, &sound_}) {
+        if (open->decoder)
+            avcodec_flush_buffers(open->decoder.get());
+        open->nextPts = 0;
+    }
 }
 
 // Whether the picture, decoded from here, has a key frame that starts at or before this many seconds
 // into the source; from a frame after that on, the answer is known, and decoding stops there.
-bool MediaReader::keyPictureBy(double seconds)
+bool MediaReader::keyPictureBy(double seconds, const std::function<void()> &whileLooking)
 {
     std::optional<bool> found;
     const auto look = [&](AVMediaType type, AVFrame *frame) {
@@ -105,8 +143,9 @@ bool MediaReader::keyPictureBy(double seconds)
         else if (frame->key_frame)
             found = true;
     };
-    while (!found && decodeNext(look)) {
-    }
+    while (!found && decodeNext(look))
+        if (whileLooking)
+            whileLooking();
     return found.value_or(false);
 }
 
@@ -114,6 +153,7 @@ bool MediaReader::decodeNext(const FrameSink &sink)
 {
     const int status = av_read_frame(input_.get(), packet_.get());
     if (status == AVERROR_EOF) {
+        ended_ = true;
         for (Track *open : {&picture_, &sound_})
             if (open->decoder)
                 decode(*open, nullptr, sink);
@@ -135,8 +175,11 @@ void MediaReader::decode(Track &track, const AVPacket *packet, const FrameSink &
         throw Failure(QStringLiteral("Out of memory."));
     int received = 0;
     while ((received = avcodec_receive_frame(track.decoder.get(), frame_.get())) >= 0) {
-        frame_->pts = frame_->best_effort_timestamp == AV_NOPTS_VALUE ? AV_NOPTS_VALUE
-                                                                      : frame_->best_effort_timestamp - track.startOffset;
+        // A raw stream, such as an H.264 elementary stream, carries no timestamps: its frames follow
+        // one another.
+        const int64_t stamp = frame_->best_effort_timestamp;
+        frame_->pts = stamp == AV_NOPTS_VALUE ? track.nextPts : stamp - track.startOffset;
+        track.nextPts = frame_->pts + duration(track, *frame_);
         sink(track.type, frame_.get());
         av_frame_unref(frame_.get());
     }

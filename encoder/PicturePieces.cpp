@@ -58,8 +58,9 @@ Trim PieceTrim(const EncodePlan &plan, const PicturePiece &piece)
 {
     const Trim section = SectionTrim(plan);
     Trim trim;
-    trim.origin = section.origin + PieceStart(plan, piece);
-    trim.start = piece.firstFrame == 0 ? section.start : std::max(section.start, trim.origin - Margin);
+    trim.origin = section.origin;
+    const double start = section.origin + PieceStart(plan, piece);
+    trim.start = piece.firstFrame == 0 ? section.start : std::max(section.start, start - Margin);
     trim.end = section.end;
     if (piece.endFrame) {
         const double end = section.origin + frameSeconds(plan, *piece.endFrame) + Margin;
@@ -125,10 +126,20 @@ void PieceWorkers::run()
     }
 }
 
+void SourceEnd::reachedAt(double seconds)
+{
+    double known = end_;
+    while (seconds < known && !end_.compare_exchange_weak(known, seconds)) {
+    }
+}
+
 EncodedPiece PieceWorkers::next(const std::function<void()> &whileWaiting)
 {
     std::unique_lock lock(mutex_);
     while (!outcomes_[taken_]) {
+        for (size_t later = taken_ + 1; later < started_; ++later)
+            if (outcomes_[later] && outcomes_[later]->failure)
+                std::rethrow_exception(outcomes_[later]->failure);
         changed_.wait_for(lock, std::chrono::milliseconds(100));
         lock.unlock();
         whileWaiting();

@@ -37,20 +37,35 @@ struct PicturePiece {
 std::vector<PicturePiece> SplitPicture(const EncodePlan &plan, int atOnce);
 
 // What goes through a piece's filters: from a second before the piece, so that its first frames are
-// picked from the source as in one piece, to a second past it, for its last ones. Frame 0 of the
-// filters' output is the piece's first frame.
+// picked from the source as in one piece, to a second past it, for its last ones. The filters keep
+// the section's timeline, so that a change of frame rate picks the same source frames in every piece
+// as in one: frame n of their output is frame n of the section.
 Trim PieceTrim(const EncodePlan &plan, const PicturePiece &piece);
 
 // Where a piece starts in the output, in seconds.
 double PieceStart(const EncodePlan &plan, const PicturePiece &piece);
 
-// What encoding one piece gave; times count from the piece's start.
+// Where the source's picture was found to end, in seconds into the section, by the first piece that
+// reached its end: a container announces a length that a cut-off download does not hold, and a piece
+// that starts past the real end has nothing to encode.
+class SourceEnd {
+public:
+    void reachedAt(double seconds);
+    // Whether the source is known to end at or before this many seconds into the section.
+    bool endsBy(double seconds) const { return seconds >= end_; }
+
+private:
+    std::atomic<double> end_ = std::numeric_limits<double>::infinity();
+};
+
+// What encoding one piece gave; times count from the section's start.
 struct EncodedPiece {
     std::vector<PacketHandle> packets; // in the encoder's time base, one frame
     QByteArray statistics;             // a first pass's
     int frames = 0;
     int dropped = 0;
     int coarsest = 0; // frames encoded at the coarsest quantiser
+    bool sourceEnded = false; // reading came to the end of the source
     double first = std::numeric_limits<double>::max(); // seconds where the first frame encoded starts
     double end = 0;                                    // and where the last one ends
 };
@@ -78,7 +93,8 @@ public:
     PieceWorkers &operator=(const PieceWorkers &) = delete;
 
     // Waits for the next piece in order, calling whileWaiting every tenth of a second; raises the
-    // piece's failure in its place.
+    // piece's failure in its place, or that of a later piece as soon as one fails, as the whole
+    // encode fails then.
     EncodedPiece next(const std::function<void()> &whileWaiting);
 
 private:

@@ -8,6 +8,7 @@
 #include "UtilityProcess.h"
 
 #include "encoder/Batch.h"
+#include "encoder/BoundedQueue.h"
 #include "encoder/PicturePieces.h"
 #include "encoder/PieceJoiner.h"
 
@@ -170,6 +171,10 @@ private slots:
     void jointsLeaveOutTheFewestFrames_data();
     void jointsLeaveOutTheFewestFrames();
     void piecesKeepTheBufferAtTheirJoints();
+    void piecesPickTheFramesOnePieceDoes_data();
+    void piecesPickTheFramesOnePieceDoes();
+    void aSourceShorterThanItsHeaderIsReadToItsEnd();
+    void aFailedPieceIsToldAtOnce();
 
     // Stopping
     void stopEndsEveryFileSideBySide_data();
@@ -201,9 +206,23 @@ void EncoderThreadsTest::initTestCase()
     // player's buffer nearly full.
     makeMedia(QStringLiteral("grain.avi"), Arguments({"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25", "-t", "24", "-vf",
                                                       "noise=alls=12:allf=t", "-c:v", "mpeg4", "-q:v", "4"}));
+    // Each frame a grey of its own, so that a frame of the output tells which frame of the source it
+    // shows; and the same as a raw H.264 stream, which holds no timestamps and cannot seek.
+    const QStringList counter = Arguments({"-f", "lavfi", "-i", "nullsrc=s=64x48:r=25:d=40,format=yuv420p,"
+                                                                "geq=lum='16+mod(N*3,216)':cb=128:cr=128"});
+    makeMedia(QStringLiteral("counter.avi"), counter + Arguments({"-c:v", "mpeg4", "-q:v", "1"}));
+    makeMedia(QStringLiteral("counter.h264"), counter + Arguments({"-c:v", "libx264", "-qp", "0", "-g", "25"}));
+    // A download cut off at a sixth: its index, at the front, announces six minutes.
+    makeMedia(QStringLiteral("whole.mp4"), Arguments({"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=15", "-t", "360", "-c:v",
+                                                      "libx264", "-preset", "ultrafast", "-movflags", "+faststart"}));
+    const QByteArray whole = bytesOf(media(QStringLiteral("whole.mp4")));
+    writeFile(media(QStringLiteral("cut-off.mp4")), whole.left(whole.size() / 6));
     // Long enough for each pass to take a second or more.
     makeMedia(QStringLiteral("slow.avi"),
               Arguments({"-f", "lavfi", "-i", "testsrc2=size=640x480:rate=25", "-t", "60", "-c:v", "mpeg4", "-q:v", "10"}));
+    // The same without its index, as a cut-off download is: a seek lands at the start.
+    const QByteArray slow = bytesOf(media(QStringLiteral("slow.avi")));
+    writeFile(media(QStringLiteral("slow-unindexed.avi")), slow.left(slow.lastIndexOf("idx1")));
     // The muxer holds one stream's packets until the other's come, and after ten seconds writes them
     // anyway: the order in which the packets reach it then shows in the file.
     makeMedia(QStringLiteral("late-sound.mkv"),
@@ -438,7 +457,7 @@ void EncoderThreadsTest::picturesAreCutEvenly()
 }
 
 // A piece's filters see a second of the source on each side of it, never outside the section, and
-// their time 0 is the piece's first frame.
+// keep the section's timeline: their time 0 is the section's start.
 void EncoderThreadsTest::piecesSeeAroundThemselves()
 {
     EncodePlan plan = pictureOf(20);
@@ -452,7 +471,7 @@ void EncoderThreadsTest::piecesSeeAroundThemselves()
     QCOMPARE(first.end, std::optional(14.5));
     const Trim second = PieceTrim(plan, pieces[1]);
     QCOMPARE(second.start, 12.5);
-    QCOMPARE(second.origin, 13.5);
+    QCOMPARE(second.origin, 3.5);
     QCOMPARE(second.end, std::optional(23.5));
     QCOMPARE(PieceStart(plan, pieces[1]), 10.0);
 }
@@ -549,6 +568,98 @@ void EncoderThreadsTest::piecesKeepTheBufferAtTheirJoints()
     QVERIFY2(wait <= rate->allowedWait(), qPrintable(QStringLiteral("a player waits %1 s").arg(wait)));
 }
 
+// The grey of each frame of a file's picture, as the frame of the counter it shows.
+QList<int> countedFrames(const QString &path)
+{
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), Arguments({"-v", "error", "-i"}) + QStringList{path}
+                                               + Arguments({"-vf", "scale=8:6,format=gray", "-f", "rawvideo", "-"}));
+    ffmpeg.waitForFinished(60000);
+    const QByteArray grey = ffmpeg.readAllStandardOutput();
+    QList<int> frames;
+    for (qsizetype first = 0; first + 48 <= grey.size(); first += 48) {
+        int total = 0;
+        for (qsizetype i = first; i < first + 48; ++i)
+            total += quint8(grey[i]);
+        frames += (total + 24) / 48;
+    }
+    return frames;
+}
+
+void EncoderThreadsTest::piecesPickTheFramesOnePieceDoes_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("switches");
+    QTest::addColumn<int>("atOnce");
+    QTest::newRow("25 to 29.97 fps, four pieces") << "counter.avi" << Arguments({"-v_framerate", "29.97"}) << 4;
+    QTest::newRow("a raw stream that cannot seek, two threads for four pieces")
+        << "counter.h264" << Arguments({"-time", "0", "40000", "-v_framerate", "30"}) << 2;
+}
+
+// Each piece shows exactly the source frames that one piece shows at the same places: a change of
+// frame rate keeps its phase across the joints, and a thread whose source cannot seek starts its
+// next piece from the source's beginning rather than from where the last one ended.
+void EncoderThreadsTest::piecesPickTheFramesOnePieceDoes()
+{
+    QFETCH(QString, source);
+    QFETCH(QStringList, switches);
+    QFETCH(int, atOnce);
+    const QString tag = QString::fromUtf8(QTest::currentDataTag()).left(8);
+    const QString whole = work(QStringLiteral("counted-whole-%1.wmv").arg(tag));
+    const QString pieces = work(QStringLiteral("counted-pieces-%1.wmv").arg(tag));
+    const QStringList encode = Arguments({"-input"}) + QStringList{media(source)} + Arguments({"-v_mode", "2", "-v_quality", "100"}) + switches;
+    const UtilityRun inOne = RunUtilityProcess(encode + QStringList{u"-output"_s, whole}, {}, jobs(1));
+    QVERIFY2(inOne.exitCode == 0, qPrintable(Describe(inOne)));
+    const UtilityRun inPieces = RunUtilityProcess(encode + QStringList{u"-output"_s, pieces}, {}, jobs(atOnce));
+    QVERIFY2(inPieces.exitCode == 0, qPrintable(Describe(inPieces)));
+    const QList<int> one = countedFrames(whole);
+    const QList<int> cut = countedFrames(pieces);
+    QVERIFY(one.size() > 900);
+    QCOMPARE(cut.size(), one.size());
+    for (qsizetype frame = 0; frame < one.size(); ++frame)
+        QVERIFY2(std::abs(cut[frame] - one[frame]) <= 1, qPrintable(QStringLiteral("frame %1: %2, in one piece %3").arg(frame).arg(cut[frame]).arg(one[frame])));
+}
+
+// A download cut off at a sixth of what its index announces, on eight threads: the pieces past the
+// real end have nothing to encode, and the file holds what could be read, said in a note.
+void EncoderThreadsTest::aSourceShorterThanItsHeaderIsReadToItsEnd()
+{
+    const QString out = work(QStringLiteral("cut-off.wmv"));
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(QStringLiteral("cut-off.mp4")), "-output", out, "-v_mode", "2"}),
+                                             {}, jobs(8));
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
+    const QRegularExpressionMatch gave =
+        QRegularExpression(QStringLiteral("Note      The source gave (\\d+\\.\\d{3}) s, not the 360\\.000 s")).match(run.out);
+    QVERIFY2(gave.hasMatch() && gave.captured(1).toDouble() > 30 && gave.captured(1).toDouble() < 90, qPrintable(run.out));
+    const WrittenMedia written = ReadMedia(out);
+    QVERIFY(!written.pictureStarts.isEmpty());
+    QVERIFY2(std::abs(written.pictureStarts.last() - gave.captured(1).toDouble()) < 0.2, qPrintable(QString::number(written.pictureStarts.last())));
+}
+
+// While the pieces before it still run, a piece that fails ends the encode at once: the pieces under
+// way are called off, and its failure is raised.
+void EncoderThreadsTest::aFailedPieceIsToldAtOnce()
+{
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    PieceWorkers workers(2, 2, [](size_t piece, PieceThread &, const std::atomic<bool> &calledOff) -> EncodedPiece {
+        if (piece == 1)
+            throw Failure(QStringLiteral("the second piece failed"));
+        QElapsedTimer running;
+        running.start();
+        while (!calledOff && running.elapsed() < 10000)
+            QThread::msleep(5);
+        throw Cancelled();
+    });
+    try {
+        workers.next([] {});
+        QFAIL("the first piece came back");
+    } catch (const Failure &failure) {
+        QCOMPARE(failure.message(), QStringLiteral("the second piece failed"));
+    }
+    QVERIFY2(sinceStart.elapsed() < 1000, qPrintable(QString::number(sinceStart.elapsed())));
+}
+
 void EncoderThreadsTest::stopEndsEveryFileSideBySide_data()
 {
     QTest::addColumn<int>("signal");
@@ -587,12 +698,16 @@ void EncoderThreadsTest::stopEndsAnEncodeInThreadsAtAnyPoint_data()
     QTest::addColumn<int>("delayMs");
     QTest::addColumn<QStringList>("switches");
     QTest::addColumn<int>("pieces");
+    QTest::addColumn<QString>("source");
     const QStringList twoPasses = Arguments({"-v_mode", "1"});
+    const QString slow = QStringLiteral("slow.avi");
     for (const auto &[name, signal] : {std::pair("Ctrl+C", SIGINT), std::pair("kill", SIGTERM), std::pair("terminal closed", SIGHUP)}) {
         for (const int delay : {0, 150, 600, 1500})
-            QTest::addRow("%s after %d ms, two passes in pieces", name, delay) << signal << delay << twoPasses << 2;
-        QTest::addRow("%s after 400 ms, one pass in pieces", name) << signal << 400 << QStringList{} << 2;
-        QTest::addRow("%s after 400 ms, one pass in one piece", name) << signal << 400 << QStringList{} << 1;
+            QTest::addRow("%s after %d ms, two passes in pieces", name, delay) << signal << delay << twoPasses << 2 << slow;
+        QTest::addRow("%s after 400 ms, one pass in pieces", name) << signal << 400 << QStringList{} << 2 << slow;
+        QTest::addRow("%s after 400 ms, one pass in one piece", name) << signal << 400 << QStringList{} << 1 << slow;
+        // Each piece looks for its key frame from the source's start: the stop comes while they seek.
+        QTest::addRow("%s after 100 ms, pieces seeking", name) << signal << 100 << QStringList{} << 4 << u"slow-unindexed.avi"_s;
     }
 }
 
@@ -604,11 +719,13 @@ void EncoderThreadsTest::stopEndsAnEncodeInThreadsAtAnyPoint()
     QFETCH(int, delayMs);
     QFETCH(QStringList, switches);
     QFETCH(int, pieces);
-    const QString folder = work(QStringLiteral("stopped-%1-%2-%3-%4").arg(signal).arg(delayMs).arg(switches.size()).arg(pieces));
+    QFETCH(QString, source);
+    const QString folder =
+        work(QStringLiteral("stopped-%1-%2-%3-%4-%5").arg(signal).arg(delayMs).arg(switches.size()).arg(pieces).arg(source));
     QDir().mkpath(folder);
     const QString out = folder + QStringLiteral("/slow.wmv");
     writeFile(out, "an older file");
-    const Ending ending = stopWhileWriting(Arguments({"-input", media(QStringLiteral("slow.avi")), "-output", out}) + switches,
+    const Ending ending = stopWhileWriting(Arguments({"-input"}) + QStringList{media(source), u"-output"_s, out} + switches,
                                            jobs(pieces), folder, signal, delayMs);
     QVERIFY2(ending.msAfterSignal >= 0, "the encode ended before it could be stopped");
     QVERIFY2(ending.msAfterSignal < 2000, qPrintable(QString::number(ending.msAfterSignal)));
