@@ -26,6 +26,9 @@ void WatchStopSignals()
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
         sigaction(signal, &stop, nullptr);
     std::signal(SIGXFSZ, SIG_IGN);
+    // A console that has gone away (the output piped into head, or less quit early) stops nothing
+    // but the console: the encode goes on, and its writes there fail unseen.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 bool StopRequested()

@@ -63,6 +63,26 @@ void refuseSpecialOutput(const QString &output)
         throw Failure(QStringLiteral("-output \"%1\" is %2; name a file to write.").arg(output, kind));
 }
 
+// Reports the failure being handled, of the file written to output: the utility's own as they say,
+// any other (memory running out, say) as what it is. Called from a catch block.
+FileOutcome reportFailure(ConsoleReporter &console, const QString &output)
+{
+    try {
+        throw;
+    } catch (const WriteFailure &failure) {
+        console.failure(QStringLiteral("Cannot write %1: %2").arg(output, failure.message()));
+    } catch (const Failure &failure) {
+        console.failure(failure.message());
+    } catch (const std::bad_alloc &) {
+        console.failure(QStringLiteral("Out of memory."));
+    } catch (const std::exception &error) {
+        console.failure(QStringLiteral("The encode failed: %1").arg(QString::fromLocal8Bit(error.what())));
+    } catch (...) {
+        console.failure(QStringLiteral("The encode failed."));
+    }
+    return FileOutcome::Failed;
+}
+
 // Writes one output, reads it back and compares it with the plan, and only then gives it its name.
 // A file worse than asked never takes the place of an older one, nor the name of another output of
 // the run (reserved). A stop is left for the caller to report: a folder run reports it once for all
@@ -91,12 +111,8 @@ FileOutcome encodeOne(const SourceFacts &source, EncodePlan plan, const QString 
         return differences.isEmpty() ? FileOutcome::Encoded : FileOutcome::Differs;
     } catch (const Stopped &) {
         return FileOutcome::Stopped;
-    } catch (const WriteFailure &failure) {
-        console.failure(QStringLiteral("Cannot write %1: %2").arg(output, failure.message()));
-        return FileOutcome::Failed;
-    } catch (const Failure &failure) {
-        console.failure(failure.message());
-        return FileOutcome::Failed;
+    } catch (...) {
+        return reportFailure(console, output);
     }
 }
 
@@ -216,9 +232,8 @@ FileOutcome encodeFolderFile(FolderRun &run, size_t index, const QString &file, 
         return FileOutcome::Skipped;
     } catch (const Stopped &) {
         return FileOutcome::Stopped;
-    } catch (const Failure &failure) {
-        console.failure(failure.message());
-        return FileOutcome::Failed;
+    } catch (...) {
+        return reportFailure(console, output);
     }
     console.plan(plan, output);
     return encodeOne(source, plan, output, console, share, run.outputNames);
@@ -270,12 +285,17 @@ int encodeSourceFolder(const Settings &settings, Terminal &terminal, ConsoleRepo
     // Files side by side keep the cores busy; one file at a time spreads over them.
     const CoreShare share = std::min(qsizetype(jobs), files.size()) > 1 ? CoreShare{false, 1} : CoreShare{true, jobs};
     ForEachSideBySide(outcomes.size(), jobs, [&](size_t index) {
-        if (!StopRequested()) {
-            ConsoleReporter fileConsole(terminal, progress, index, jobs > 1);
-            outcomes[index] = encodeFolderFile(run, index, files[qsizetype(index)], fileConsole, share);
-            fileConsole.release();
-            if (outcomes[index] != FileOutcome::Stopped)
-                progress.finished(index);
+        // Nothing may leave a thread of its own: a failure showing this file's lines fails the file.
+        try {
+            if (!StopRequested()) {
+                ConsoleReporter fileConsole(terminal, progress, index, jobs > 1);
+                outcomes[index] = encodeFolderFile(run, index, files[qsizetype(index)], fileConsole, share);
+                fileConsole.release();
+                if (outcomes[index] != FileOutcome::Stopped)
+                    progress.finished(index);
+            }
+        } catch (...) {
+            outcomes[index] = FileOutcome::Failed;
         }
         run.claims.settle(index);
     });

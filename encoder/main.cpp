@@ -6,6 +6,7 @@
 #include "platform/ProgramInfo.h"
 
 #include <QCoreApplication>
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -19,5 +20,11 @@ int main(int argc, char *argv[])
     RouteLibavLog();
     WatchStopSignals();
     Terminal terminal;
-    return RunUtility(arguments, terminal);
+    // What ends the utility unforeseen still ends it in order: every file it was writing is removed.
+    try {
+        return RunUtility(arguments, terminal);
+    } catch (...) {
+        std::fputs("Out of memory, or another failure the utility did not foresee.\n", stderr);
+        return ExitFailed;
+    }
 }

@@ -157,6 +157,7 @@ private slots:
     void fullDiskFailsEveryFileBeingWritten();
     void jobsOutsideTheirRangeAreRefused_data();
     void jobsOutsideTheirRangeAreRefused();
+    void memoryRunningOutEndsInOrder();
 
     // One file in threads
     void threadsWriteWhatOneThreadWrites_data();
@@ -177,6 +178,7 @@ private slots:
     void aFailedPieceIsToldAtOnce();
 
     // Stopping
+    void outputPipedToAnEndedProgramFinishes();
     void stopEndsEveryFileSideBySide_data();
     void stopEndsEveryFileSideBySide();
     void stopEndsAnEncodeInThreadsAtAnyPoint_data();
@@ -658,6 +660,46 @@ void EncoderThreadsTest::aFailedPieceIsToldAtOnce()
         QCOMPARE(failure.message(), QStringLiteral("the second piece failed"));
     }
     QVERIFY2(sinceStart.elapsed() < 1000, qPrintable(QString::number(sinceStart.elapsed())));
+}
+
+// The utility's output piped into a program that reads the first lines and ends: the encode goes
+// on to its end, as asked, and leaves nothing half-written.
+void EncoderThreadsTest::outputPipedToAnEndedProgramFinishes()
+{
+    const QString folder = work(QStringLiteral("piped"));
+    QDir().mkpath(folder);
+    QProcess shell;
+    shell.setProcessEnvironment(UtilityEnvironment(jobs(2)));
+    shell.start(QStringLiteral("bash"), {u"-c"_s, u"\"$0\" -input \"$1\" -output \"$2\" | head -c 100 >/dev/null; exit ${PIPESTATUS[0]}"_s,
+                                         UtilityPath(), media(QStringLiteral("longer.mp4")), folder + QStringLiteral("/longer.wmv")});
+    QVERIFY(shell.waitForFinished(120000));
+    QCOMPARE(shell.exitCode(), 0);
+    QCOMPARE(entries(folder), QStringList{u"longer.wmv"_s});
+    QVERIFY(ReadMedia(folder + QStringLiteral("/longer.wmv")).pictureStarts.size() > 20 * 15);
+}
+
+// A folder encoded side by side under a limit on memory: whatever runs out, and on whichever thread,
+// each file that cannot be done is told and left out, and the utility ends by itself, leaving no
+// half-written file.
+void EncoderThreadsTest::memoryRunningOutEndsInOrder()
+{
+    const QString source = folderOf(QStringLiteral("memory"), {{u"clip.avi"_s, u"a.avi"_s}, {u"longer.mp4"_s, u"b.mp4"_s},
+                                                               {u"slow.avi"_s, u"c.avi"_s}, {u"tone.wav"_s, u"d.wav"_s}});
+    bool ranOut = false;
+    for (const rlim_t megabytes : {280, 320, 360, 400}) {
+        const QString target = source + QStringLiteral("-%1").arg(megabytes);
+        const UtilityRun run = RunUtilityProcess(Arguments({"-input", source, "-output"}) + QStringList{target},
+                                                 [megabytes] {
+                                                     const rlimit limit{megabytes << 20, megabytes << 20};
+                                                     setrlimit(RLIMIT_AS, &limit);
+                                                 },
+                                                 jobs(2));
+        QVERIFY2(run.exitCode == 0 || run.exitCode == 3, qPrintable(Describe(run)));
+        for (const QString &name : entries(target))
+            QVERIFY2(!name.endsWith(QLatin1String(".part")), qPrintable(name));
+        ranOut = ranOut || run.exitCode == 3;
+    }
+    QVERIFY2(ranOut, "no limit was low enough for memory to run out");
 }
 
 void EncoderThreadsTest::stopEndsEveryFileSideBySide_data()
