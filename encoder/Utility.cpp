@@ -1,13 +1,14 @@
 #include "encoder/Utility.h"
 
-#include "encoder/AsfWriter.h"
-#include "encoder/Batch.h"
-#include "encoder/ConsoleReporter.h"
-#include "encoder/EncodePipeline.h"
-#include "encoder/PendingOutput.h"
-#include "encoder/SideBySide.h"
-#include "encoder/StopSignals.h"
-#include "encoder/SwitchCollector.h"
+#include "encoder/write/AsfWriter.h"
+#include "encoder/folder/Batch.h"
+#include "encoder/console/ConsoleReporter.h"
+#include "encoder/run/EncodeFile.h"
+#include "encoder/write/PendingOutput.h"
+#include "encoder/asked/Jobs.h"
+#include "encoder/folder/SideBySide.h"
+#include "encoder/common/StopSignals.h"
+#include "encoder/asked/SwitchCollector.h"
 #include "platform/NativeFiles.h"
 
 #include <QFileInfo>

@@ -4,8 +4,8 @@
 #include "TestMain.h"
 #include "UtilityProcess.h"
 
-#include "encoder/SwitchCollector.h"
-#include "encoder/Verification.h"
+#include "encoder/asked/SwitchCollector.h"
+#include "encoder/check/Verification.h"
 #include "params/AudioCodes.h"
 #include "params/Profiles.h"
 

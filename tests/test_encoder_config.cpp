@@ -7,9 +7,9 @@
 
 #include "app/gui/Forms.h"
 #include "app/gui/Unit1.h"
-#include "encoder/ConfigReader.h"
-#include "encoder/EncodePlan.h"
-#include "encoder/SwitchCollector.h"
+#include "encoder/asked/ConfigReader.h"
+#include "encoder/plan/EncodePlan.h"
+#include "encoder/asked/SwitchCollector.h"
 #include "params/ParamNames.h"
 #include "platform/Failure.h"
 #include "platform/gui/Controls.h"

@@ -6,10 +6,10 @@
 #include "MediaMaker.h"
 #include "TestMain.h"
 
-#include "encoder/EncodePlan.h"
-#include "encoder/PictureColour.h"
-#include "encoder/SwitchCollector.h"
-#include "encoder/TimeLeft.h"
+#include "encoder/plan/EncodePlan.h"
+#include "encoder/probe/PictureColour.h"
+#include "encoder/asked/SwitchCollector.h"
+#include "encoder/console/TimeLeft.h"
 
 #include <QFile>
 #include <QProcess>

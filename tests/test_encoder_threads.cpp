@@ -7,10 +7,11 @@
 #include "TestMain.h"
 #include "UtilityProcess.h"
 
-#include "encoder/Batch.h"
-#include "encoder/BoundedQueue.h"
-#include "encoder/PicturePieces.h"
-#include "encoder/PieceJoiner.h"
+#include "encoder/folder/Batch.h"
+#include "encoder/lanes/BoundedQueue.h"
+#include "encoder/lanes/PieceWorkers.h"
+#include "encoder/plan/Pieces.h"
+#include "encoder/run/PieceJoiner.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,0 +1,283 @@
+#include "encoder/check/Verification.h"
+
+#include "encoder/probe/SourceProbe.h"
+#include "encoder/common/StopSignals.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Packet timestamps of one stream, in seconds, and its bytes.
+struct Span {
+    double first = std::numeric_limits<double>::max();
+    double lastStart = 0;
+    double end = 0;
+    int packets = 0;
+    qint64 bytes = 0;
+    std::vector<TimedFrame> frames;
+};
+
+QString fps(double rate)
+{
+    return QString::number(rate, 'f', 3);
+}
+
+// Within the sound's tolerance: over the file, no more than a tenth off the rate. A picture well
+// under its rate is told of past the same share.
+constexpr double RateTolerance = 0.1;
+
+// How far past a constant rate's buffer the picture may go: one frame's share of the rate, as a
+// frame's bits come in over the time it is shown, or 3 % of the buffer where that is more, for
+// timestamps kept to the millisecond and the rate keeper's guess at the size of the next frame.
+double bufferAllowance(const VideoPlan &video)
+{
+    return std::max(video.bitRate / av_q2d(video.frameRate), 0.03 * video.bitRate * video.bufferMs / 1000);
+}
+
+// The time from one frame to the next where none was left out between them: the mean of the
+// steps up to half as long again as the shortest, which leaves out the gaps of dropped frames
+// and keeps the millisecond steps of timestamps at a rate such as 29.97 (33 and 34 ms).
+double nominalSpacing(const std::vector<TimedFrame> &frames)
+{
+    double shortest = std::numeric_limits<double>::max();
+    for (size_t i = 1; i < frames.size(); ++i)
+        shortest = std::min(shortest, frames[i].seconds - frames[i - 1].seconds);
+    double total = 0;
+    int steps = 0;
+    for (size_t i = 1; i < frames.size(); ++i) {
+        const double step = frames[i].seconds - frames[i - 1].seconds;
+        if (step > 0 && step <= shortest * 1.5) {
+            total += step;
+            ++steps;
+        }
+    }
+    return steps > 0 ? total / steps : 0;
+}
+
+// Whether every frame starts a whole number of frames at this rate after the first: frames dropped
+// to hold a constant rate leave the others in their places. Timestamps are kept to the millisecond.
+bool onFrameGrid(const std::vector<TimedFrame> &frames, double rate)
+{
+    return std::all_of(frames.begin(), frames.end(), [&](const TimedFrame &frame) {
+        const double steps = (frame.seconds - frames.front().seconds) * rate;
+        return std::abs(steps - std::round(steps)) / rate <= 0.001;
+    });
+}
+
+// The picture's bit rate from its first frame to the end of its last, which lasts one frame.
+double pictureBitRate(const WrittenPicture &picture, double frameRate)
+{
+    const double length = picture.frames.back().seconds - picture.frames.front().seconds + 1 / frameRate;
+    return double(picture.bytes) * 8 / length;
+}
+
+QString kbits(double bitRate)
+{
+    return QStringLiteral("%1 kbit/s").arg(QString::number(bitRate / 1000, 'f', 1));
+}
+
+bool withinRate(double written, double asked)
+{
+    return std::abs(written - asked) <= asked * RateTolerance;
+}
+
+// The picture of a file that was asked for at a constant rate; nothing for other pictures.
+const WrittenPicture *constantRatePicture(const EncodePlan &plan, const WrittenFile &file)
+{
+    if (!plan.video || !plan.video->usesBuffer() || !file.picture || file.picture->frames.empty())
+        return nullptr;
+    return &*file.picture;
+}
+
+// Why the encode could not keep the picture within its buffer, and what would help.
+QString overrunCause(const VideoPlan &video, const RateRecord &rate)
+{
+    const QString help = QStringLiteral(" A smaller picture, a lower frame rate or a higher bit rate would help.");
+    if (rate.raisedBitRate)
+        return QStringLiteral("Two passes could not fit it into %1 even at the coarsest quantiser, and encoded it at %2, the "
+                              "lowest rate that holds it.").arg(kbits(video.bitRate), kbits(*rate.raisedBitRate)) + help;
+    if (rate.coarsest > 0) {
+        QString text = QStringLiteral("Even at its coarsest, the encoder needs more for %1x%2 at %3 fps")
+                           .arg(video.width).arg(video.height).arg(fps(av_q2d(video.frameRate)));
+        if (rate.dropped > 0)
+            text += QStringLiteral(", with %1 of %2 frames dropped").arg(rate.dropped).arg(rate.frames + rate.dropped);
+        return text + u'.' + help;
+    }
+    return QStringLiteral("The encoder's rate control let it run over, short of its coarsest quantiser. "
+                          "A longer buffer would help.");
+}
+
+// Where and why a player with the buffer shown would have to wait longest, if anywhere.
+std::optional<QString> pictureRateDifference(const VideoPlan &video, const WrittenPicture &picture, const RateRecord &rate)
+{
+    const double buffer = double(video.bitRate) * video.bufferMs / 1000;
+    const Fullest fullest = FullestPoint(picture.frames, video.bitRate);
+    if (fullest.bits <= buffer + bufferAllowance(video))
+        return std::nullopt;
+    QString text = QStringLiteral("The picture stream does not keep to %1 with a %2 ms buffer: at %3 s, a player that receives "
+                                  "it at that rate would have to wait %4 s")
+                       .arg(kbits(video.bitRate)).arg(video.bufferMs)
+                       .arg(QString::number(fullest.seconds, 'f', 2),
+                            QString::number((fullest.bits - buffer) / video.bitRate, 'f', 2));
+    if (const double frame = picture.frames[fullest.frame].bits; frame > buffer)
+        text += QStringLiteral(", the frame there alone being %1 kbit, more than the buffer's %2 kbit")
+                    .arg(QString::number(frame / 1000, 'f', 1), QString::number(buffer / 1000, 'f', 1));
+    return text + QStringLiteral(". ") + overrunCause(video, rate);
+}
+
+void comparePicture(const VideoPlan &video, const std::optional<WrittenPicture> &picture, QStringList &differences)
+{
+    if (!picture) {
+        differences += QStringLiteral("The file has no picture stream, though one was asked for.");
+        return;
+    }
+    if (const QLatin1String asked(EncoderName(video.codec)); picture->codec != asked)
+        differences += QStringLiteral("The picture codec is %1; %2 was asked for.").arg(picture->codec, asked);
+    if (picture->width != video.width || picture->height != video.height)
+        differences += QStringLiteral("The picture is %1x%2; %3x%4 was asked for.")
+                           .arg(picture->width).arg(picture->height).arg(video.width).arg(video.height);
+    if (picture->frames.empty())
+        differences += QStringLiteral("The picture stream holds no frames: nothing of the source's picture could be "
+                                      "decoded for the section asked for.");
+    const double asked = av_q2d(video.frameRate);
+    if (picture->frames.size() >= 2 && !onFrameGrid(picture->frames, asked))
+        differences += QStringLiteral("The frame rate is %1 fps; %2 fps was asked for.").arg(fps(picture->frameRate), fps(asked));
+}
+
+void compareSound(const AudioFormat &format, const std::optional<WrittenSound> &sound, QStringList &differences)
+{
+    if (!sound) {
+        differences += QStringLiteral("The file has no sound stream, though one was asked for.");
+        return;
+    }
+    if (sound->codec != QLatin1String(SoundEncoderName))
+        differences += QStringLiteral("The sound codec is %1; %2 was asked for.").arg(sound->codec, QLatin1String(SoundEncoderName));
+    if (sound->sampleRate != format.sampleRate || sound->channels != format.channels)
+        differences += QStringLiteral("The sound is %1 Hz with %2 channel(s); %3 Hz with %4 was asked for.")
+                           .arg(sound->sampleRate).arg(sound->channels).arg(format.sampleRate).arg(format.channels);
+}
+
+void compareTags(const ContentDescription &content, const QMap<QString, QString> &tags, QStringList &differences)
+{
+    // The ASF reader gives the author back as the artist.
+    const std::pair<const char *, const QString &> texts[] = {
+        {"title", content.title}, {"artist", content.author}, {"copyright", content.copyright},
+        {"comment", content.description}, {"rating", content.rating},
+    };
+    for (const auto &[key, text] : texts) {
+        const QString written = tags.value(QLatin1String(key));
+        if (written != text)
+            differences += QStringLiteral("The %1 reads \"%2\"; \"%3\" was asked for.").arg(QLatin1String(key), written, text);
+    }
+}
+
+} // namespace
+
+WrittenFile ReadBack(const QString &path)
+{
+    const InputHandle input = OpenMediaFile(path);
+    WrittenFile file;
+    file.size = avio_size(input->pb);
+    if (file.size < 0)
+        ThrowLibavFailure(QStringLiteral("Cannot read back %1").arg(path), int(file.size));
+    const AVDictionaryEntry *tag = nullptr;
+    while ((tag = av_dict_get(input->metadata, "", tag, AV_DICT_IGNORE_SUFFIX)))
+        file.tags.insert(QString::fromLatin1(tag->key), QString::fromUtf8(tag->value));
+
+    std::vector<Span> spans(input->nb_streams);
+    const PacketHandle packet = NewPacket();
+    int status = 0;
+    while ((status = av_read_frame(input.get(), packet.get())) >= 0) {
+        const AVStream *stream = input->streams[packet->stream_index];
+        if (packet->pts != AV_NOPTS_VALUE) {
+            Span &span = spans[size_t(packet->stream_index)];
+            const double start = double(packet->pts) * av_q2d(stream->time_base);
+            span.first = std::min(span.first, start);
+            span.lastStart = std::max(span.lastStart, start);
+            span.end = std::max(span.end, start + double(packet->duration) * av_q2d(stream->time_base));
+            ++span.packets;
+            span.bytes += packet->size;
+            if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
+                span.frames.push_back({start, double(packet->size) * 8});
+        }
+        av_packet_unref(packet.get());
+    }
+    StopIfRequested();
+    if (status != AVERROR_EOF)
+        ThrowLibavFailure(QStringLiteral("Cannot read back %1").arg(path), status);
+
+    double first = std::numeric_limits<double>::max();
+    double end = 0;
+    for (unsigned i = 0; i < input->nb_streams; ++i) {
+        const AVCodecParameters *codec = input->streams[i]->codecpar;
+        Span &span = spans[i];
+        if (span.packets > 0) {
+            first = std::min(first, span.first);
+            end = std::max(end, span.end);
+        }
+        const QString name = QString::fromLatin1(avcodec_get_name(codec->codec_id));
+        if (codec->codec_type == AVMEDIA_TYPE_VIDEO && !file.picture) {
+            std::vector<TimedFrame> frames = std::move(span.frames);
+            std::sort(frames.begin(), frames.end(),
+                      [](const TimedFrame &one, const TimedFrame &other) { return one.seconds < other.seconds; });
+            const double spacing = nominalSpacing(frames);
+            file.picture =
+                WrittenPicture{name, codec->width, codec->height, spacing > 0 ? 1 / spacing : 0, std::move(frames), span.bytes};
+        }
+        if (codec->codec_type == AVMEDIA_TYPE_AUDIO && !file.sound)
+            file.sound = WrittenSound{name, codec->sample_rate, codec->ch_layout.nb_channels,
+                                      span.end > span.first ? double(span.bytes) * 8 / (span.end - span.first) : 0};
+    }
+    file.duration = end > first ? end - first : 0;
+    return file;
+}
+
+double DurationTolerance(const EncodePlan &plan)
+{
+    return 0.1 + (plan.video ? 1 / av_q2d(plan.video->frameRate) : 0) + (plan.audio ? 0.05 : 0);
+}
+
+QStringList CompareWithPlan(const EncodePlan &plan, const WrittenFile &file, const RateRecord &rate)
+{
+    QStringList differences;
+    if (plan.video)
+        comparePicture(*plan.video, file.picture, differences);
+    else if (file.picture)
+        differences += QStringLiteral("The file has a picture stream, though none was asked for.");
+    if (plan.audio)
+        compareSound(*plan.audio, file.sound, differences);
+    else if (file.sound)
+        differences += QStringLiteral("The file has a sound stream, though none was asked for.");
+    if (plan.duration > 0 && std::abs(file.duration - plan.duration) > DurationTolerance(plan))
+        differences += QStringLiteral("The file lasts %1 s; %2 s was expected.")
+                           .arg(QString::number(file.duration, 'f', 3), QString::number(plan.duration, 'f', 3));
+    compareTags(plan.content, file.tags, differences);
+    differences += CompareBitRates(plan, file, rate);
+    return differences;
+}
+
+QStringList CompareBitRates(const EncodePlan &plan, const WrittenFile &file, const RateRecord &rate)
+{
+    QStringList differences;
+    if (const WrittenPicture *picture = constantRatePicture(plan, file))
+        if (const std::optional<QString> difference = pictureRateDifference(*plan.video, *picture, rate))
+            differences += *difference;
+    if (plan.audio && file.sound && file.sound->bitRate > 0 && !withinRate(file.sound->bitRate, plan.audio->bitRate))
+        differences += QStringLiteral("The sound stream is %1; %2 was asked for.").arg(kbits(file.sound->bitRate), kbits(plan.audio->bitRate));
+    return differences;
+}
+
+QStringList RateNotes(const EncodePlan &plan, const WrittenFile &file)
+{
+    const WrittenPicture *picture = constantRatePicture(plan, file);
+    if (!picture || picture->frames.size() < 2)
+        return {};
+    const double written = pictureBitRate(*picture, av_q2d(plan.video->frameRate));
+    if (written >= plan.video->bitRate * (1 - RateTolerance))
+        return {};
+    return {QStringLiteral("The picture needed only %1 kbit/s of the %2 kbit/s asked for: a simpler picture needs fewer bits, "
+                           "and a player plays it as smoothly.")
+                .arg(std::lround(written / 1000)).arg(std::lround(plan.video->bitRate / 1000.0))};
+}

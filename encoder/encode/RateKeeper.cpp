@@ -1,0 +1,45 @@
+#include "encoder/encode/RateKeeper.h"
+
+#include <algorithm>
+
+namespace {
+
+// One frame may need this much more than the last one of its kind: a quarter, which more than nine
+// in ten frames of detailed moving pictures stay within.
+constexpr double Headroom = 1.25;
+
+// Before the first key frame at the coarsest quantiser, one is taken to need three times as much as
+// a frame between key frames, about what it does where the content stays alike.
+constexpr double KeyToDelta = 3;
+
+} // namespace
+
+RateKeeper::RateKeeper(double bitRate, double buffer, double fullness) : bucket_(bitRate, fullness), buffer_(buffer)
+{
+}
+
+bool RateKeeper::admits(double seconds, bool key, std::optional<double> nextKey) const
+{
+    const double fullness = bucket_.fullnessAt(seconds);
+    const double keyNeeds = (lastKey_ > 0 ? lastKey_ : lastDelta_ * KeyToDelta) * Headroom;
+    if (fullness <= 0)
+        return true;
+    if (key)
+        return fullness + keyNeeds <= buffer_;
+    const double after = fullness + lastDelta_ * Headroom;
+    // A key frame that overfills the buffer even when it is empty is no reason to hold back the
+    // frames before it.
+    if (!nextKey || keyNeeds > buffer_)
+        return after <= buffer_;
+    const double atKey = std::max(0.0, after - bucket_.bitRate() * (*nextKey - seconds));
+    return after <= buffer_ && atKey + keyNeeds <= buffer_;
+}
+
+void RateKeeper::spent(double seconds, int bytes, bool key, bool coarsest)
+{
+    const double bits = double(bytes) * 8;
+    bucket_.add(seconds, bits);
+    if (key)
+        lastKey_ = coarsest ? bits : 0;
+    lastDelta_ = coarsest ? (key ? bits / KeyToDelta : bits) : 0;
+}

@@ -1,0 +1,310 @@
+#include "encoder/plan/EncodePlan.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace {
+
+constexpr int DefaultPictureBitRate = 500000;
+constexpr int DefaultBufferMs = 5000;
+constexpr int DefaultQuality = 75;
+constexpr int DefaultKeyDistance = 8;
+constexpr int LargestSide = 4096;
+constexpr int LowestProfilePictureRate = 8000;
+
+struct Size {
+    int width;
+    int height;
+};
+
+// The share of a file's length that a one-pass constant-rate buffer may span, and the span it may
+// have however short the file, enough for a key frame and the frames after it.
+constexpr double AheadShare = 0.05;
+constexpr int ShortestRateBuffer = 500; // ms
+
+// The encoder's buffer has to hold at least one whole frame at the bit rate. A source may claim a
+// frame rate so low that one frame outlasts the longest buffer there is; that one is used then.
+int shortestBuffer(AVRational frameRate)
+{
+    return int(std::min(std::ceil(1000.0 / av_q2d(frameRate)) + 1, double(INT_MAX)));
+}
+
+int evenSide(long value)
+{
+    return int(std::clamp(value, 2L, long(LargestSide))) & ~1;
+}
+
+QString clipText(const ClipNumbers &clip)
+{
+    return QStringLiteral("%1 %2 %3 %4").arg(clip.left).arg(clip.top).arg(clip.right).arg(clip.bottom);
+}
+
+std::optional<CropRect> planCrop(const std::optional<ClipNumbers> &clip, int width, int height, QStringList &notes)
+{
+    if (!clip)
+        return std::nullopt;
+    // In 64 bits: a negative margin reaches past the edge of a picture as wide as an int allows.
+    qint64 right = clip->right;
+    qint64 bottom = clip->bottom;
+    if (right <= clip->left || bottom <= clip->top) {
+        notes += QStringLiteral("-v_clip \"%1\" names no rectangle of the picture, so its numbers are read as the margins "
+                                "to cut from the left, top, right and bottom.").arg(clipText(*clip));
+        right = qint64(width) - clip->right;
+        bottom = qint64(height) - clip->bottom;
+    }
+    if (right > width || bottom > height) {
+        notes += QStringLiteral("-v_clip \"%1\" reaches past the %2x%3 picture; the clip stops at its edges.")
+                     .arg(clipText(*clip)).arg(width).arg(height);
+        right = std::min<qint64>(right, width);
+        bottom = std::min<qint64>(bottom, height);
+    }
+    // Colour is stored at half resolution, so the kept rectangle starts and spans even pixel counts.
+    const int x = clip->left & ~1;
+    const int y = clip->top & ~1;
+    const CropRect rect{x, y, int((right - x) & ~1), int((bottom - y) & ~1)};
+    if (rect.width < 2 || rect.height < 2)
+        throw Failure(QStringLiteral("-v_clip \"%1\" leaves nothing of the %2x%3 picture.").arg(clipText(*clip)).arg(width).arg(height));
+    if (rect.width == (width & ~1) && rect.height == (height & ~1))
+        return std::nullopt;
+    return rect;
+}
+
+Size planSize(const Settings &settings, const ProfilePicture *profile, Size kept, AVRational sampleAspect,
+              bool &squarePixels, QStringList &notes)
+{
+    const double displayAspect = double(kept.width) * av_q2d(sampleAspect) / kept.height;
+    Size size = profile ? Size{profile->width, profile->height} : kept;
+    if (settings.width && settings.height)
+        size = {*settings.width, *settings.height};
+    else if (settings.width)
+        size = {*settings.width, int(std::lround(*settings.width / displayAspect))};
+    else if (settings.height)
+        size = {int(std::lround(*settings.height * displayAspect)), *settings.height};
+    squarePixels = settings.width || settings.height;
+
+    const Preprocessing method = settings.preprocessing.value_or(Preprocessing::None);
+    if (method == Preprocessing::DeinterlaceHalfSize || method == Preprocessing::DeinterlaceHalfSizeDoubleRate) {
+        if (squarePixels)
+            notes += QStringLiteral("-v_width and -v_height are left aside: deinterlace method %1 halves the picture.").arg(int(method));
+        size = {kept.width / 2, kept.height / 2};
+        squarePixels = false;
+    } else if (method == Preprocessing::DeinterlaceHalfHeightDoubleRate) {
+        if (settings.height)
+            notes += QStringLiteral("-v_height is left aside: deinterlace method 4 halves the picture's height.");
+        size.height = kept.height / 2;
+        squarePixels = false;
+    }
+    const Size even{evenSide(size.width), evenSide(size.height)};
+    const bool givenSideChanged = (settings.width && even.width != *settings.width) || (settings.height && even.height != *settings.height);
+    if (squarePixels && givenSideChanged)
+        notes += QStringLiteral("The picture is made %1x%2: its sides are kept even, from 2 to %3.").arg(even.width).arg(even.height).arg(LargestSide);
+    return even;
+}
+
+AVRational planFrameRate(const Settings &settings, const ProfilePicture *profile, AVRational source, QStringList &notes)
+{
+    AVRational rate = source;
+    if (rate.num <= 0) {
+        notes += QStringLiteral("The source does not tell its frame rate; 25 frames a second are assumed.");
+        rate = AVRational{25, 1};
+    }
+    const Preprocessing method = settings.preprocessing.value_or(Preprocessing::None);
+    if (method == Preprocessing::InverseTelecine)
+        rate = av_mul_q(rate, AVRational{4, 5});
+    if (method == Preprocessing::DeinterlaceHalfSizeDoubleRate || method == Preprocessing::DeinterlaceHalfHeightDoubleRate) {
+        if (settings.frameRate)
+            notes += QStringLiteral("-v_framerate is left aside: deinterlace method %1 doubles the frame rate.").arg(int(method));
+        return av_mul_q(rate, AVRational{2, 1});
+    }
+    if (settings.frameRate)
+        return *settings.frameRate;
+    // A profile's frame rate is a ceiling: a slower source is not made to repeat its frames.
+    if (!profile)
+        return rate;
+    const AVRational ceiling{profile->frameRate.frames, profile->frameRate.seconds};
+    return av_cmp_q(ceiling, rate) < 0 ? ceiling : rate;
+}
+
+void noteUnusedRateSwitches(const Settings &settings, RateMode mode, QStringList &notes)
+{
+    const auto leftAside = [&](const QString &name) {
+        notes += QStringLiteral("%1 is left aside in mode %2, which does not use it.").arg(name).arg(int(mode));
+    };
+    if (mode == RateMode::VbrQuality && settings.bitRate)
+        leftAside(QStringLiteral("-v_bitrate"));
+    if (mode == RateMode::VbrTwoPass && settings.quality)
+        leftAside(QStringLiteral("-v_quality"));
+    if ((mode == RateMode::VbrQuality || mode == RateMode::VbrTwoPass) && settings.bufferMs)
+        leftAside(QStringLiteral("-v_buffer"));
+}
+
+VideoPlan planVideo(const Settings &settings, const PictureFacts &picture, QStringList &notes)
+{
+    const ProfilePicture *profile = settings.profile && settings.profile->picture ? &*settings.profile->picture : nullptr;
+    VideoPlan video;
+    video.codec = settings.codec.value_or(VideoCodec::Wmv8);
+    video.preprocessing = settings.preprocessing.value_or(Preprocessing::None);
+    video.rotation = picture.rotation;
+    video.colour = picture.colour;
+    if (picture.colour.hdr())
+        notes += QStringLiteral("The picture is HDR: it is tone-mapped to standard dynamic range, as a Windows Media file "
+                                "holds no other.");
+    video.crop = planCrop(settings.clip, picture.width, picture.height, notes);
+    const Size kept = video.crop ? Size{video.crop->width, video.crop->height} : Size{picture.width, picture.height};
+    const Size size = planSize(settings, profile, kept, picture.sampleAspect, video.squarePixels, notes);
+    video.width = size.width;
+    video.height = size.height;
+    video.frameRate = planFrameRate(settings, profile, picture.frameRate, notes);
+    video.mode = settings.mode.value_or(RateMode::CbrOnePass);
+    video.bitRate = settings.bitRate.value_or(profile ? profile->bitRate : DefaultPictureBitRate);
+    video.quality = settings.quality.value_or(DefaultQuality);
+    video.keyDistance = settings.keyDistance.value_or(DefaultKeyDistance);
+    video.bufferMs = settings.bufferMs.value_or(DefaultBufferMs);
+    noteUnusedRateSwitches(settings, video.mode, notes);
+    const int shortest = shortestBuffer(video.frameRate);
+    if (video.usesBuffer() && video.bufferMs < shortest) {
+        notes += QStringLiteral("A buffer of %1 ms holds less than one frame; %2 ms is used.").arg(video.bufferMs).arg(shortest);
+        video.bufferMs = shortest;
+    }
+    return video;
+}
+
+// One pass cannot look ahead: what the buffer lets the picture run ahead of its rate stays in the
+// file, and in a short file a long buffer is a large share of it. The buffer is kept to a twentieth
+// of the file's length (half a second at the least), which a player that waits for the buffer
+// asked for also plays smoothly.
+void fitBufferToLength(VideoPlan &video, double duration, bool bufferGiven, QStringList &notes)
+{
+    if (video.mode != RateMode::CbrOnePass || duration <= 0)
+        return;
+    const int longest = std::max({shortestBuffer(video.frameRate), ShortestRateBuffer,
+                                  int(std::min(duration * 1000 * AheadShare, double(INT_MAX)))});
+    if (video.bufferMs <= longest)
+        return;
+    if (bufferGiven)
+        notes += QStringLiteral("A buffer of %1 ms would let this %2-second file run up to %3% over its bit rate; %4 ms is used.")
+                     .arg(video.bufferMs).arg(QString::number(duration, 'f', 1))
+                     .arg(int(std::lround(video.bufferMs / 10.0 / duration))).arg(longest);
+    video.bufferMs = longest;
+}
+
+// The sound the switches ask for: -a_setting, else the profile's, else the utility's default.
+AudioSetting chosenSound(const Settings &settings)
+{
+    if (settings.audio)
+        return *settings.audio;
+    if (settings.profile)
+        return settings.profile->audioCode ? AudioSetting{true, *AudioFormatFromCode(QLatin1String(settings.profile->audioCode))}
+                                           : AudioSetting{false, {}};
+    return {true, *AudioFormatFromCode(DefaultAudioCode())};
+}
+
+std::optional<AudioFormat> planSound(const Settings &settings, const SourceFacts &source, QStringList &notes)
+{
+    const AudioSetting chosen = chosenSound(settings);
+    if (!source.sound) {
+        if (settings.audio && settings.audio->sound)
+            notes += QStringLiteral("The source has no sound; -a_setting is left aside.");
+        return std::nullopt;
+    }
+    if (!chosen.sound)
+        return std::nullopt;
+    AudioFormat format = chosen.format;
+    if (format.bitRate < LowestSoundBitRate) {
+        notes += QStringLiteral("Sound at %1 kbit/s is below what the WMA encoder takes; it is encoded at %2 kbit/s, "
+                                "still at %3 Hz with %4 channel(s).")
+                     .arg(format.bitRate / 1000).arg(LowestSoundBitRate / 1000).arg(format.sampleRate).arg(format.channels);
+        format.bitRate = LowestSoundBitRate;
+    }
+    return format;
+}
+
+// A profile's picture and sound add up to the rate in its name. Where the sound has to be raised to
+// the encoder's lowest rate, the picture gives up the difference, so that the file keeps that
+// total; a picture the profile sets the rate of is never cut below a few frames a second of its
+// small size, and the file then says plainly what it will be.
+void keepProfileTotal(EncodePlan &plan, const Settings &settings)
+{
+    if (!plan.video || !plan.audio || !settings.profile || !settings.profile->picture || settings.bitRate
+        || plan.video->mode == RateMode::VbrQuality)
+        return;
+    const int askedSound = chosenSound(settings).format.bitRate;
+    const int raise = plan.audio->bitRate - askedSound;
+    if (raise <= 0)
+        return;
+    const int total = plan.video->bitRate + askedSound;
+    const int picture = std::max(plan.video->bitRate - raise, LowestProfilePictureRate);
+    if (picture + plan.audio->bitRate == total)
+        plan.notes += QStringLiteral("The picture gives up the %1 kbit/s the sound was raised by, %2 kbit/s instead of %3, so that "
+                                     "the file keeps its %4 kbit/s in all.")
+                          .arg(raise / 1000).arg(picture / 1000).arg(plan.video->bitRate / 1000).arg(total / 1000);
+    else
+        plan.notes += QStringLiteral("The profile %1 makes files of %2 kbit/s in all, but its sound alone takes %3 kbit/s at the "
+                                     "least: the file will be about %4 kbit/s, %3 for the sound and %5 for the picture.")
+                          .arg(QLatin1String(settings.profile->name)).arg(total / 1000).arg(plan.audio->bitRate / 1000)
+                          .arg((picture + plan.audio->bitRate) / 1000).arg(picture / 1000);
+    plan.video->bitRate = picture;
+}
+
+void planSection(EncodePlan &plan, const Settings &settings, const SourceFacts &source)
+{
+    double length = std::max(plan.video ? source.picture->duration : 0.0, plan.audio ? source.sound->duration : 0.0);
+    if (length <= 0)
+        length = source.duration;
+    plan.duration = length;
+    if (!settings.section)
+        return;
+    const QString value = QStringLiteral("%1 %2").arg(settings.section->startMs).arg(settings.section->endMs);
+    plan.start = settings.section->startMs / 1000.0;
+    if (length > 0 && plan.start >= length)
+        throw Failure(QStringLiteral("-time \"%1\" starts at or after the end of the source, which lasts %2 s.")
+                          .arg(value, QString::number(length, 'f', 3)));
+    if (settings.section->endMs != 0) {
+        const double end = settings.section->endMs / 1000.0;
+        if (length > 0 && end > length)
+            plan.notes += QStringLiteral("-time \"%1\" ends after the end of the source; the section runs to its end at %2 s.")
+                              .arg(value, QString::number(length, 'f', 3));
+        else
+            plan.end = end;
+    }
+    plan.duration = length > 0 || plan.end ? plan.end.value_or(length) - plan.start : 0;
+}
+
+QString nothingToEncode(const SourceFacts &source)
+{
+    if (source.picture && source.sound)
+        return QStringLiteral("Nothing to encode: the settings leave out both the picture and the sound.");
+    return source.picture ? QStringLiteral("Nothing to encode: the settings leave out the source's picture, and it has no sound.")
+                          : QStringLiteral("Nothing to encode: the settings leave out the source's sound, and it has no picture.");
+}
+
+} // namespace
+
+int VideoPlan::keyFrameInterval() const
+{
+    return std::max(1, int(std::lround(keyDistance * av_q2d(frameRate))));
+}
+
+
+EncodePlan PlanEncode(const Settings &settings, const SourceFacts &source)
+{
+    EncodePlan plan;
+    plan.content = settings.content;
+    const bool pictureWanted = !settings.profile || settings.profile->picture;
+    if (source.picture && pictureWanted)
+        plan.video = planVideo(settings, *source.picture, plan.notes);
+    else if (source.picture)
+        plan.notes += QStringLiteral("The profile %1 makes files without a picture; the source's picture is left out.")
+                          .arg(QLatin1String(settings.profile->name));
+    else if (settings.hasPictureSwitch())
+        plan.notes += QStringLiteral("The source has no picture; the picture settings are left aside.");
+    plan.audio = planSound(settings, source, plan.notes);
+    if (!plan.video && !plan.audio)
+        throw Failure(nothingToEncode(source));
+    keepProfileTotal(plan, settings);
+    planSection(plan, settings, source);
+    if (plan.video)
+        fitBufferToLength(*plan.video, plan.duration, settings.bufferMs.has_value(), plan.notes);
+    return plan;
+}

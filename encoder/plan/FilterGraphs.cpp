@@ -1,0 +1,88 @@
+#include "encoder/plan/FilterGraphs.h"
+
+#include <QStringList>
+
+namespace {
+
+QString seconds(double value)
+{
+    return QString::number(value, 'f', 6);
+}
+
+QString rational(AVRational value)
+{
+    return QStringLiteral("%1/%2").arg(value.num).arg(value.den);
+}
+
+QStringList trimFilters(const Trim &trim, const QString &prefix)
+{
+    if (trim.start <= 0 && !trim.end && trim.origin <= 0)
+        return {};
+    QString kept = QStringLiteral("%1trim=start=%2").arg(prefix, seconds(trim.start));
+    if (trim.end)
+        kept += QStringLiteral(":end=%1").arg(seconds(*trim.end));
+    return {kept, QStringLiteral("%1setpts=PTS-%2/TB").arg(prefix, seconds(trim.origin))};
+}
+
+QStringList deinterlaceFilters(Preprocessing method)
+{
+    switch (method) {
+    case Preprocessing::None: return {};
+    case Preprocessing::Deinterlace:
+    case Preprocessing::DeinterlaceHalfSize: return {QStringLiteral("yadif=mode=send_frame:deint=all")};
+    case Preprocessing::DeinterlaceHalfSizeDoubleRate:
+    case Preprocessing::DeinterlaceHalfHeightDoubleRate: return {QStringLiteral("yadif=mode=send_field:deint=all")};
+    case Preprocessing::InverseTelecine:
+        // Field matching rebuilds the film frames, leftover combed frames are deinterlaced, and one
+        // frame in five, the repeated one, is dropped.
+        return {QStringLiteral("fieldmatch"), QStringLiteral("yadif=deint=interlaced"), QStringLiteral("decimate")};
+    }
+    return {};
+}
+
+// Turns the picture upright as players do. It comes after deinterlacing, whose fields are rows of
+// the picture as stored.
+QStringList rotationFilters(int clockwise)
+{
+    switch (clockwise) {
+    case 90: return {QStringLiteral("transpose=clock")};
+    case 180: return {QStringLiteral("hflip"), QStringLiteral("vflip")};
+    case 270: return {QStringLiteral("transpose=cclock")};
+    default: return {};
+    }
+}
+
+} // namespace
+
+// Shifting by the section's start, rather than by the first kept frame, keeps picture and sound in
+// step.
+Trim SectionTrim(const EncodePlan &plan)
+{
+    return {plan.start, plan.end, plan.start};
+}
+
+QString VideoFilterDescription(const EncodePlan &plan, const Trim &trim)
+{
+    const VideoPlan &video = *plan.video;
+    QStringList filters = trimFilters(trim, QString());
+    filters += deinterlaceFilters(video.preprocessing);
+    filters += rotationFilters(video.rotation);
+    if (video.crop)
+        filters += QStringLiteral("crop=%1:%2:%3:%4").arg(video.crop->width).arg(video.crop->height).arg(video.crop->x).arg(video.crop->y);
+    filters += QStringLiteral("scale=%1:%2").arg(video.width).arg(video.height);
+    if (video.squarePixels)
+        filters += QStringLiteral("setsar=1");
+    filters += ColourFilters(video.colour);
+    filters += QStringLiteral("fps=%1").arg(rational(video.frameRate));
+    filters += QStringLiteral("format=yuv420p");
+    return filters.join(u',');
+}
+
+QString AudioFilterDescription(const EncodePlan &plan)
+{
+    QStringList filters = trimFilters(SectionTrim(plan), QStringLiteral("a"));
+    filters += QStringLiteral("aformat=sample_fmts=fltp:sample_rates=%1:channel_layouts=%2")
+                   .arg(plan.audio->sampleRate)
+                   .arg(plan.audio->channels == 1 ? QStringLiteral("mono") : QStringLiteral("stereo"));
+    return filters.join(u',');
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "encoder/plan/EncodePlan.h"
+#include "encoder/plan/Pieces.h"
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// Which run through the source an encode makes: the only one, or the first or second of two.
+enum class Pass { Only, First, Second };
+
+// The picture, or one piece of it, as one lane encodes it.
+struct PicturePart {
+    PicturePiece piece;              // {0, nothing} for the whole picture
+    double start = 0;                // where it starts in the output, in seconds
+    double seekTo = 0;               // seconds into the source from which its reader decodes it whole
+    QString filters;                 // the description of its filters
+    std::optional<int64_t> keepFrom; // the first frame of the section it keeps; nothing: all up to its end
+    std::optional<int64_t> keepUntil; // the frame of the section it stops before; nothing: to the end
+    double startFullness = 0;        // the share of a constant rate's buffer taken to be full at its first frame
+    QByteArray statistics;           // a second pass's: what the first pass found of its frames
+};
+
+// How one run through the source encodes, all decided before its first frame is read.
+struct PassPlan {
+    Pass pass = Pass::Only;
+    EncodePlan encode;                // as this pass encodes: a second one at the rate that holds the picture
+    std::vector<PicturePart> picture; // in order: one for the whole picture, none without a picture
+    bool inPieces = false;            // the parts are encoded side by side, each by a reader of its own
+    bool keepsRate = false;           // frames are dropped where the encoder cannot hold a constant rate
+    std::optional<int> raisedBitRate; // a second pass's rate, where the plan's cannot hold the picture
+
+    bool writes() const { return pass != Pass::First; } // a first pass writes nothing and encodes no sound
+};
+
+// The only pass, or the first of two, for the plan, with up to atOnce pieces of the picture at once.
+PassPlan PlanPass(const EncodePlan &plan, int atOnce);
+
+// The second of two passes, from what the first found of each part: the parts where it found no
+// frames are left out, and where the plan's rate cannot fit every part's frames even at the coarsest
+// quantiser, the lowest rate that does is given instead. Throws Failure where the first pass found no
+// frames at all.
+PassPlan PlanSecondPass(const PassPlan &first, const std::vector<QByteArray> &statistics);

@@ -1,0 +1,71 @@
+#include "encoder/plan/Pieces.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Enough of the source around a piece for the frame-rate filter and the deinterlacer to see the
+// frames beside its first and last ones, as they do in one piece.
+constexpr double Margin = 1.0;
+
+// A piece costs an encoder and a reader of its own, and its margins, so a piece is no shorter than
+// this many seconds; and its packets wait while the pieces before it are written, so it is no
+// longer than this.
+constexpr double ShortestPiece = 5;
+constexpr double LongestPiece = 30;
+
+constexpr double LaterPieceFullness = 0.5;
+
+double frameSeconds(const EncodePlan &plan, int64_t frame)
+{
+    return double(frame) / av_q2d(plan.video->frameRate);
+}
+
+} // namespace
+
+std::vector<PicturePiece> SplitPicture(const EncodePlan &plan, int atOnce)
+{
+    if (atOnce < 2 || !plan.video || plan.duration <= 0 || plan.video->mode == RateMode::VbrTwoPass
+        || plan.video->preprocessing == Preprocessing::InverseTelecine)
+        return {};
+    const double rate = av_q2d(plan.video->frameRate);
+    const auto frames = int64_t(std::ceil(plan.duration * rate));
+    const auto shortest = int64_t(std::ceil(ShortestPiece * rate));
+    const auto longest = int64_t(std::ceil(LongestPiece * rate));
+    // As many pieces as threads, or a multiple, so that all end together.
+    const int64_t rounds = (frames + atOnce * longest - 1) / (atOnce * longest);
+    const int64_t count = std::min(atOnce * rounds, frames / std::max<int64_t>(1, shortest));
+    if (count < 2)
+        return {};
+    const int64_t length = (frames + count - 1) / count;
+    std::vector<PicturePiece> pieces;
+    for (int64_t first = 0; first < frames; first += length)
+        pieces.push_back({first, first + length < frames ? std::optional(first + length) : std::nullopt});
+    return pieces;
+}
+
+double PieceStart(const EncodePlan &plan, const PicturePiece &piece)
+{
+    return frameSeconds(plan, piece.firstFrame);
+}
+
+Trim PieceTrim(const EncodePlan &plan, const PicturePiece &piece)
+{
+    const Trim section = SectionTrim(plan);
+    Trim trim;
+    trim.origin = section.origin;
+    const double start = section.origin + PieceStart(plan, piece);
+    trim.start = piece.firstFrame == 0 ? section.start : std::max(section.start, start - Margin);
+    trim.end = section.end;
+    if (piece.endFrame) {
+        const double end = section.origin + frameSeconds(plan, *piece.endFrame) + Margin;
+        trim.end = section.end ? std::min(*section.end, end) : end;
+    }
+    return trim;
+}
+
+double StartFullness(const PicturePiece &piece)
+{
+    return piece.firstFrame > 0 ? LaterPieceFullness : 0;
+}

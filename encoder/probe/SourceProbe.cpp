@@ -1,0 +1,116 @@
+#include "encoder/probe/SourceProbe.h"
+
+#include "encoder/common/StopSignals.h"
+#include "media/PictureRotation.h"
+#include "platform/NativeFiles.h"
+
+#include <utility>
+
+namespace {
+
+// Pictures and texts that libavformat also opens, as a one-frame video or a terminal animation.
+bool isStillOrTextFormat(const QString &format)
+{
+    return format == QLatin1String("image2") || format == QLatin1String("tty") || format.endsWith(QLatin1String("_pipe"));
+}
+
+double streamDuration(const AVFormatContext *input, const AVStream *stream)
+{
+    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
+        return double(stream->duration) * av_q2d(stream->time_base);
+    if (input->duration != AV_NOPTS_VALUE && input->duration > 0)
+        return double(input->duration) / AV_TIME_BASE;
+    return 0;
+}
+
+bool isKnownRate(AVRational rate)
+{
+    return rate.num > 0 && rate.den > 0;
+}
+
+PictureFacts pictureFacts(AVFormatContext *input, int index)
+{
+    AVStream *stream = input->streams[index];
+    const AVCodecParameters *codec = stream->codecpar;
+    PictureFacts facts;
+    facts.stream = index;
+    facts.codec = QString::fromLatin1(avcodec_get_name(codec->codec_id));
+    facts.width = codec->width;
+    facts.height = codec->height;
+    const AVRational aspect = av_guess_sample_aspect_ratio(input, stream, nullptr);
+    facts.sampleAspect = isKnownRate(aspect) ? aspect : AVRational{1, 1};
+    facts.rotation = PictureRotation(stream);
+    facts.colour = ColourOf(*codec);
+    if (facts.rotation % 180) {
+        std::swap(facts.width, facts.height);
+        facts.sampleAspect = av_inv_q(facts.sampleAspect);
+    }
+    facts.frameRate = isKnownRate(stream->avg_frame_rate) ? stream->avg_frame_rate : stream->r_frame_rate;
+    if (!isKnownRate(facts.frameRate))
+        facts.frameRate = AVRational{0, 1};
+    facts.duration = streamDuration(input, stream);
+    return facts;
+}
+
+SoundFacts soundFacts(AVFormatContext *input, int index)
+{
+    const AVStream *stream = input->streams[index];
+    SoundFacts facts;
+    facts.stream = index;
+    facts.codec = QString::fromLatin1(avcodec_get_name(stream->codecpar->codec_id));
+    facts.sampleRate = stream->codecpar->sample_rate;
+    facts.channels = stream->codecpar->ch_layout.nb_channels;
+    facts.duration = streamDuration(input, stream);
+    return facts;
+}
+
+} // namespace
+
+InputHandle OpenMediaFile(const QString &path)
+{
+    // Opening a named pipe or a device would wait, or read, for ever.
+    if (const QString kind = SpecialFileKind(path); !kind.isEmpty())
+        throw NotMedia(QStringLiteral("%1 is %2, not a sound or video file.").arg(path, kind));
+    AVFormatContext *opened = avformat_alloc_context();
+    if (!opened)
+        throw Failure(QStringLiteral("Out of memory."));
+    opened->interrupt_callback = StopCallback;
+    if (const int error = avformat_open_input(&opened, NativePath(path).constData(), nullptr, nullptr); error < 0) {
+        StopIfRequested();
+        if (error == AVERROR_INVALIDDATA)
+            throw NotMedia(QStringLiteral("%1 is not a sound or video file.").arg(path));
+        ThrowLibavFailure(QStringLiteral("Cannot read %1").arg(path), error);
+    }
+    InputHandle input(opened);
+    if (const int error = avformat_find_stream_info(input.get(), nullptr); error < 0)
+        ThrowLibavFailure(QStringLiteral("Cannot read %1").arg(path), error);
+    StopIfRequested();
+    return input;
+}
+
+SourceFacts ProbeSource(const QString &path)
+{
+    const InputHandle input = OpenMediaFile(path);
+    SourceFacts facts;
+    facts.path = path;
+    facts.format = QString::fromLatin1(input->iformat->name);
+    if (input->duration != AV_NOPTS_VALUE && input->duration > 0)
+        facts.duration = double(input->duration) / AV_TIME_BASE;
+    for (unsigned i = 0; i < input->nb_streams; ++i) {
+        const AVStream *stream = input->streams[i];
+        const AVCodecParameters *codec = stream->codecpar;
+        if (codec->codec_id == AV_CODEC_ID_NONE)
+            continue;
+        if (codec->codec_type == AVMEDIA_TYPE_VIDEO && !facts.picture && codec->width > 0 && codec->height > 0
+            && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            facts.picture = pictureFacts(input.get(), int(i));
+        if (codec->codec_type == AVMEDIA_TYPE_AUDIO && !facts.sound && codec->sample_rate > 0
+            && codec->ch_layout.nb_channels > 0)
+            facts.sound = soundFacts(input.get(), int(i));
+    }
+    if (isStillOrTextFormat(facts.format) || (!facts.picture && !facts.sound))
+        throw NotMedia(QStringLiteral("%1 is not a sound or video file.").arg(path));
+    if (facts.duration <= 0)
+        facts.duration = std::max(facts.picture ? facts.picture->duration : 0.0, facts.sound ? facts.sound->duration : 0.0);
+    return facts;
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "encoder/check/RateRecord.h"
+#include "encoder/lanes/LaneStages.h"
+#include "encoder/plan/PassPlan.h"
+#include "encoder/read/MediaReader.h"
+#include "encoder/run/EncodeFile.h"
+#include "encoder/write/AsfWriter.h"
+
+#include <QByteArray>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <vector>
+
+// What both kinds of pass, whole and in pieces, build and hand back.
+
+// What one run through the source gave.
+struct PassResult {
+    std::vector<QByteArray> statistics; // a first pass's: the picture encoder's, for each part
+    RateRecord rate;
+    double encoded = 0; // seconds from the start of the first frame encoded to the end of the last
+};
+
+// Where a lane's packets go in the file.
+struct StreamSlot {
+    int index = -1;
+    AVRational timeBase{1, 1};
+};
+
+StreamSlot AddStream(AsfWriter &writer, const StreamEncoder &encoder);
+
+// The stretch of the output that the lanes encoded, in seconds.
+class EncodedSpan {
+public:
+    void add(double first, double end);
+    // What a lane encoded.
+    void add(const EncodeStage &encoder);
+    double seconds() const { return end_ > first_ ? end_ - first_ : 0; }
+
+private:
+    double first_ = std::numeric_limits<double>::max();
+    double end_ = 0;
+};
+
+EncodeProgress ProgressOf(Pass pass);
+
+// The threads a decoder may use: the picture encoder keeps a core of its own, as FFmpeg's WMV
+// encoders use one thread.
+int DecoderThreads(CoreShare share);
+
+// A reader of the source, moved so that the picture (or, without it, the sound) decodes whole from
+// `start` seconds into the source. whileSeeking is called as the picture's key frame is looked for.
+std::unique_ptr<MediaReader> OpenReader(const SourceFacts &source, bool picture, bool sound, int decoderThreads, double start,
+                                        const std::function<void()> &whileSeeking = {});
+
+// The lane of one part of the picture, as the pass plans it.
+Lane PictureLane(const MediaReader &reader, const SourceFacts &source, const PassPlan &pass, const PicturePart &part,
+                 bool globalHeaders);
+Lane SoundLane(const MediaReader &reader, const EncodePlan &plan, bool globalHeaders);
+
+// The note that frames were dropped to hold the rate, and what the picture's movement became.
+QString DroppedFramesNote(const VideoPlan &video, const RateRecord &rate);

@@ -1,0 +1,65 @@
+#include "encoder/run/PieceJoiner.h"
+
+#include <algorithm>
+
+namespace {
+
+// The highest the bucket rises over the frames after, from where the frames before leave it.
+double fullestAfter(LeakyBucket bucket, const std::vector<TimedFrame> &before, size_t kept, const std::vector<TimedFrame> &after)
+{
+    for (size_t index = 0; index < kept; ++index)
+        bucket.add(before[index].seconds, before[index].bits);
+    return FullestPoint(after, bucket.bitRate(), bucket.fullnessAt(after.front().seconds)).bits;
+}
+
+} // namespace
+
+size_t FramesToLeaveOut(const LeakyBucket &bucket, double buffer, const std::vector<TimedFrame> &before,
+                        const std::vector<TimedFrame> &after, double assumed)
+{
+    if (before.empty() || after.empty())
+        return 0;
+    const double allowed = std::max(buffer, FullestPoint(after, bucket.bitRate(), assumed).bits);
+    size_t kept = before.size();
+    while (kept > 1 && fullestAfter(bucket, before, kept, after) > allowed)
+        --kept;
+    return before.size() - kept;
+}
+
+PieceJoiner::PieceJoiner(const VideoPlan &video, AVRational timeBase) : timeBase_(timeBase)
+{
+    if (video.usesBuffer()) {
+        bucket_.emplace(video.bitRate);
+        buffer_ = double(video.bitRate) * video.bufferMs / 1000;
+    }
+}
+
+std::vector<TimedFrame> PieceJoiner::timed(const std::vector<PacketHandle> &packets) const
+{
+    std::vector<TimedFrame> frames;
+    frames.reserve(packets.size());
+    for (const PacketHandle &packet : packets)
+        frames.push_back({double(packet->pts) * av_q2d(timeBase_), double(packet->size) * 8});
+    return frames;
+}
+
+std::vector<PacketHandle> PieceJoiner::join(std::vector<PacketHandle> piece, double startFullness)
+{
+    if (!bucket_)
+        return piece;
+    if (piece.empty())
+        return {};
+    const std::vector<TimedFrame> before = timed(held_);
+    const size_t leftOut = FramesToLeaveOut(*bucket_, buffer_, before, timed(piece), startFullness * buffer_);
+    held_.resize(held_.size() - leftOut);
+    leftOut_ += int(leftOut);
+    for (size_t index = 0; index < held_.size(); ++index)
+        bucket_->add(before[index].seconds, before[index].bits);
+    std::swap(held_, piece);
+    return piece;
+}
+
+std::vector<PacketHandle> PieceJoiner::finish()
+{
+    return std::move(held_);
+}
