@@ -1,7 +1,7 @@
+#include "encoder/Utility.h"
 #include "encoder/asked/Help.h"
 #include "encoder/common/LibavSupport.h"
 #include "encoder/common/StopSignals.h"
-#include "encoder/Utility.h"
 #include "platform/NativeFiles.h"
 #include "platform/ProgramInfo.h"
 

@@ -5,10 +5,10 @@
 //
 // Input: the text, then a few bytes at the end that choose the source's facts and whether the text is
 // a file or a command line (one argument a line).
-#include "encoder/ConfigReader.h"
-#include "encoder/EncodePlan.h"
-#include "encoder/Settings.h"
-#include "encoder/SwitchCollector.h"
+#include "encoder/asked/ConfigReader.h"
+#include "encoder/asked/Settings.h"
+#include "encoder/asked/SwitchCollector.h"
+#include "encoder/plan/EncodePlan.h"
 #include "fuzz/Require.h"
 #include "params/ConfigFile.h"
 #include "params/ParamNames.h"

@@ -5,7 +5,7 @@
 //
 // Input: texts, one a line (start, end, then the left, top, right and bottom margins); the last bytes
 // give the picture's width and height, the media's length and whether the player knows it.
-#include "encoder/Settings.h"
+#include "encoder/asked/Settings.h"
 #include "fuzz/Require.h"
 #include "settings/VideoSettings.h"
 #include "source/SectionTimes.h"

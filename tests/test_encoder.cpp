@@ -5,7 +5,7 @@
 #include "UtilityProcess.h"
 
 #include "encoder/asked/SwitchCollector.h"
-#include "encoder/check/Verification.h"
+#include "encoder/check/Comparison.h"
 #include "params/AudioCodes.h"
 #include "params/Profiles.h"
 

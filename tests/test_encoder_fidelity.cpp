@@ -2,14 +2,14 @@
 // asked, in its picture's shape, its bit rates and its container, read back with libavformat and
 // GStreamer. The media are made at test time.
 #include "Arguments.h"
-#include "UtilityProcess.h"
 #include "MediaMaker.h"
 #include "TestMain.h"
+#include "UtilityProcess.h"
 
-#include "encoder/plan/EncodePlan.h"
-#include "encoder/probe/PictureColour.h"
 #include "encoder/asked/SwitchCollector.h"
 #include "encoder/console/TimeLeft.h"
+#include "encoder/plan/EncodePlan.h"
+#include "encoder/probe/PictureColour.h"
 
 #include <QFile>
 #include <QProcess>

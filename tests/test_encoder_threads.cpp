@@ -7,7 +7,7 @@
 #include "TestMain.h"
 #include "UtilityProcess.h"
 
-#include "encoder/folder/Batch.h"
+#include "encoder/folder/OutputClaims.h"
 #include "encoder/lanes/BoundedQueue.h"
 #include "encoder/lanes/PieceWorkers.h"
 #include "encoder/plan/Pieces.h"

@@ -1,8 +1,8 @@
 #include "encoder/asked/Help.h"
 
-#include "encoder/asked/Settings.h"
 #include "encoder/asked/ExitCodes.h"
 #include "encoder/asked/Jobs.h"
+#include "encoder/asked/Settings.h"
 #include "params/ParamNames.h"
 #include "platform/ProgramInfo.h"
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "encoder/folder/Batch.h"
-#include "encoder/run/EncodeFile.h"
+#include "encoder/check/ReadBack.h"
 #include "encoder/console/FolderProgress.h"
 #include "encoder/console/Terminal.h"
 #include "encoder/console/TimeLeft.h"
-#include "encoder/check/Verification.h"
+#include "encoder/folder/FolderTally.h"
+#include "encoder/run/EncodeFile.h"
 
 #include <QElapsedTimer>
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "encoder/common/LibavSupport.h"
 #include "encoder/plan/EncodePlan.h"
 #include "encoder/plan/PassPlan.h"
-#include "encoder/common/LibavSupport.h"
 
 #include <QByteArray>
 #include <functional>

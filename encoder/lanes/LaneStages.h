@@ -1,8 +1,8 @@
 #pragma once
 
-#include "encoder/filter/FilterChain.h"
 #include "encoder/encode/RateKeeper.h"
 #include "encoder/encode/StreamEncoder.h"
+#include "encoder/filter/FilterChain.h"
 
 #include <cstdint>
 #include <exception>

@@ -1,6 +1,6 @@
 #include "encoder/run/EncodeFile.h"
 
-#include "encoder/check/Verification.h"
+#include "encoder/check/Comparison.h"
 #include "encoder/plan/PassPlan.h"
 #include "encoder/run/PiecesPass.h"
 #include "encoder/run/WholePass.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "encoder/common/LibavSupport.h"
 #include "encoder/asked/Settings.h"
+#include "encoder/common/LibavSupport.h"
 
 #include <vector>
 

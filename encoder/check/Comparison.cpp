@@ -1,23 +1,9 @@
-#include "encoder/check/Verification.h"
-
-#include "encoder/probe/SourceProbe.h"
-#include "encoder/common/StopSignals.h"
+#include "encoder/check/Comparison.h"
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace {
-
-// Packet timestamps of one stream, in seconds, and its bytes.
-struct Span {
-    double first = std::numeric_limits<double>::max();
-    double lastStart = 0;
-    double end = 0;
-    int packets = 0;
-    qint64 bytes = 0;
-    std::vector<TimedFrame> frames;
-};
 
 QString fps(double rate)
 {
@@ -34,26 +20,6 @@ constexpr double RateTolerance = 0.1;
 double bufferAllowance(const VideoPlan &video)
 {
     return std::max(video.bitRate / av_q2d(video.frameRate), 0.03 * video.bitRate * video.bufferMs / 1000);
-}
-
-// The time from one frame to the next where none was left out between them: the mean of the
-// steps up to half as long again as the shortest, which leaves out the gaps of dropped frames
-// and keeps the millisecond steps of timestamps at a rate such as 29.97 (33 and 34 ms).
-double nominalSpacing(const std::vector<TimedFrame> &frames)
-{
-    double shortest = std::numeric_limits<double>::max();
-    for (size_t i = 1; i < frames.size(); ++i)
-        shortest = std::min(shortest, frames[i].seconds - frames[i - 1].seconds);
-    double total = 0;
-    int steps = 0;
-    for (size_t i = 1; i < frames.size(); ++i) {
-        const double step = frames[i].seconds - frames[i - 1].seconds;
-        if (step > 0 && step <= shortest * 1.5) {
-            total += step;
-            ++steps;
-        }
-    }
-    return steps > 0 ? total / steps : 0;
 }
 
 // Whether every frame starts a whole number of frames at this rate after the first: frames dropped
@@ -174,65 +140,6 @@ void compareTags(const ContentDescription &content, const QMap<QString, QString>
 }
 
 } // namespace
-
-WrittenFile ReadBack(const QString &path)
-{
-    const InputHandle input = OpenMediaFile(path);
-    WrittenFile file;
-    file.size = avio_size(input->pb);
-    if (file.size < 0)
-        ThrowLibavFailure(QStringLiteral("Cannot read back %1").arg(path), int(file.size));
-    const AVDictionaryEntry *tag = nullptr;
-    while ((tag = av_dict_get(input->metadata, "", tag, AV_DICT_IGNORE_SUFFIX)))
-        file.tags.insert(QString::fromLatin1(tag->key), QString::fromUtf8(tag->value));
-
-    std::vector<Span> spans(input->nb_streams);
-    const PacketHandle packet = NewPacket();
-    int status = 0;
-    while ((status = av_read_frame(input.get(), packet.get())) >= 0) {
-        const AVStream *stream = input->streams[packet->stream_index];
-        if (packet->pts != AV_NOPTS_VALUE) {
-            Span &span = spans[size_t(packet->stream_index)];
-            const double start = double(packet->pts) * av_q2d(stream->time_base);
-            span.first = std::min(span.first, start);
-            span.lastStart = std::max(span.lastStart, start);
-            span.end = std::max(span.end, start + double(packet->duration) * av_q2d(stream->time_base));
-            ++span.packets;
-            span.bytes += packet->size;
-            if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
-                span.frames.push_back({start, double(packet->size) * 8});
-        }
-        av_packet_unref(packet.get());
-    }
-    StopIfRequested();
-    if (status != AVERROR_EOF)
-        ThrowLibavFailure(QStringLiteral("Cannot read back %1").arg(path), status);
-
-    double first = std::numeric_limits<double>::max();
-    double end = 0;
-    for (unsigned i = 0; i < input->nb_streams; ++i) {
-        const AVCodecParameters *codec = input->streams[i]->codecpar;
-        Span &span = spans[i];
-        if (span.packets > 0) {
-            first = std::min(first, span.first);
-            end = std::max(end, span.end);
-        }
-        const QString name = QString::fromLatin1(avcodec_get_name(codec->codec_id));
-        if (codec->codec_type == AVMEDIA_TYPE_VIDEO && !file.picture) {
-            std::vector<TimedFrame> frames = std::move(span.frames);
-            std::sort(frames.begin(), frames.end(),
-                      [](const TimedFrame &one, const TimedFrame &other) { return one.seconds < other.seconds; });
-            const double spacing = nominalSpacing(frames);
-            file.picture =
-                WrittenPicture{name, codec->width, codec->height, spacing > 0 ? 1 / spacing : 0, std::move(frames), span.bytes};
-        }
-        if (codec->codec_type == AVMEDIA_TYPE_AUDIO && !file.sound)
-            file.sound = WrittenSound{name, codec->sample_rate, codec->ch_layout.nb_channels,
-                                      span.end > span.first ? double(span.bytes) * 8 / (span.end - span.first) : 0};
-    }
-    file.duration = end > first ? end - first : 0;
-    return file;
-}
 
 double DurationTolerance(const EncodePlan &plan)
 {

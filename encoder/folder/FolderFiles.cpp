@@ -1,4 +1,4 @@
-#include "encoder/folder/Batch.h"
+#include "encoder/folder/FolderFiles.h"
 
 #include "platform/NativeFiles.h"
 
@@ -32,54 +32,10 @@ QString BatchOutputName(const QString &source, const QString &folder, const QStr
     return QDir(folder).filePath(name);
 }
 
-void FolderTally::add(FileOutcome outcome, const QString &name)
-{
-    switch (outcome) {
-    case FileOutcome::Encoded: encoded += name; break;
-    case FileOutcome::Differs: differing += name; break;
-    case FileOutcome::Failed: failed += name; break;
-    case FileOutcome::Stopped: notDone += name; break;
-    case FileOutcome::Skipped: skipped += name; break;
-    case FileOutcome::Spared: spared += name; break;
-    case FileOutcome::Reported: break;
-    }
-}
-
 std::optional<FileIdentity> IdentityOf(const QString &path)
 {
     struct stat status{};
     if (path.contains(QChar(0)) || stat(NativePath(path).constData(), &status) != 0)
         return std::nullopt;
     return FileIdentity{status.st_dev, status.st_ino};
-}
-
-bool OutputClaims::claim(size_t file, const QString &output, const std::function<bool(const QSet<QString> &claimed)> &decide)
-{
-    std::unique_lock lock(mutex_);
-    settledChanged_.wait(lock, [&] { return settledUpTo_ >= file; });
-    bool claims = false;
-    try {
-        claims = decide(claimed_);
-    } catch (...) {
-        settleLocked(file);
-        throw;
-    }
-    if (claims)
-        claimed_.insert(output);
-    settleLocked(file);
-    return claims;
-}
-
-void OutputClaims::settle(size_t file)
-{
-    const std::lock_guard lock(mutex_);
-    settleLocked(file);
-}
-
-void OutputClaims::settleLocked(size_t file)
-{
-    settled_[file] = true;
-    while (settledUpTo_ < settled_.size() && settled_[settledUpTo_])
-        ++settledUpTo_;
-    settledChanged_.notify_all();
 }

@@ -1,44 +1,10 @@
 #pragma once
 
 #include "encoder/check/RateRecord.h"
+#include "encoder/check/ReadBack.h"
 #include "encoder/plan/EncodePlan.h"
-#include "encoder/plan/LeakyBucket.h"
 
-#include <QMap>
-#include <QString>
 #include <QStringList>
-#include <optional>
-#include <vector>
-
-struct WrittenPicture {
-    QString codec;
-    int width = 0;
-    int height = 0;
-    // From the spacing of the frames that follow one another directly, so that frames dropped to
-    // hold a constant rate do not count; 0 with fewer than two.
-    double frameRate = 0;
-    std::vector<TimedFrame> frames; // in the order of their times
-    qint64 bytes = 0;
-};
-
-struct WrittenSound {
-    QString codec;
-    int sampleRate = 0;
-    int channels = 0;
-    double bitRate = 0; // bit/s over the stream's length; 0 when it has no length
-};
-
-// What an output file holds, read back from the file itself.
-struct WrittenFile {
-    qint64 size = 0;
-    double duration = 0; // from the first to the end of the last packet of any stream
-    std::optional<WrittenPicture> picture;
-    std::optional<WrittenSound> sound;
-    QMap<QString, QString> tags;
-};
-
-// Reads an output file back with libavformat, every packet of it. Throws Failure when it cannot.
-WrittenFile ReadBack(const QString &path);
 
 // How far the output's duration may be from the plan's: a frame of picture and of sound either way,
 // and a little more for timestamp rounding.

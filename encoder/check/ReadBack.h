@@ -1,0 +1,38 @@
+#pragma once
+
+#include "encoder/plan/LeakyBucket.h"
+
+#include <QMap>
+#include <QString>
+#include <optional>
+#include <vector>
+
+struct WrittenPicture {
+    QString codec;
+    int width = 0;
+    int height = 0;
+    // From the spacing of the frames that follow one another directly, so that frames dropped to
+    // hold a constant rate do not count; 0 with fewer than two.
+    double frameRate = 0;
+    std::vector<TimedFrame> frames; // in the order of their times
+    qint64 bytes = 0;
+};
+
+struct WrittenSound {
+    QString codec;
+    int sampleRate = 0;
+    int channels = 0;
+    double bitRate = 0; // bit/s over the stream's length; 0 when it has no length
+};
+
+// What an output file holds, read back from the file itself.
+struct WrittenFile {
+    qint64 size = 0;
+    double duration = 0; // from the first to the end of the last packet of any stream
+    std::optional<WrittenPicture> picture;
+    std::optional<WrittenSound> sound;
+    QMap<QString, QString> tags;
+};
+
+// Reads an output file back with libavformat, every packet of it. Throws Failure when it cannot.
+WrittenFile ReadBack(const QString &path);

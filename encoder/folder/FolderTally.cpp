@@ -1,0 +1,14 @@
+#include "encoder/folder/FolderTally.h"
+
+void FolderTally::add(FileOutcome outcome, const QString &name)
+{
+    switch (outcome) {
+    case FileOutcome::Encoded: encoded += name; break;
+    case FileOutcome::Differs: differing += name; break;
+    case FileOutcome::Failed: failed += name; break;
+    case FileOutcome::Stopped: notDone += name; break;
+    case FileOutcome::Skipped: skipped += name; break;
+    case FileOutcome::Spared: spared += name; break;
+    case FileOutcome::Reported: break;
+    }
+}
