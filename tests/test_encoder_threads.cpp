@@ -532,18 +532,21 @@ void EncoderThreadsTest::jointsLeaveOutTheFewestFrames_data()
     // At 1000 bit/s into a buffer of 1000 bits; the piece after was encoded as if it held 500.
     QTest::addColumn<std::vector<TimedFrame>>("before");
     QTest::addColumn<std::vector<TimedFrame>>("after");
+    QTest::addColumn<bool>("keepFirst"); // the frames before begin with their piece's key frame
     QTest::addColumn<size_t>("leftOut");
     const std::vector<TimedFrame> filling{{0, 600}, {0.1, 300}, {0.2, 300}}; // leaves 900 bits at 0.3 s
     QTest::newRow("room enough") << std::vector<TimedFrame>{{0, 100}, {0.1, 100}, {0.2, 100}}
-                                 << std::vector<TimedFrame>{{0.3, 400}} << size_t(0);
-    QTest::newRow("a full buffer at the joint") << filling << std::vector<TimedFrame>{{0.3, 500}} << size_t(2);
-    QTest::newRow("over later in the piece after") << filling << std::vector<TimedFrame>{{0.3, 400}, {0.35, 700}} << size_t(2);
+                                 << std::vector<TimedFrame>{{0.3, 400}} << true << size_t(0);
+    QTest::newRow("a full buffer at the joint") << filling << std::vector<TimedFrame>{{0.3, 500}} << true << size_t(2);
+    QTest::newRow("over later in the piece after") << filling << std::vector<TimedFrame>{{0.3, 400}, {0.35, 700}} << true << size_t(2);
     // 1300 bits from the fullness it was encoded for: no fewer frames than that asks are left out.
     QTest::newRow("over on its own") << std::vector<TimedFrame>{{0, 200}, {0.1, 300}, {0.2, 300}, {0.3, 300}}
-                                     << std::vector<TimedFrame>{{0.4, 800}} << size_t(1);
+                                     << std::vector<TimedFrame>{{0.4, 800}} << true << size_t(1);
     QTest::newRow("a piece keeps its key frame") << std::vector<TimedFrame>{{0, 1000}, {0.1, 100}}
-                                                 << std::vector<TimedFrame>{{0.2, 900}} << size_t(1);
-    QTest::newRow("nothing after") << filling << std::vector<TimedFrame>{} << size_t(0);
+                                                 << std::vector<TimedFrame>{{0.2, 900}} << true << size_t(1);
+    QTest::newRow("a held tail may go whole") << std::vector<TimedFrame>{{0, 1000}, {0.1, 100}}
+                                              << std::vector<TimedFrame>{{0.2, 900}} << false << size_t(2);
+    QTest::newRow("nothing after") << filling << std::vector<TimedFrame>{} << true << size_t(0);
 }
 
 // Where a piece leaves the player's buffer fuller than the next one was encoded for, the fewest of
@@ -553,8 +556,9 @@ void EncoderThreadsTest::jointsLeaveOutTheFewestFrames()
 {
     QFETCH(std::vector<TimedFrame>, before);
     QFETCH(std::vector<TimedFrame>, after);
+    QFETCH(bool, keepFirst);
     QFETCH(size_t, leftOut);
-    QCOMPARE(FramesToLeaveOut(LeakyBucket(1000), 1000, before, after, 500), leftOut);
+    QCOMPARE(FramesToLeaveOut(LeakyBucket(1000), 1000, before, after, 500, keepFirst), leftOut);
 }
 
 // A picture in pieces holds its constant rate across the joints as in one piece: a player that

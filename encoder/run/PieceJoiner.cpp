@@ -15,13 +15,14 @@ double fullestAfter(LeakyBucket bucket, const std::vector<TimedFrame> &before, s
 } // namespace
 
 size_t FramesToLeaveOut(const LeakyBucket &bucket, double buffer, const std::vector<TimedFrame> &before,
-                        const std::vector<TimedFrame> &after, double assumed)
+                        const std::vector<TimedFrame> &after, double assumed, bool keepFirst)
 {
     if (before.empty() || after.empty())
         return 0;
     const double allowed = std::max(buffer, FullestPoint(after, bucket.bitRate(), assumed).bits);
+    const size_t fewest = keepFirst ? 1 : 0;
     size_t kept = before.size();
-    while (kept > 1 && fullestAfter(bucket, before, kept, after) > allowed)
+    while (kept > fewest && fullestAfter(bucket, before, kept, after) > allowed)
         --kept;
     return before.size() - kept;
 }
@@ -50,13 +51,23 @@ std::vector<PacketHandle> PieceJoiner::join(std::vector<PacketHandle> piece, dou
     if (piece.empty())
         return {};
     const std::vector<TimedFrame> before = timed(held_);
-    const size_t leftOut = FramesToLeaveOut(*bucket_, buffer_, before, timed(piece), startFullness * buffer_);
+    const std::vector<TimedFrame> frames = timed(piece);
+    const size_t leftOut = FramesToLeaveOut(*bucket_, buffer_, before, frames, startFullness * buffer_, heldFromFirst_);
     held_.resize(held_.size() - leftOut);
     leftOut_ += int(leftOut);
-    for (size_t index = 0; index < held_.size(); ++index)
-        bucket_->add(before[index].seconds, before[index].bits);
-    std::swap(held_, piece);
-    return piece;
+    std::vector<PacketHandle> ready = std::move(held_);
+    // The frames from a buffer's length before the piece's last one are held.
+    const double holdFrom = frames.back().seconds - buffer_ / bucket_->bitRate();
+    const auto firstHeld = std::find_if(frames.begin(), frames.end(), [&](const TimedFrame &frame) { return frame.seconds >= holdFrom; });
+    const auto written = firstHeld - frames.begin();
+    heldFromFirst_ = written == 0;
+    held_.assign(std::make_move_iterator(piece.begin() + written), std::make_move_iterator(piece.end()));
+    piece.resize(size_t(written));
+    for (PacketHandle &packet : piece)
+        ready.push_back(std::move(packet));
+    for (const PacketHandle &packet : ready)
+        bucket_->add(double(packet->pts) * av_q2d(timeBase_), double(packet->size) * 8);
+    return ready;
 }
 
 std::vector<PacketHandle> PieceJoiner::finish()
