@@ -3,14 +3,18 @@
 #include "encoder/OneOutput.h"
 #include "encoder/asked/ExitCodes.h"
 #include "encoder/asked/Jobs.h"
+#include "encoder/check/Comparison.h"
+#include "encoder/check/ReadBack.h"
 #include "encoder/common/StopSignals.h"
 #include "encoder/folder/FolderFiles.h"
 #include "encoder/folder/OutputClaims.h"
 #include "encoder/folder/SideBySide.h"
 #include "platform/NativeFiles.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <filesystem>
+#include <unordered_map>
 #include <sys/stat.h>
 
 namespace {
@@ -40,7 +44,7 @@ void prepareOutputFolder(const QString &folder)
 // A folder run: its settings, the files of the source folder it read, and the outputs its files claim.
 struct FolderRun {
     const Settings &settings;
-    std::vector<std::pair<FileIdentity, QString>> sources; // each source file and its name
+    std::unordered_map<FileIdentity, QString, FileIdentityHash> sources; // each source file's name
     OutputClaims claims;
     QSet<QString> outputNames; // every name a file of the folder may be written under
 };
@@ -49,51 +53,109 @@ struct FolderRun {
 QString sourceUnder(const FolderRun &run, const QString &output)
 {
     const std::optional<FileIdentity> identity = IdentityOf(output);
-    for (const auto &[source, name] : run.sources)
-        if (identity == source)
-            return name;
-    return {};
+    const auto source = identity ? run.sources.find(*identity) : run.sources.end();
+    return source != run.sources.end() ? source->second : QString();
 }
 
-// Encodes the file of a folder source numbered index, or only reports on it when no output folder
-// was given.
-FileOutcome encodeFolderFile(FolderRun &run, size_t index, const QString &file, ConsoleReporter &console, CoreShare share)
+// Whether output holds what the plan would make, as an earlier run that was stopped may have left it.
+// Anything else there, or a file that cannot be read, is encoded again.
+bool alreadyDone(const EncodePlan &plan, const QString &output)
 {
-    ForgetLibavComplaint();
-    const Settings &settings = run.settings;
+    if (KindOf(output) != FileKind::Regular)
+        return false;
+    try {
+        return MadeAsPlanned(plan, ReadBack(output));
+    } catch (const Stopped &) {
+        throw;
+    } catch (const Failure &) {
+        return false;
+    }
+}
+
+bool claimOutput(FolderRun &run, size_t index, const QString &file, const QString &output, ConsoleReporter &console)
+{
     const QString name = QFileInfo(file).fileName();
+    return run.claims.claim(index, output, [&](const QSet<QString> &earlierOutputs) {
+        if (const QString spared = sourceUnder(run, output); !spared.isEmpty()) {
+            console.failure(QStringLiteral("%1 is left alone: its output %2 would write over %3, a file of the source folder.")
+                                .arg(name, output, spared));
+            return false;
+        }
+        if (earlierOutputs.contains(output))
+            throw Failure(QStringLiteral("%1 would write %2 again, the output of an earlier file of the same name.").arg(name, output));
+        RefuseSpecialOutput(output);
+        return true;
+    });
+}
+
+// A file of the folder, ready to encode: its facts, its plan and the output it claimed; or, where it
+// is not to be encoded, what became of it.
+struct FolderFile {
     SourceFacts source;
     EncodePlan plan;
     QString output;
+    std::optional<FileOutcome> outcome;
+};
+
+// Probes the file of a folder source numbered index, plans it and claims its output, or only reports
+// on it when no output folder was given. An output that an earlier run left as this one would make
+// it is already done.
+FolderFile prepareFolderFile(FolderRun &run, size_t index, const QString &file, ConsoleReporter &console)
+{
+    ForgetLibavComplaint();
+    const Settings &settings = run.settings;
+    FolderFile prepared;
     try {
-        source = ProbeSource(file);
-        console.source(source);
-        if (settings.output.isEmpty())
-            return FileOutcome::Reported;
-        plan = PlanEncode(settings, source);
-        output = BatchOutputName(file, settings.output, settings.outputString, plan.video.has_value());
-        const bool claimed = run.claims.claim(index, output, [&](const QSet<QString> &earlierOutputs) {
-            if (const QString spared = sourceUnder(run, output); !spared.isEmpty()) {
-                console.failure(QStringLiteral("%1 is left alone: its output %2 would write over %3, a file of the source folder.")
-                                    .arg(name, output, spared));
-                return false;
-            }
-            if (earlierOutputs.contains(output))
-                throw Failure(QStringLiteral("%1 would write %2 again, the output of an earlier file of the same name.").arg(name, output));
-            RefuseSpecialOutput(output);
-            return true;
-        });
-        if (!claimed)
-            return FileOutcome::Spared;
+        prepared.source = ProbeSource(file);
+        console.source(prepared.source);
+        if (settings.output.isEmpty()) {
+            prepared.outcome = FileOutcome::Reported;
+            return prepared;
+        }
+        prepared.plan = PlanEncode(settings, prepared.source);
+        prepared.output = BatchOutputName(file, settings.output, settings.outputString, prepared.plan.video.has_value());
+        if (!claimOutput(run, index, file, prepared.output, console)) {
+            prepared.outcome = FileOutcome::Spared;
+        } else if (alreadyDone(prepared.plan, prepared.output)) {
+            console.alreadyDone(prepared.output);
+            prepared.outcome = FileOutcome::AlreadyDone;
+        }
     } catch (const NotMedia &) {
-        return FileOutcome::Skipped;
+        prepared.outcome = FileOutcome::Skipped;
     } catch (const Stopped &) {
-        return FileOutcome::Stopped;
+        prepared.outcome = FileOutcome::Stopped;
     } catch (...) {
-        return ReportFailure(console, output);
+        prepared.outcome = ReportFailure(console, prepared.output);
     }
-    console.plan(plan, output);
-    return EncodeOutput(source, plan, output, console, share, run.outputNames);
+    return prepared;
+}
+
+FileOutcome encodeFolderFile(FolderRun &run, size_t index, const QString &file, ConsoleReporter &console, CoreShare share)
+{
+    const FolderFile prepared = prepareFolderFile(run, index, file, console);
+    if (prepared.outcome)
+        return *prepared.outcome;
+    console.plan(prepared.plan, prepared.output);
+    return EncodeOutput(prepared.source, prepared.plan, prepared.output, console, share, run.outputNames);
+}
+
+// A word the shell reads as these bytes, whatever they are.
+QByteArray shellWord(const QByteArray &bytes)
+{
+    return '\'' + QByteArray(bytes).replace('\'', "'\\''") + '\'';
+}
+
+// The command that encodes the prepared file alone as the folder run would: the utility, the file's
+// source and output named in full, and every switch asked of each file, its value quoted as a
+// configuration file quotes it.
+QByteArray jobLine(const FolderFile &prepared, const Settings &settings)
+{
+    QByteArray line = shellWord(NativePath(QCoreApplication::applicationFilePath()));
+    line += " -input " + shellWord(NativePath(QFileInfo(prepared.source.path).absoluteFilePath()));
+    line += " -output " + shellWord(NativePath(QFileInfo(prepared.output).absoluteFilePath()));
+    for (const Switch &item : settings.encodeSwitches)
+        line += ' ' + item.name.toUtf8() + ' ' + shellWord(NativePath(u'"' + item.value + u'"'));
+    return line;
 }
 
 qint64 sizeOf(const QString &file)
@@ -114,7 +176,7 @@ void listFiles(FolderRun &run, const QStringList &files)
 {
     for (const QString &file : files) {
         if (const std::optional<FileIdentity> identity = IdentityOf(file))
-            run.sources.emplace_back(*identity, QFileInfo(file).fileName());
+            run.sources.emplace(*identity, QFileInfo(file).fileName());
         for (const bool picture : {true, false})
             run.outputNames.insert(BatchOutputName(file, run.settings.output, run.settings.outputString, picture));
     }
@@ -153,8 +215,9 @@ std::vector<FileOutcome> encodeFiles(FolderRun &run, const QStringList &files, i
     return outcomes;
 }
 
-// Tells the run's summary and returns its exit code.
-int summarize(const Settings &settings, const QStringList &files, const std::vector<FileOutcome> &outcomes, ConsoleReporter &console)
+// Tells the run's summary, of files encoded or, listing, of jobs listed, and returns its exit code.
+int summarize(const Settings &settings, const QStringList &files, const std::vector<FileOutcome> &outcomes, ConsoleReporter &console,
+              bool listing)
 {
     FolderTally tally;
     for (size_t index = 0; index < outcomes.size(); ++index)
@@ -165,8 +228,8 @@ int summarize(const Settings &settings, const QStringList &files, const std::vec
         console.skipped(tally.skipped);
         return tally.failed.isEmpty() && tally.notDone.isEmpty() ? ExitDone : ExitFailed;
     }
-    console.batchSummary(tally);
-    if (tally.encoded.isEmpty() && folderExitCode(tally) == ExitDone) {
+    console.batchSummary(tally, listing);
+    if (tally.encoded.isEmpty() && tally.alreadyDone.isEmpty() && folderExitCode(tally) == ExitDone) {
         console.failure(QStringLiteral("-input \"%1\" holds no sound or video file to encode.").arg(settings.input));
         return ExitFailed;
     }
@@ -192,5 +255,32 @@ int EncodeSourceFolder(const Settings &settings, Terminal &terminal, ConsoleRepo
     FolderRun run{settings, {}, OutputClaims(size_t(files.size())), {}};
     listFiles(run, files);
     FolderProgress progress(terminal, sizesOf(files));
-    return summarize(settings, files, encodeFiles(run, files, jobs, terminal, progress), console);
+    return summarize(settings, files, encodeFiles(run, files, jobs, terminal, progress), console, false);
+}
+
+int ListFolderJobs(const Settings &settings, Terminal &terminal, ConsoleReporter &console)
+{
+    try {
+        if (KindOf(settings.input) != FileKind::Folder || settings.output.isEmpty())
+            throw Failure(QStringLiteral("%1 lists the jobs of a source folder: name the folder with -input and the output "
+                                         "folder with -output.").arg(QLatin1String(ListJobsOption)));
+        checkFolderOutput(settings);
+        prepareOutputFolder(settings.output);
+    } catch (const Failure &failure) {
+        console.failure(failure.message());
+        return ExitRefused;
+    }
+    const QStringList files = FilesIn(settings.input);
+    FolderRun run{settings, {}, OutputClaims(size_t(files.size())), {}};
+    listFiles(run, files);
+    std::vector<FileOutcome> outcomes;
+    for (size_t index = 0; index < size_t(files.size()) && !StopRequested(); ++index) {
+        const FolderFile prepared = prepareFolderFile(run, index, files[qsizetype(index)], console);
+        run.claims.settle(index);
+        if (!prepared.outcome)
+            terminal.data(jobLine(prepared, settings));
+        outcomes.push_back(prepared.outcome.value_or(FileOutcome::Encoded));
+    }
+    outcomes.resize(size_t(files.size()), FileOutcome::Stopped);
+    return summarize(settings, files, outcomes, console, true);
 }

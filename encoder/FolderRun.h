@@ -9,3 +9,13 @@
 // every file's result is what it would have been with the files encoded one after another. A stop
 // ends the whole run at once. Returns the run's exit code.
 int EncodeSourceFolder(const Settings &settings, Terminal &terminal, ConsoleReporter &console);
+
+// The option that asks for a folder run's jobs rather than the run.
+inline constexpr char ListJobsOption[] = "--list-jobs";
+
+// Prints on the output, one line each, a command that encodes one file of the source folder alone,
+// as the folder run would, for every file that still needs it: the claims on outputs are settled as
+// the folder run settles them, and an output an earlier run left as this one would make it is left
+// out. Any scheduler can run the lines. Everything else the utility shows goes to the error stream.
+// Returns the exit code the folder run would give for what it could not list.
+int ListFolderJobs(const Settings &settings, Terminal &terminal, ConsoleReporter &console);

@@ -88,19 +88,25 @@ int encodeSourceFile(const Settings &settings, ConsoleReporter &console)
 
 int RunUtility(const QStringList &arguments, Terminal &terminal)
 {
+    QStringList switches = arguments;
+    const bool listing = switches.removeAll(QLatin1String(ListJobsOption)) > 0;
+    if (listing)
+        terminal.sendLinesToErrorStream();
     ConsoleReporter console(terminal);
-    if (arguments.isEmpty()) {
+    if (switches.isEmpty()) {
         console.usage();
         return ExitUsage;
     }
     Settings settings;
     try {
-        settings = ParseSettings(CollectSwitches(arguments));
+        settings = ParseSettings(CollectSwitches(switches));
         if (KindOf(settings.input) == FileKind::Missing)
             throw Failure(QStringLiteral("-input \"%1\": there is no such file or folder.").arg(settings.input));
     } catch (const Failure &failure) {
         console.failure(failure.message());
         return ExitRefused;
     }
+    if (listing)
+        return ListFolderJobs(settings, terminal, console);
     return KindOf(settings.input) == FileKind::Folder ? EncodeSourceFolder(settings, terminal, console) : encodeSourceFile(settings, console);
 }

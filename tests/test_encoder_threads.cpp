@@ -13,6 +13,7 @@
 #include "encoder/plan/Pieces.h"
 #include "encoder/run/PieceJoiner.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -25,6 +26,10 @@
 
 Q_DECLARE_METATYPE(EncodePlan)
 Q_DECLARE_METATYPE(std::vector<TimedFrame>)
+
+// What changes between a folder run and the next.
+enum class Change { HalfRemoved, SettingChanged, SourceTouched, OutputCutShort, OutputDiffers };
+Q_DECLARE_METATYPE(Change)
 
 using namespace Qt::StringLiterals;
 
@@ -159,6 +164,12 @@ private slots:
     void jobsOutsideTheirRangeAreRefused_data();
     void jobsOutsideTheirRangeAreRefused();
     void memoryRunningOutEndsInOrder();
+
+    // A library
+    void aStoppedRunGoesOn_data();
+    void aStoppedRunGoesOn();
+    void listedJobsRunByParallelWriteWhatTheFolderRunWrites();
+    void aLongSummaryStaysShort();
 
     // One file in threads
     void threadsWriteWhatOneThreadWrites_data();
@@ -705,6 +716,109 @@ void EncoderThreadsTest::memoryRunningOutEndsInOrder()
         ranOut = ranOut || run.exitCode == 3;
     }
     QVERIFY2(ranOut, "no limit was low enough for memory to run out");
+}
+
+void EncoderThreadsTest::aStoppedRunGoesOn_data()
+{
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<int>("encoded");
+    QTest::addColumn<int>("alreadyDone");
+    QTest::newRow("stopped at half") << Change::HalfRemoved << 2 << 2;
+    QTest::newRow("a setting changed") << Change::SettingChanged << 4 << 0;
+    QTest::newRow("a source touched") << Change::SourceTouched << 1 << 3;
+    QTest::newRow("an output cut short") << Change::OutputCutShort << 1 << 3;
+    QTest::newRow("an output that differs") << Change::OutputDiffers << 4 << 0;
+}
+
+// A folder run again leaves alone what the first wrote from the same source with the same
+// settings and as asked, byte for byte, and encodes the rest.
+void EncoderThreadsTest::aStoppedRunGoesOn()
+{
+    QFETCH(Change, change);
+    QFETCH(int, encoded);
+    QFETCH(int, alreadyDone);
+    const QString tag = QString::number(int(change));
+    const QString source = folderOf(u"again-"_s + tag, {{u"clip.avi"_s, u"a.avi"_s}, {u"clip.mp4"_s, u"b.mp4"_s},
+                                                      {u"silent.avi"_s, u"c.avi"_s}, {u"tone.wav"_s, u"d.wav"_s}});
+    const QString target = source + QStringLiteral("-encoded");
+    // A title holding a NUL character comes back cut: every output differs.
+    const QString config = work(u"again-"_s + tag + u".weu"_s);
+    writeFile(config, "-title \"a" + QByteArray(change == Change::OutputDiffers ? 1 : 0, '\0') + "b\"\r\n");
+    const QStringList first = Arguments({"-input"}) + QStringList{source, u"-output"_s, target, u"-config"_s, config};
+    QVERIFY(RunUtilityProcess(first, {}, jobs(2)).exitCode == (change == Change::OutputDiffers ? 4 : 0));
+    QStringList again = first;
+    switch (change) {
+    case Change::HalfRemoved:
+        QVERIFY(QFile::remove(target + u"/c.wmv"_s) && QFile::remove(target + u"/d.wma"_s));
+        break;
+    case Change::SettingChanged: again += Arguments({"-v_bitrate", "300000"}); break;
+    case Change::SourceTouched: {
+        QFile touched(source + u"/b.mp4"_s);
+        QVERIFY(touched.open(QIODevice::ReadWrite));
+        QVERIFY(touched.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+        break;
+    }
+    case Change::OutputCutShort: QVERIFY(QFile::resize(target + u"/a.wmv"_s, QFileInfo(target + u"/a.wmv"_s).size() / 2)); break;
+    case Change::OutputDiffers: break;
+    }
+    QMap<QString, QByteArray> before;
+    for (const QString &name : entries(target))
+        before.insert(name, bytesOf(target + u'/' + name));
+    const UtilityRun run = RunUtilityProcess(again, {}, jobs(2));
+    QVERIFY2(run.exitCode == 0 || change == Change::OutputDiffers, qPrintable(Describe(run)));
+    QCOMPARE(run.out.count(QLatin1String("Already done  ")), alreadyDone);
+    const QString summary = QStringLiteral("Folder    %1 encoded, 0 failed").arg(change == Change::OutputDiffers ? 0 : encoded);
+    QVERIFY2(run.out.contains(summary), qPrintable(run.out));
+    if (alreadyDone > 0)
+        QVERIFY2(run.out.contains(QStringLiteral(", %1 already done\n").arg(alreadyDone)), qPrintable(run.out));
+    for (const QString &name : run.out.split(u'\n').filter(QLatin1String("Already done  ")))
+        QCOMPARE(bytesOf(target + u'/' + name.section(u' ', 3, 3)), before.value(name.section(u' ', 3, 3)));
+}
+
+// The jobs a folder run lists, run by GNU parallel two at a time, write every output the folder run
+// writes, byte for byte; listed again, nothing is left to do.
+void EncoderThreadsTest::listedJobsRunByParallelWriteWhatTheFolderRunWrites()
+{
+    const QString source = folderOf(QStringLiteral("listed"), {{u"clip.avi"_s, u"a.avi"_s}, {u"clip.mp4"_s, u"a.mp4"_s},
+                                                               {u"turned.mp4"_s, u"it's b.mp4"_s}, {u"tone.wav"_s, u"c.wav"_s},
+                                                               {u"notes.txt"_s, u"notes.txt"_s}});
+    const QStringList switches = Arguments({"-v_bitrate", "300000", "-title", "Listed"});
+    const QString folderRun = source + QStringLiteral("-folder");
+    const QString byJobs = source + QStringLiteral("-jobs");
+    QCOMPARE(RunUtilityProcess(Arguments({"-input"}) + QStringList{source, u"-output"_s, folderRun} + switches, {}, jobs(1)).exitCode, 3);
+    const QStringList list = Arguments({"--list-jobs", "-input"}) + QStringList{source, u"-output"_s, byJobs} + switches;
+    const UtilityRun listed = RunUtilityProcess(list, {}, jobs(1));
+    QCOMPARE(listed.exitCode, 3);
+    QCOMPARE(listed.out.count(u'\n'), 3);
+    QVERIFY2(listed.err.contains(QLatin1String("a.mp4 would write")), qPrintable(listed.err));
+
+    QProcess parallel;
+    parallel.setProcessEnvironment(UtilityEnvironment(jobs(1)));
+    parallel.start(QStringLiteral("parallel"), Arguments({"--will-cite", "-j", "2"}));
+    parallel.write(listed.out.toLocal8Bit());
+    parallel.closeWriteChannel();
+    QVERIFY(parallel.waitForFinished(120000));
+    QCOMPARE(parallel.exitCode(), 0);
+    QCOMPARE(entries(byJobs), entries(folderRun));
+    for (const QString &name : entries(folderRun))
+        QVERIFY2(bytesOf(byJobs + u'/' + name) == bytesOf(folderRun + u'/' + name), qPrintable(name));
+    const UtilityRun again = RunUtilityProcess(list, {}, jobs(1));
+    QCOMPARE(again.out, QString());
+    QVERIFY2(again.err.contains(QLatin1String("Jobs      0 to encode")), qPrintable(again.err));
+}
+
+// A folder of many files that are no sound or video: the summary counts them and names a few.
+void EncoderThreadsTest::aLongSummaryStaysShort()
+{
+    QList<std::pair<QString, QString>> copies{{u"tone.wav"_s, u"tone.wav"_s}};
+    for (int i = 0; i < 25; ++i)
+        copies.append({u"notes.txt"_s, QStringLiteral("note%1.txt").arg(i, 2, 10, QChar(u'0'))});
+    const QString source = folderOf(QStringLiteral("many"), copies);
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input"}) + QStringList{source, u"-output"_s, source + u"-encoded"_s}, {}, jobs(2));
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.contains(QLatin1String("Folder    1 encoded, 0 failed, 0 differing from what was asked, 25 skipped")), qPrintable(run.out));
+    QVERIFY2(run.out.contains(QLatin1String("Skipped   note00.txt, note01.txt, ")) && run.out.contains(QLatin1String("note19.txt and 5 more\n")),
+             qPrintable(run.out));
 }
 
 void EncoderThreadsTest::stopEndsEveryFileSideBySide_data()

@@ -85,11 +85,19 @@ QString UtilityHelp()
             "once, the later one. A value of several words runs up to the next switch; double quotes around a value "
             "are removed."))
         + QStringLiteral("\nSwitches:\n") + switchList()
+        + HelpItem(QStringLiteral("--list-jobs"),
+                   QStringLiteral("with a source folder and an output folder: print, one line each, a command that "
+                                  "encodes one file of the folder alone, as the folder run would, for every file it has "
+                                  "yet to encode, for a scheduler such as GNU parallel or Slurm to run; the rest of what "
+                                  "the utility shows goes to the error stream"))
         + HelpAndVersionItems()
         + u'\n'
         + WrapText(QStringLiteral(
             "A configuration file holds one switch per line: the switch, one blank and the value, as Quillmark "
-            "writes tmpconfig.weu; lines may end in CR LF or LF."))
+            "writes tmpconfig.weu; lines may end in CR LF or LF.\n\n"
+            "A folder run leaves alone an output that an earlier run wrote as asked from the same source (of the "
+            "same size, changed at the same time) with the same switches, as each output records in its header; "
+            "delete the outputs to encode them afresh."))
         + QStringLiteral("\nExit status:\n")
         + HelpItem(QString::number(ExitDone), QStringLiteral("done"))
         + HelpItem(QString::number(ExitRefused),

@@ -3,8 +3,10 @@
 #include "params/ParamNames.h"
 #include "platform/Failure.h"
 
+#include <QCryptographicHash>
 #include <QRegularExpression>
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -222,6 +224,25 @@ bool Settings::hasPictureSwitch() const
         || clip;
 }
 
+namespace {
+
+// The later of each switch that asks something of every file, by name.
+std::vector<Switch> encodeSwitches(const std::vector<Switch> &switches)
+{
+    std::map<QString, Switch> latest;
+    for (const Switch &item : switches) {
+        const int row = ParamRow(item.name);
+        if (row != RowInput && row != RowOutput && row != RowOutputString && row != RowConfig)
+            latest[item.name] = item;
+    }
+    std::vector<Switch> chosen;
+    for (const auto &[name, item] : latest)
+        chosen.push_back(item);
+    return chosen;
+}
+
+} // namespace
+
 Settings ParseSettings(const std::vector<Switch> &switches)
 {
     Settings settings;
@@ -229,5 +250,14 @@ Settings ParseSettings(const std::vector<Switch> &switches)
         apply(settings, item);
     if (settings.input.isEmpty())
         throw Failure(QStringLiteral("No source was given: name the source file or folder with -input."));
+    settings.encodeSwitches = encodeSwitches(switches);
     return settings;
+}
+
+QString SettingsDigest(const Settings &settings)
+{
+    QCryptographicHash digest(QCryptographicHash::Sha256);
+    for (const Switch &item : settings.encodeSwitches)
+        digest.addData(QStringLiteral("%1 %2\n").arg(item.name, item.value).toUtf8());
+    return QString::fromLatin1(digest.result().toHex());
 }

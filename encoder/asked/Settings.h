@@ -85,6 +85,9 @@ struct Settings {
     std::optional<ClipNumbers> clip;
     std::optional<Section> section;
     ContentDescription content;
+    // What every file of the run is asked for: the switches given but those naming the source, the
+    // output and a folder's output names, the later of each, in the order of their names.
+    std::vector<Switch> encodeSwitches;
 
     // Whether any switch that only a picture can use was given.
     bool hasPictureSwitch() const;
@@ -97,3 +100,7 @@ QString AllowedValues(int row);
 // Checks every switch's value and gathers them; a later switch replaces an earlier one of the same
 // name. Throws Failure naming the switch, where it came from and what it allows.
 Settings ParseSettings(const std::vector<Switch> &switches);
+
+// A digest of what every file of the run is asked for (Settings::encodeSwitches): the same for the
+// same switches, whatever their order, whether given on a command line or in a file.
+QString SettingsDigest(const Settings &settings);

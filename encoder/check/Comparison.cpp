@@ -1,5 +1,6 @@
 #include "encoder/check/Comparison.h"
 
+#include "encoder/plan/MadeFrom.h"
 #include <algorithm>
 #include <cmath>
 
@@ -174,6 +175,11 @@ QStringList CompareBitRates(const EncodePlan &plan, const WrittenFile &file, con
     if (plan.audio && file.sound && file.sound->bitRate > 0 && !withinRate(file.sound->bitRate, plan.audio->bitRate))
         differences += QStringLiteral("The sound stream is %1; %2 was asked for.").arg(kbits(file.sound->bitRate), kbits(plan.audio->bitRate));
     return differences;
+}
+
+bool MadeAsPlanned(const EncodePlan &plan, const WrittenFile &file)
+{
+    return file.tags.value(QLatin1String(MadeFromTag)) == plan.madeFrom && CompareWithPlan(plan, file).isEmpty();
 }
 
 QStringList RateNotes(const EncodePlan &plan, const WrittenFile &file)

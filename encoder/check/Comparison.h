@@ -21,6 +21,10 @@ QStringList CompareWithPlan(const EncodePlan &plan, const WrittenFile &file, con
 // differs by more than a tenth of its rate either way. Each with what happened and what would help.
 QStringList CompareBitRates(const EncodePlan &plan, const WrittenFile &file, const RateRecord &rate = {});
 
+// Whether the file is what the plan would make: it records that it was made from the same source
+// with the same settings (see MadeFrom), and it is as asked.
+bool MadeAsPlanned(const EncodePlan &plan, const WrittenFile &file);
+
 // What is worth telling about a file that is as asked: a picture at a constant rate that needed
 // well under it.
 QStringList RateNotes(const EncodePlan &plan, const WrittenFile &file);

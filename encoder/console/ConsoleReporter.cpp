@@ -28,6 +28,15 @@ QString colourText(const PictureColour &colour)
     return text.isEmpty() ? text : QStringLiteral(", ") + text;
 }
 
+// A list of names short enough to read, however many files a folder holds.
+QString someNames(const QStringList &names)
+{
+    constexpr qsizetype Shown = 20;
+    if (names.size() <= Shown)
+        return names.join(QStringLiteral(", "));
+    return names.first(Shown).join(QStringLiteral(", ")) + QStringLiteral(" and %1 more").arg(names.size() - Shown);
+}
+
 // How a picture stored turned is shown, as the players show it.
 QString turnText(int rotation)
 {
@@ -206,27 +215,36 @@ void ConsoleReporter::keptOlder(const QString &output, const QString &placed)
                                                 "and is %2 beside it.").arg(output, QFileInfo(placed).fileName()));
 }
 
-void ConsoleReporter::batchSummary(const FolderTally &tally)
+void ConsoleReporter::alreadyDone(const QString &output)
 {
-    QString summary = QStringLiteral("%1 encoded, %2 failed, %3 differing from what was asked, %4 skipped as not sound or video files")
-                          .arg(tally.encoded.size()).arg(tally.failed.size()).arg(tally.differing.size()).arg(tally.skipped.size());
+    show({false, QStringLiteral("Already done  %1 (same source, same settings)").arg(QFileInfo(output).fileName())});
+}
+
+void ConsoleReporter::batchSummary(const FolderTally &tally, bool listing)
+{
+    QString summary = QStringLiteral("%1 %2, %3 failed, %4 differing from what was asked, %5 skipped as not sound or video files")
+                          .arg(tally.encoded.size())
+                          .arg(listing ? QStringLiteral("to encode") : QStringLiteral("encoded"))
+                          .arg(tally.failed.size()).arg(tally.differing.size()).arg(tally.skipped.size());
+    if (!tally.alreadyDone.isEmpty())
+        summary += QStringLiteral(", %1 already done").arg(tally.alreadyDone.size());
     if (!tally.spared.isEmpty())
         summary += QStringLiteral(", %1 left alone to spare a file of the source folder").arg(tally.spared.size());
     if (!tally.notDone.isEmpty())
         summary += QStringLiteral(", %1 not done: the run was stopped").arg(tally.notDone.size());
-    line(QStringLiteral("Folder"), summary);
+    line(listing ? QStringLiteral("Jobs") : QStringLiteral("Folder"), summary);
     const std::pair<QString, const QStringList &> lists[] = {
         {QStringLiteral("Failed"), tally.failed},  {QStringLiteral("Differing"), tally.differing},
         {QStringLiteral("Left out"), tally.spared}, {QStringLiteral("Not done"), tally.notDone},
     };
     for (const auto &[label, names] : lists)
         if (!names.isEmpty())
-            line(label, names.join(QStringLiteral(", ")));
+            line(label, someNames(names));
     skipped(tally.skipped);
 }
 
 void ConsoleReporter::skipped(const QStringList &names)
 {
     if (!names.isEmpty())
-        line(QStringLiteral("Skipped"), names.join(QStringLiteral(", ")));
+        line(QStringLiteral("Skipped"), someNames(names));
 }

@@ -28,8 +28,10 @@ public:
     void written(const QString &path, const WrittenFile &file);
     void differences(const QStringList &differences);
     void keptOlder(const QString &output, const QString &placed);
+    void alreadyDone(const QString &output);
     void skipped(const QStringList &names);
-    void batchSummary(const FolderTally &tally);
+    // The summary of a folder run, or with listing, of the jobs it listed.
+    void batchSummary(const FolderTally &tally, bool listing);
 
     // Shows the lines held back.
     void release();

@@ -30,20 +30,20 @@ Terminal::Terminal() : out_(stdout), err_(stderr)
 {
 }
 
-void Terminal::print(const std::vector<ConsoleLine> &lines)
+void Terminal::print(const std::vector<ConsoleLine> &shown)
 {
     const std::lock_guard lock(mutex_);
-    for (const ConsoleLine &line : lines) {
+    for (const ConsoleLine &line : shown) {
         endProgressLine();
         if (line.error) {
-            out_.flush();
+            lines().flush();
             err_ << visible(line.text) << '\n';
             err_.flush();
         } else {
-            out_ << visible(line.text) << '\n';
+            lines() << visible(line.text) << '\n';
         }
     }
-    out_.flush();
+    lines().flush();
 }
 
 void Terminal::progress(const QString &text, bool newLine)
@@ -52,14 +52,30 @@ void Terminal::progress(const QString &text, bool newLine)
     if (newLine)
         endProgressLine();
     // Blanks wipe what a longer line before left.
-    out_ << '\r' << text.leftJustified(progressWidth_);
-    out_.flush();
+    lines() << '\r' << text.leftJustified(progressWidth_);
+    lines().flush();
     progressWidth_ = text.size();
+}
+
+void Terminal::sendLinesToErrorStream()
+{
+    const std::lock_guard lock(mutex_);
+    out_.flush();
+    linesToErrorStream_ = true;
+}
+
+void Terminal::data(const QByteArray &line)
+{
+    const std::lock_guard lock(mutex_);
+    out_.flush();
+    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
 }
 
 void Terminal::endProgressLine()
 {
     if (progressWidth_ > 0)
-        out_ << '\n';
+        lines() << '\n';
     progressWidth_ = 0;
 }

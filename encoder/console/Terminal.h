@@ -27,11 +27,19 @@ public:
     // Shows text as the progress line; on a line of its own below the last one with newLine.
     void progress(const QString &text, bool newLine = false);
 
+    // From now on the lines and the progress go to the error stream, and the output carries data
+    // alone, written by data().
+    void sendLinesToErrorStream();
+    // Writes bytes as they are, and a line end, on the output.
+    void data(const QByteArray &line);
+
 private:
     void endProgressLine();
+    QTextStream &lines() { return linesToErrorStream_ ? err_ : out_; }
 
     std::mutex mutex_;
     QTextStream out_;
     QTextStream err_;
     qsizetype progressWidth_ = 0; // of the progress line shown; 0 when none is open
+    bool linesToErrorStream_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <sys/types.h>
 
@@ -23,3 +24,7 @@ struct FileIdentity {
     bool operator==(const FileIdentity &) const = default;
 };
 std::optional<FileIdentity> IdentityOf(const QString &path);
+
+struct FileIdentityHash {
+    size_t operator()(const FileIdentity &identity) const { return std::hash<ino_t>()(identity.inode) ^ std::hash<dev_t>()(identity.device); }
+};

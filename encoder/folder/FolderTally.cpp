@@ -4,6 +4,7 @@ void FolderTally::add(FileOutcome outcome, const QString &name)
 {
     switch (outcome) {
     case FileOutcome::Encoded: encoded += name; break;
+    case FileOutcome::AlreadyDone: alreadyDone += name; break;
     case FileOutcome::Differs: differing += name; break;
     case FileOutcome::Failed: failed += name; break;
     case FileOutcome::Stopped: notDone += name; break;

@@ -6,6 +6,7 @@
 // What became of one file of a run.
 enum class FileOutcome {
     Encoded,  // written as asked
+    AlreadyDone, // left alone: an earlier run wrote it as asked from the same source with the same settings
     Differs,  // written, but not as asked
     Failed,
     Stopped,  // under way when the run was stopped
@@ -17,6 +18,7 @@ enum class FileOutcome {
 // What became of the files of a folder source, by name.
 struct FolderTally {
     QStringList encoded;
+    QStringList alreadyDone;
     QStringList differing;
     QStringList failed;
     QStringList skipped;

@@ -1,5 +1,6 @@
 #include "encoder/plan/EncodePlan.h"
 
+#include "encoder/plan/MadeFrom.h"
 #include "encoder/plan/PictureSize.h"
 
 #include <algorithm>
@@ -216,6 +217,7 @@ EncodePlan PlanEncode(const Settings &settings, const SourceFacts &source)
 {
     EncodePlan plan;
     plan.content = settings.content;
+    plan.madeFrom = MadeFrom(source, settings);
     const bool pictureWanted = !settings.profile || settings.profile->picture;
     if (source.picture && pictureWanted)
         plan.video = planVideo(settings, *source.picture, plan.notes);

@@ -48,6 +48,7 @@ struct EncodePlan {
     std::optional<double> end; // nothing: to the end of the source
     double duration = 0;       // seconds the output should last; 0 when the source does not tell
     ContentDescription content;
+    QString madeFrom;  // what the output records it was made from (see MadeFrom)
     QStringList notes; // where the encode departs from what was asked, and why
 };
 

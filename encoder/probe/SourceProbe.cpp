@@ -4,6 +4,7 @@
 #include "media/PictureRotation.h"
 #include "platform/NativeFiles.h"
 
+#include <sys/stat.h>
 #include <utility>
 
 namespace {
@@ -93,6 +94,10 @@ SourceFacts ProbeSource(const QString &path)
     const InputHandle input = OpenMediaFile(path);
     SourceFacts facts;
     facts.path = path;
+    if (struct stat status{}; stat(NativePath(path).constData(), &status) == 0) {
+        facts.size = status.st_size;
+        facts.modifiedNs = qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    }
     facts.format = QString::fromLatin1(input->iformat->name);
     if (input->duration != AV_NOPTS_VALUE && input->duration > 0)
         facts.duration = double(input->duration) / AV_TIME_BASE;

@@ -36,6 +36,8 @@ struct SoundFacts {
 // picture and sound streams it will take (the first of each kind).
 struct SourceFacts {
     QString path;
+    qint64 size = 0;         // bytes
+    qint64 modifiedNs = 0;   // when it was last changed, in nanoseconds since 1970
     QString format;
     double duration = 0;
     std::optional<PictureFacts> picture;

@@ -103,7 +103,7 @@ PiecesPass::PiecesPass(const SourceFacts &source, const PassPlan &pass, const QS
     : source_(source), pass_(pass), observer_(observer), share_(share), progress_(ProgressOf(pass.pass))
 {
     if (pass.writes())
-        writer_.emplace(path, pass.encode.content);
+        writer_.emplace(path, pass.encode.content, pass.encode.madeFrom);
     globalHeaders_ = writer_ && writer_->wantsGlobalHeaders();
     // The thread that takes the first piece takes its reader too.
     const std::atomic<bool> notCalledOff = false;

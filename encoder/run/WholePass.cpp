@@ -26,7 +26,7 @@ WholeLanes openLanes(const SourceFacts &source, const PassPlan &pass, const QStr
     const double start = pass.picture.empty() ? plan.start : pass.picture.front().seekTo;
     lanes.reader = OpenReader(source, !pass.picture.empty(), sound, DecoderThreads(share), start);
     if (pass.writes())
-        lanes.writer.emplace(path, plan.content);
+        lanes.writer.emplace(path, plan.content, plan.madeFrom);
     const bool globalHeaders = lanes.writer && lanes.writer->wantsGlobalHeaders();
     if (!pass.picture.empty()) {
         lanes.picture.emplace(PictureLane(*lanes.reader, source, pass, pass.picture.front(), globalHeaders));

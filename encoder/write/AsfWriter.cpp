@@ -1,6 +1,7 @@
 #include "encoder/write/AsfWriter.h"
 
 #include "encoder/common/StopSignals.h"
+#include "encoder/plan/MadeFrom.h"
 #include "platform/NativeFiles.h"
 
 #include <algorithm>
@@ -24,7 +25,7 @@ void AsfWriter::OutputFreer::operator()(AVFormatContext *context) const
     avformat_free_context(context);
 }
 
-AsfWriter::AsfWriter(const QString &path, const ContentDescription &content) : path_(path)
+AsfWriter::AsfWriter(const QString &path, const ContentDescription &content, const QString &madeFrom) : path_(path)
 {
     AVFormatContext *made = nullptr;
     if (const int error = avformat_alloc_output_context2(&made, nullptr, "asf", nullptr); error < 0)
@@ -39,6 +40,8 @@ AsfWriter::AsfWriter(const QString &path, const ContentDescription &content) : p
         if (!text.isEmpty())
             if (const int error = av_dict_set(&output_->metadata, key, text.toUtf8().constData(), 0); error < 0)
                 fail(error);
+    if (const int error = av_dict_set(&output_->metadata, MadeFromTag, madeFrom.toUtf8().constData(), 0); error < 0)
+        fail(error);
 }
 
 void AsfWriter::fail(int error) const

@@ -16,7 +16,8 @@ public:
 // WriteFailure, and Stopped once a stop is asked for.
 class AsfWriter {
 public:
-    AsfWriter(const QString &path, const ContentDescription &content);
+    // madeFrom: what the file records it was made from (see MadeFrom).
+    AsfWriter(const QString &path, const ContentDescription &content, const QString &madeFrom);
 
     // Whether encoders must put their set-up data in the file header rather than in the stream.
     bool wantsGlobalHeaders() const;

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -61,7 +63,15 @@ QString MediaAndWorkFolders::folderOf(const QString &name, const QList<std::pair
 {
     const QString folder = work(name);
     QDir().mkpath(folder);
-    for (const auto &[source, copy] : copies)
+    for (const auto &[source, copy] : copies) {
         QFile::copy(media(source), folder + u'/' + copy);
+        // As cp -p keeps it, to the nanosecond: a copy is the same source to the utility as the file it
+        // copies.
+        struct stat original{};
+        if (stat(QFile::encodeName(media(source)).constData(), &original) == 0) {
+            const timespec times[2] = {original.st_atim, original.st_mtim};
+            utimensat(AT_FDCWD, QFile::encodeName(folder + u'/' + copy).constData(), times, 0);
+        }
+    }
     return folder;
 }

@@ -35,7 +35,8 @@ protected:
     QString work(const QString &name) const { return work_.filePath(name); }
     // Makes a medium in the media folder; fails the test when ffmpeg fails.
     void makeMedia(const QString &name, const QStringList &ffmpegArguments);
-    // A folder of the work folder holding copies of media files under the given names.
+    // A folder of the work folder holding copies of media files under the given names, each changed
+    // when the file it copies was.
     QString folderOf(const QString &name, const QList<std::pair<QString, QString>> &copies) const;
 
 private:
