@@ -70,6 +70,53 @@ QString usage(const char *lead)
         + names.join(QStringLiteral(", ")) + QStringLiteral(".\n");
 }
 
+// The exit codes and the files the utility writes.
+QString exitAndFilesHelp()
+{
+    return QStringLiteral("\nExit status:\n")
+        + HelpItem(QString::number(ExitDone), QStringLiteral("done"))
+        + HelpItem(QString::number(ExitRefused),
+                   QStringLiteral("a switch, a value, the source or the output was refused before any encoding"))
+        + HelpItem(QString::number(ExitUsage), QStringLiteral("no arguments"))
+        + HelpItem(QString::number(ExitFailed),
+                   QStringLiteral("an encode failed or was stopped (for a source folder: at least one file, or one left "
+                                  "alone because its output would have written over a file of the source folder)"))
+        + HelpItem(QString::number(ExitDiffers), QStringLiteral("an output was written but differs from what was asked"))
+        + QStringLiteral("\nFiles:\n")
+        + HelpItem(QStringLiteral("OUTPUT"), QStringLiteral("the output file, or each file in the output folder"))
+        + HelpItem(QStringLiteral(".NAME.XXXXXXXX.part"),
+                   QStringLiteral("an output while it is written, beside it; it takes the output's name only when "
+                                  "whole and as asked, and is removed when the encode fails or is stopped; one left "
+                                  "behind by a run that was killed is removed by the next run writing that output"))
+        + HelpItem(QStringLiteral("NAME.differs.EXT"),
+                   QStringLiteral("an output that differs from what was asked, kept beside an older file of the "
+                                  "output's name, which it does not replace"));
+}
+
+// The environment the utility reads, and examples.
+QString environmentAndExamplesHelp()
+{
+    return QStringLiteral("\nEnvironment:\n")
+        + HelpItem(QLatin1String(JobsVariable),
+                   QStringLiteral("how many files of a source folder are encoded at once, from 1 to %1; by default one "
+                                  "per core. Each file's lines are shown together once it is done, and the results are "
+                                  "those of the files encoded one after another; 1 encodes them one after another, "
+                                  "showing each file's lines as they come. A single file's picture, from ten seconds "
+                                  "long, is cut into pieces, each beginning with a key frame and with a rate control of "
+                                  "its own, and that many are encoded at once; 1 encodes it in one piece").arg(MostJobs))
+        + HelpItem(QStringLiteral("ProgramFiles"),
+                   QStringLiteral("not read by WM8EUTIL.EXE itself: Quillmark and its launch.bat look for the utility "
+                                  "beside quillmark, else in $ProgramFiles/Windows Media Components/Tools"))
+        + QStringLiteral("\nExamples:\n")
+        + HelpItem(QStringLiteral("WM8EUTIL.EXE -input clip.avi"), QStringLiteral("reports on clip.avi and encodes nothing"))
+        + HelpItem(QStringLiteral("WM8EUTIL.EXE -input clip.avi -output clip.wmv -profile av350 -time 500 2000"),
+                   QStringLiteral("encodes half a second to two seconds of clip.avi with the preset av350"))
+        + HelpItem(QStringLiteral("WM8EUTIL.EXE -input ~/Music -output ~/wma -a_setting 64_44_2"),
+                   QStringLiteral("encodes every sound or video file of ~/Music into ~/wma"))
+        + HelpItem(QStringLiteral("WM8EUTIL.EXE -config ~/.local/share/quillmark/tmpconfig.weu"),
+                   QStringLiteral("encodes what Quillmark asked for last"));
+}
+
 } // namespace
 
 QString UsageText()
@@ -98,41 +145,5 @@ QString UtilityHelp()
             "A folder run leaves alone an output that an earlier run wrote as asked from the same source (of the "
             "same size, changed at the same time) with the same switches, as each output records in its header; "
             "delete the outputs to encode them afresh."))
-        + QStringLiteral("\nExit status:\n")
-        + HelpItem(QString::number(ExitDone), QStringLiteral("done"))
-        + HelpItem(QString::number(ExitRefused),
-                   QStringLiteral("a switch, a value, the source or the output was refused before any encoding"))
-        + HelpItem(QString::number(ExitUsage), QStringLiteral("no arguments"))
-        + HelpItem(QString::number(ExitFailed),
-                   QStringLiteral("an encode failed or was stopped (for a source folder: at least one file, or one left "
-                                  "alone because its output would have written over a file of the source folder)"))
-        + HelpItem(QString::number(ExitDiffers), QStringLiteral("an output was written but differs from what was asked"))
-        + QStringLiteral("\nFiles:\n")
-        + HelpItem(QStringLiteral("OUTPUT"), QStringLiteral("the output file, or each file in the output folder"))
-        + HelpItem(QStringLiteral(".NAME.XXXXXXXX.part"),
-                   QStringLiteral("an output while it is written, beside it; it takes the output's name only when "
-                                  "whole and as asked, and is removed when the encode fails or is stopped; one left "
-                                  "behind by a run that was killed is removed by the next run writing that output"))
-        + HelpItem(QStringLiteral("NAME.differs.EXT"),
-                   QStringLiteral("an output that differs from what was asked, kept beside an older file of the "
-                                  "output's name, which it does not replace"))
-        + QStringLiteral("\nEnvironment:\n")
-        + HelpItem(QLatin1String(JobsVariable),
-                   QStringLiteral("how many files of a source folder are encoded at once, from 1 to %1; by default one "
-                                  "per core. Each file's lines are shown together once it is done, and the results are "
-                                  "those of the files encoded one after another; 1 encodes them one after another, "
-                                  "showing each file's lines as they come. A single file's picture, from ten seconds "
-                                  "long, is cut into pieces, each beginning with a key frame and with a rate control of "
-                                  "its own, and that many are encoded at once; 1 encodes it in one piece").arg(MostJobs))
-        + HelpItem(QStringLiteral("ProgramFiles"),
-                   QStringLiteral("not read by WM8EUTIL.EXE itself: Quillmark and its launch.bat look for the utility "
-                                  "beside quillmark, else in $ProgramFiles/Windows Media Components/Tools"))
-        + QStringLiteral("\nExamples:\n")
-        + HelpItem(QStringLiteral("WM8EUTIL.EXE -input clip.avi"), QStringLiteral("reports on clip.avi and encodes nothing"))
-        + HelpItem(QStringLiteral("WM8EUTIL.EXE -input clip.avi -output clip.wmv -profile av350 -time 500 2000"),
-                   QStringLiteral("encodes half a second to two seconds of clip.avi with the preset av350"))
-        + HelpItem(QStringLiteral("WM8EUTIL.EXE -input ~/Music -output ~/wma -a_setting 64_44_2"),
-                   QStringLiteral("encodes every sound or video file of ~/Music into ~/wma"))
-        + HelpItem(QStringLiteral("WM8EUTIL.EXE -config ~/.local/share/quillmark/tmpconfig.weu"),
-                   QStringLiteral("encodes what Quillmark asked for last"));
+        + exitAndFilesHelp() + environmentAndExamplesHelp();
 }
