@@ -54,6 +54,7 @@ signals:
 
 protected:
     bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void watchTyping();

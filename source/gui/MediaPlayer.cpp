@@ -22,12 +22,14 @@ QString clockText(double seconds)
 
 // The pictures are the program's own: the style's standard ones are looked up in the desktop's icon
 // theme first, a search that would cost the program's start more than everything else in this window.
-QToolButton *barButton(QWidget *bar, const char *name, const char *picture, const QString &hint)
+// A button shows only its picture, so its name is what a screen reader says of it.
+QToolButton *barButton(QWidget *bar, const char *name, const char *picture, const QString &caption)
 {
     auto *button = new QToolButton(bar);
     button->setObjectName(QString::fromLatin1(name));
     button->setIcon(QIcon(QString::fromLatin1(picture)));
-    button->setToolTip(hint);
+    button->setToolTip(caption);
+    button->setAccessibleName(caption);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
     return button;
@@ -51,7 +53,13 @@ TMediaPlayer2::TMediaPlayer2(QWidget *parent)
     screen_->setMinimumSize(32, 24);
     auto *screenLayout = new QVBoxLayout(screen_);
     screenLayout->setContentsMargins(0, 0, 0, 0);
+    // The bar counts milliseconds; a screen reader hears the time shown beside it.
+    positionBar_->setObjectName(QStringLiteral("PositionBar"));
+    positionBar_->setAccessibleName(tr("Position"));
     positionBar_->setFocusPolicy(Qt::NoFocus);
+    positionBar_->setProperty("Scale", 1000);
+    timeLabel_->setObjectName(QStringLiteral("TimeLabel"));
+    positionBar_->setProperty("ValueLabel", timeLabel_->objectName());
     positionBar_->setEnabled(false);
 
     auto *bar = new QHBoxLayout(controlBar_);
@@ -72,8 +80,10 @@ TMediaPlayer2::TMediaPlayer2(QWidget *parent)
     connect(playButton_, &QToolButton::clicked, this, &TMediaPlayer2::Play);
     connect(pauseButton_, &QToolButton::clicked, this, &TMediaPlayer2::Pause);
     connect(stopButton_, &QToolButton::clicked, this, &TMediaPlayer2::Stop);
-    // The bar is enabled only while a file is open, so the engine exists when it moves.
-    connect(positionBar_, &QSlider::sliderMoved, this, [this](int milliseconds) { backend_->SetPosition(milliseconds / 1000.0); });
+    // The bar is enabled only while a file is open, so the engine exists when the user moves it: by
+    // dragging, clicking or the wheel, or through a screen reader.
+    connect(positionBar_, &QSlider::actionTriggered, this,
+            [this] { backend_->SetPosition(positionBar_->sliderPosition() / 1000.0); });
     showTime(0);
     showPlaying(false);
 }

@@ -1,0 +1,83 @@
+#include "platform/gui/Accessibility.h"
+
+#include <QAccessibleWidget>
+#include <QLabel>
+#include <QSlider>
+
+namespace {
+
+// A slider whose value is told as the window shows it, and whose numbers are in the units it shows.
+class SliderAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit SliderAccessible(QSlider *slider) : QAccessibleWidget(slider, QAccessible::Slider) {}
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QString text(QAccessible::Text type) const override
+    {
+        return type == QAccessible::Value ? valueText() : QAccessibleWidget::text(type);
+    }
+
+    QVariant currentValue() const override { return slider()->value() / scale(); }
+    QVariant maximumValue() const override { return slider()->maximum() / scale(); }
+    QVariant minimumValue() const override { return slider()->minimum() / scale(); }
+    QVariant minimumStepSize() const override { return slider()->singleStep() / scale(); }
+
+    // A screen reader that sets the value moves the slider as the user does.
+    void setCurrentValue(const QVariant &value) override
+    {
+        slider()->setSliderPosition(qRound(value.toDouble() * scale()));
+    }
+
+private:
+    QSlider *slider() const { return static_cast<QSlider *>(widget()); }
+
+    double scale() const
+    {
+        const int positions = slider()->property("Scale").toInt();
+        return positions > 0 ? positions : 1;
+    }
+
+    QString valueText() const
+    {
+        const QString labelName = slider()->property("ValueLabel").toString();
+        if (labelName.isEmpty())
+            return QString::number(slider()->value()) + slider()->property("Unit").toString();
+        const auto *label = slider()->parentWidget()->findChild<QLabel *>(labelName, Qt::FindDirectChildrenOnly);
+        return label ? label->text() : QString();
+    }
+};
+
+// Asked before Qt's own factory for each class of a control, most derived first; answers only for
+// the controls above and leaves every other to Qt.
+QAccessibleInterface *accessibleControl(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("QSlider"))
+        return new SliderAccessible(static_cast<QSlider *>(object));
+    // A nameless filler, which screen readers pass over as mere layout.
+    if (className == QLatin1String("QLabel") && object->property("Decorative").toBool())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Client);
+    return nullptr;
+}
+
+} // namespace
+
+void InstallAccessibility()
+{
+    QAccessible::installFactory(accessibleControl);
+}
+
+QString AccessibleLabel(const QWidget &control)
+{
+    if (!control.accessibleName().isEmpty())
+        return control.accessibleName();
+    for (const QLabel *label : control.parentWidget()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
+        if (label->buddy() == &control)
+            return label->text().remove(u'&');
+    return {};
+}

@@ -1,0 +1,181 @@
+// What a screen reader is told of the windows: every control the user can act on has a name and its
+// hint as description, pictures that only decorate are passed over, the sliders, the player's bar and
+// the grid's cells tell what they show.
+#include "TestApp.h"
+#include "TestMain.h"
+#include "UserActions.h"
+
+#include "app/gui/Forms.h"
+#include "app/gui/Unit1.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSlider>
+#include <QTabWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// What a screen reader says a control is: the label it is told of by a relation (how a box beside a
+// label is told, and the only way a list box is, whose name is its chosen row), or else its name.
+QString spokenLabel(QAccessibleInterface *control)
+{
+    const auto labels = control->relations(QAccessible::Label);
+    return labels.isEmpty() ? control->text(QAccessible::Name) : labels.first().first->text(QAccessible::Name);
+}
+
+QString describe(const QWidget *widget)
+{
+    return widget->objectName().isEmpty() ? QString::fromLatin1(widget->metaObject()->className())
+                                          : widget->objectName();
+}
+
+// The controls of window a user can act on, on every page of its tabs. A control whose focus goes to
+// another (a tab control's to its tabs) is that other.
+QList<QWidget *> controlsOf(QWidget *window)
+{
+    QList<QWidget *> controls;
+    const auto collect = [&] {
+        for (QWidget *widget : window->findChildren<QWidget *>()) {
+            const bool actionable = widget->focusPolicy() != Qt::NoFocus || qobject_cast<QAbstractButton *>(widget);
+            if (actionable && !widget->focusProxy() && widget->isVisibleTo(window) && !controls.contains(widget))
+                controls.append(widget);
+        }
+    };
+    collect();
+    for (QTabWidget *pages : window->findChildren<QTabWidget *>()) {
+        for (int page = 0; page < pages->count(); ++page) {
+            pages->setCurrentIndex(page);
+            collect();
+        }
+        pages->setCurrentIndex(0);
+    }
+    return controls;
+}
+
+// What is wrong with what a screen reader is told of control and of the parts it tells of (tabs,
+// cells, rows).
+QStringList faultsOf(QWidget *control)
+{
+    QStringList faults;
+    QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(control);
+    if (spokenLabel(spoken).isEmpty())
+        faults.append(describe(control) + u" has no name"_s);
+    if (!control->toolTip().isEmpty() && spoken->text(QAccessible::Description) != control->toolTip())
+        faults.append(describe(control) + u"'s hint is not its description"_s);
+    // Parts not shown are passed over (the grid's hidden row headers), but for a list box's list, which
+    // a screen reader finds under the box while it is folded.
+    for (int index = 0; index < spoken->childCount(); ++index) {
+        QAccessibleInterface *part = spoken->child(index);
+        const bool mereLayout = part->role() == QAccessible::Client || part->role() == QAccessible::Pane ||
+                                (part->state().invisible && part->role() != QAccessible::List);
+        if (!mereLayout && part->text(QAccessible::Name).isEmpty())
+            faults.append(u"part %1 of %2 has no name"_s.arg(index).arg(describe(control)));
+    }
+    return faults;
+}
+
+} // namespace
+
+class AccessibilityTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void everyControlHasAName_data();
+    void everyControlHasAName();
+    void controlsTellWhatTheyShow();
+
+private:
+    void openSource();
+
+    std::unique_ptr<TestApp> app;
+};
+
+void AccessibilityTest::init()
+{
+    app = std::make_unique<TestApp>();
+}
+
+void AccessibilityTest::cleanup()
+{
+    app.reset();
+}
+
+void AccessibilityTest::openSource()
+{
+    app->control<QLineEdit>(u"EditInput"_s)->setText(app->addMedia(u"clip.avi"_s, MediaFacts{20, 320, 240, 500000}));
+    QTRY_COMPARE(app->control<QSlider>(u"TrackBarSelEnd"_s)->maximum(), 20);
+}
+
+void AccessibilityTest::everyControlHasAName_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::newRow("main window, with the preview docked") << u"Form1"_s;
+    QTest::newRow("Parameter Builder") << u"Form3"_s;
+    QTest::newRow("Options") << u"Form5"_s;
+    QTest::newRow("About") << u"Form2"_s;
+}
+
+void AccessibilityTest::everyControlHasAName()
+{
+    QFETCH(QString, window);
+    openSource();
+    Form1->ButtonMoreClick();
+    auto *form = app->control<QWidget>(window);
+    form->show();
+
+    QStringList faults;
+    const QList<QWidget *> controls = controlsOf(form);
+    for (QWidget *control : controls)
+        faults += faultsOf(control);
+    for (QLabel *label : form->findChildren<QLabel *>()) {
+        QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(label);
+        const bool announced = spoken->role() != QAccessible::Client || !spoken->text(QAccessible::Name).isEmpty();
+        if (!label->pixmap().isNull() && announced)
+            faults.append(describe(label) + u" is a decoration that is announced"_s);
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u"; "_s)));
+    QVERIFY(!controls.isEmpty());
+}
+
+void AccessibilityTest::controlsTellWhatTheyShow()
+{
+    openSource();
+    Form1->ButtonMoreClick();
+    app->setRow(10, u"350000"_s);
+    const auto spoken = [this](const char *name) {
+        return QAccessible::queryAccessibleInterface(app->findControl(QString::fromLatin1(name)));
+    };
+    const auto value = [&](const char *name) { return spoken(name)->text(QAccessible::Value); };
+    const auto cell = [&](int row) {
+        return spoken("SGP")->tableInterface()->cellAt(row - 1, 1)->text(QAccessible::Name);
+    };
+
+    QCOMPARE(value("TrackBarQuality"), u"(default)"_s);
+    ChooseRow(app->control<QComboBox>(u"ComboBoxMode"_s), 1);
+    QCOMPARE(value("TrackBarQuality"), u"75%"_s);
+    QCOMPARE(spoken("TrackBarQuality")->valueInterface()->currentValue().toDouble(), 75.0);
+
+    QCOMPARE(value("TrackBarSelStart"), u"0 seconds"_s);
+    QCOMPARE(value("TrackBarSelEnd"), u"20 seconds"_s);
+
+    // The player's bar counts milliseconds; a screen reader hears the time and numbers in seconds.
+    QCOMPARE(value("PositionBar"), u"0:00 / 0:20"_s);
+    spoken("PositionBar")->valueInterface()->setCurrentValue(5.0);
+    QCOMPARE(app->media->calls.last(), u"SetPosition 5"_s);
+    QCOMPARE(spoken("PositionBar")->valueInterface()->maximumValue().toDouble(), 20.0);
+
+    QCOMPARE(cell(10), u"-v_bitrate, 350000"_s);
+    QCOMPARE(cell(7), u"-v_mode, 0"_s);
+    QCOMPARE(cell(13), u"-v_preproc"_s);
+}
+
+QUILLMARK_TEST_MAIN(AccessibilityTest)
+#include "test_accessibility.moc"
