@@ -1,6 +1,6 @@
 // What a screen reader is told of the windows: every control the user can act on has a name and its
 // hint as description, pictures that only decorate are passed over, the sliders, the player's bar and
-// the grid's cells tell what they show.
+// the grid's cells tell what they show. Every window shows its focus from the moment it opens.
 #include "TestApp.h"
 #include "TestMain.h"
 #include "UserActions.h"
@@ -130,6 +130,7 @@ void AccessibilityTest::everyControlHasAName()
     Form1->ButtonMoreClick();
     auto *form = app->control<QWidget>(window);
     form->show();
+    QVERIFY2(form->testAttribute(Qt::WA_KeyboardFocusChange), "the focus shows only once Tab is pressed");
 
     QStringList faults;
     const QList<QWidget *> controls = controlsOf(form);

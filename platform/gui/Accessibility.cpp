@@ -1,6 +1,7 @@
 #include "platform/gui/Accessibility.h"
 
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QLabel>
 #include <QSlider>
 
@@ -53,6 +54,22 @@ private:
     }
 };
 
+// Has every window draw its focus from the moment it is shown. The style draws the focus only once the
+// keyboard has moved it within a window, and a window forgets that each time it is shown: a window
+// that opens, or a focus the program sets, would show none.
+class FocusShownFromTheStart : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType() && static_cast<QWidget *>(watched)->isWindow())
+            static_cast<QWidget *>(watched)->setAttribute(Qt::WA_KeyboardFocusChange);
+        return false;
+    }
+};
+
 // Asked before Qt's own factory for each class of a control, most derived first; answers only for
 // the controls above and leaves every other to Qt.
 QAccessibleInterface *accessibleControl(const QString &className, QObject *object)
@@ -70,6 +87,7 @@ QAccessibleInterface *accessibleControl(const QString &className, QObject *objec
 void InstallAccessibility()
 {
     QAccessible::installFactory(accessibleControl);
+    qApp->installEventFilter(new FocusShownFromTheStart(qApp));
 }
 
 QString AccessibleLabel(const QWidget &control)

@@ -11,6 +11,7 @@ class QWidget;
 //   (" seconds"); its Scale is how many positions make one of the numbers a screen reader is given
 //   (the player's bar counts milliseconds, a screen reader hears seconds);
 //   a label whose Decorative is true shows a picture that is only decoration: it is not announced.
+// Every window also shows its focus from the moment it opens, not only once Tab has been pressed in it.
 // Installed by the application object, so that the program and its tests answer alike.
 void InstallAccessibility();
 
