@@ -1,6 +1,8 @@
-// What a screen reader is told of the windows: every control the user can act on has a name and its
-// hint as description, pictures that only decorate are passed over, the sliders, the player's bar and
-// the grid's cells tell what they show. Every window shows its focus from the moment it opens.
+// What a screen reader is told of the windows and what the keyboard alone does in them: every control
+// the user can act on has a name and its hint as description, pictures that only decorate are passed
+// over, the sliders, the player's bar and the grid's cells tell what they show, every window shows its
+// focus from the moment it opens, Tab goes through the main window in order, and a whole encode is
+// made with keys only.
 #include "TestApp.h"
 #include "TestMain.h"
 #include "UserActions.h"
@@ -11,6 +13,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
@@ -79,6 +82,35 @@ QStringList faultsOf(QWidget *control)
     return faults;
 }
 
+// The object name of the control that has the focus; the part typed into of a list box is the box.
+QString focusName()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus)
+        return QString();
+    if (auto *list = qobject_cast<QComboBox *>(focus->parentWidget()))
+        return list->objectName();
+    return focus->objectName();
+}
+
+void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+}
+
+void type(const QString &text)
+{
+    TypeText(QApplication::focusWidget(), text);
+}
+
+// Presses Tab (or Shift+Tab) until control has the focus, as a user does who looks for it.
+void tabTo(const QString &control, bool backwards = false)
+{
+    for (int presses = 0; presses < 60 && focusName() != control; ++presses)
+        press(backwards ? Qt::Key_Backtab : Qt::Key_Tab);
+    QVERIFY2(focusName() == control, qPrintable(u"Tab does not reach "_s + control));
+}
+
 } // namespace
 
 class AccessibilityTest : public QObject {
@@ -91,6 +123,8 @@ private slots:
     void everyControlHasAName_data();
     void everyControlHasAName();
     void controlsTellWhatTheyShow();
+    void tabGoesThroughTheMainWindowInOrder();
+    void wholeEncodeByKeyboard();
 
 private:
     void openSource();
@@ -176,6 +210,103 @@ void AccessibilityTest::controlsTellWhatTheyShow()
     QCOMPARE(cell(10), u"-v_bitrate, 350000"_s);
     QCOMPARE(cell(7), u"-v_mode, 0"_s);
     QCOMPARE(cell(13), u"-v_preproc"_s);
+}
+
+// The main controls keep their order; each browse button follows its box, and the
+// preview's grip and player close the round, right before the source box the focus starts in.
+void AccessibilityTest::tabGoesThroughTheMainWindowInOrder()
+{
+    openSource();
+    Form1->ButtonMoreClick();
+    QTRY_COMPARE(focusName(), u"EditInput"_s);
+    QStringList round;
+    do {
+        round.append(focusName());
+        press(Qt::Key_Tab);
+    } while (focusName() != u"EditInput"_s && round.size() < 60);
+    // A file source leaves no use for an output folder, and no deinterlace method is chosen before
+    // "Deinterlace" is; paused, the player offers no Pause.
+    const QStringList expected = {
+        u"EditInput"_s, u"SpeedButton3"_s, u"SpeedButton1"_s, u"EditOutput"_s, u"SpeedButton4"_s,
+        u"ComboBoxPresets"_s, u"EncodeButton"_s, u"ButtonMore"_s, u"qt_tabwidget_tabbar"_s, u"CheckBox1"_s,
+        u"EditClipTop"_s, u"EditClipLeft"_s, u"EditClipRight"_s, u"EditClipBottom"_s, u"EditWidth"_s,
+        u"EditHeight"_s, u"ComboBoxMode"_s, u"EditBitrate"_s, u"EditBuffer"_s, u"TrackBarQuality"_s,
+        u"EditKeyframe"_s, u"ComboBoxFramerate"_s, u"Memo1"_s, u"DockGrip"_s, u"PlayButton"_s,
+        u"StopButton"_s, u"PositionBar"_s,
+    };
+    QCOMPARE(round, expected);
+}
+
+// Source, preset, a setting on each tab, a section, the Options dialog and ENCODE, with keys only: what
+// reaches the configuration file is what was chosen.
+void AccessibilityTest::wholeEncodeByKeyboard()
+{
+    const QString source = app->addMedia(u"clip.avi"_s, MediaFacts{20, 320, 240, 500000});
+    QTRY_COMPARE(focusName(), u"EditInput"_s);
+    type(source);
+    QTRY_COMPARE(app->control<QSlider>(u"TrackBarSelEnd"_s)->maximum(), 20);
+
+    tabTo(u"ComboBoxPresets"_s);
+    type(u"L"_s);
+    tabTo(u"ButtonMore"_s);
+    press(Qt::Key_Space);
+
+    tabTo(u"CheckBox1"_s);
+    press(Qt::Key_Space);
+    tabTo(u"EditClipLeft"_s);
+    type(u"8"_s);
+    tabTo(u"ComboBoxMode"_s);
+    press(Qt::Key_Down);
+    tabTo(u"EditBitrate"_s);
+    type(u"350000"_s);
+    press(Qt::Key_Tab);
+
+    press(Qt::Key_Tab, Qt::ControlModifier);
+    tabTo(u"ComboBoxAudioBR"_s);
+    press(Qt::Key_Down);
+    press(Qt::Key_Down);
+
+    press(Qt::Key_Tab, Qt::ControlModifier);
+    tabTo(u"CheckBox2"_s);
+    press(Qt::Key_Space);
+    tabTo(u"TrackBarSelStart"_s);
+    press(Qt::Key_Right);
+    press(Qt::Key_Right);
+    tabTo(u"EditSelEnd"_s);
+    type(u"12.5"_s);
+    press(Qt::Key_Tab);
+
+    app->dialogs.dialogActions.push_back([](QDialog &dialog) {
+        dialog.activateWindow();
+        [&] { QTRY_VERIFY(dialog.isActiveWindow()); }();
+        tabTo(u"Edit3"_s);
+        type(u"Holiday"_s);
+        press(Qt::Key_Tab, Qt::ControlModifier);
+        tabTo(u"RadioButton1"_s);
+        press(Qt::Key_Down);
+        press(Qt::Key_Return);
+        return dialog.result();
+    });
+    press(Qt::Key_U, Qt::AltModifier);
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Up);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Return);
+    QCOMPARE(app->dialogs.executed, 1);
+
+    // The window manager gives the keyboard back to the main window when the dialog closes.
+    Form1->activateWindow();
+    QTRY_VERIFY(Form1->isActiveWindow());
+    tabTo(u"EncodeButton"_s, true);
+    press(Qt::Key_Space);
+
+    const QString output = source.chopped(4) + u".wmv"_s;
+    const QString expected = u"-input \"%1\"\r\n-output \"%2\"\r\n-a_setting 160_48_2\r\n-v_codec WMV7\r\n"
+                             "-v_width 320\r\n-v_height 240\r\n-v_mode 0\r\n-v_bitrate 350000\r\n-v_quality 75\r\n"
+                             "-v_preproc 1\r\n-v_clip 8 0 320 240\r\n-time 2000 12500\r\n-profile av100\r\n"
+                             "-title \"Holiday\"\r\n"_s.arg(source, output);
+    QCOMPARE(QString::fromUtf8(app->appFile(u"tmpconfig.weu"_s)), expected);
+    QCOMPARE(app->shell.calls.size(), 1);
+    QVERIFY(app->dialogs.messages.isEmpty());
 }
 
 QUILLMARK_TEST_MAIN(AccessibilityTest)

@@ -1,5 +1,7 @@
 #include "platform/gui/Accessibility.h"
 
+#include "platform/gui/DockGrip.h"
+
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QLabel>
@@ -54,6 +56,21 @@ private:
     }
 };
 
+class DockGripAccessible : public QAccessibleWidget {
+public:
+    explicit DockGripAccessible(TDockGrip *grip) : QAccessibleWidget(grip, QAccessible::Button) {}
+
+    QStringList actionNames() const override { return QAccessibleWidget::actionNames() << pressAction(); }
+
+    void doAction(const QString &action) override
+    {
+        if (action == pressAction())
+            emit static_cast<TDockGrip *>(widget())->activated();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+};
+
 // Has every window draw its focus from the moment it is shown. The style draws the focus only once the
 // keyboard has moved it within a window, and a window forgets that each time it is shown: a window
 // that opens, or a focus the program sets, would show none.
@@ -76,6 +93,8 @@ QAccessibleInterface *accessibleControl(const QString &className, QObject *objec
 {
     if (className == QLatin1String("QSlider"))
         return new SliderAccessible(static_cast<QSlider *>(object));
+    if (className == QLatin1String("TDockGrip"))
+        return new DockGripAccessible(static_cast<TDockGrip *>(object));
     // A nameless filler, which screen readers pass over as mere layout.
     if (className == QLatin1String("QLabel") && object->property("Decorative").toBool())
         return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Client);

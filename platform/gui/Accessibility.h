@@ -10,7 +10,8 @@ class QWidget;
 //   percentage, the player's time); a slider without one reports its position followed by its Unit
 //   (" seconds"); its Scale is how many positions make one of the numbers a screen reader is given
 //   (the player's bar counts milliseconds, a screen reader hears seconds);
-//   a label whose Decorative is true shows a picture that is only decoration: it is not announced.
+//   a label whose Decorative is true shows a picture that is only decoration: it is not announced;
+//   the dock grip is a button: pressing it docks or floats its window.
 // Every window also shows its focus from the moment it opens, not only once Tab has been pressed in it.
 // Installed by the application object, so that the program and its tests answer alike.
 void InstallAccessibility();

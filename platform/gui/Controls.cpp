@@ -128,6 +128,17 @@ void TComboBox::showEvent(QShowEvent *event)
         lineEdit()->setAccessibleName(name);
 }
 
+// Ctrl+Tab goes on to the tab control the box sits in, to turn its page as it does from any other
+// control, rather than being typed into the search for a row.
+void TComboBox::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) {
+        event->ignore();
+        return;
+    }
+    QComboBox::keyPressEvent(event);
+}
+
 // An editable box takes the text as typed: no completion, and Enter adds no row.
 void TComboBox::watchTyping()
 {

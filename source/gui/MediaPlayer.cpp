@@ -31,7 +31,6 @@ QToolButton *barButton(QWidget *bar, const char *name, const char *picture, cons
     button->setToolTip(caption);
     button->setAccessibleName(caption);
     button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
 
@@ -53,10 +52,12 @@ TMediaPlayer2::TMediaPlayer2(QWidget *parent)
     screen_->setMinimumSize(32, 24);
     auto *screenLayout = new QVBoxLayout(screen_);
     screenLayout->setContentsMargins(0, 0, 0, 0);
-    // The bar counts milliseconds; a screen reader hears the time shown beside it.
+    // The bar counts milliseconds; the keys move it by a second and by ten, and a screen reader hears
+    // the time shown beside it.
     positionBar_->setObjectName(QStringLiteral("PositionBar"));
     positionBar_->setAccessibleName(tr("Position"));
-    positionBar_->setFocusPolicy(Qt::NoFocus);
+    positionBar_->setSingleStep(1000);
+    positionBar_->setPageStep(10000);
     positionBar_->setProperty("Scale", 1000);
     timeLabel_->setObjectName(QStringLiteral("TimeLabel"));
     positionBar_->setProperty("ValueLabel", timeLabel_->objectName());
@@ -81,7 +82,7 @@ TMediaPlayer2::TMediaPlayer2(QWidget *parent)
     connect(pauseButton_, &QToolButton::clicked, this, &TMediaPlayer2::Pause);
     connect(stopButton_, &QToolButton::clicked, this, &TMediaPlayer2::Stop);
     // The bar is enabled only while a file is open, so the engine exists when the user moves it: by
-    // dragging, clicking or the wheel, or through a screen reader.
+    // dragging, clicking, the wheel or the keys.
     connect(positionBar_, &QSlider::actionTriggered, this,
             [this] { backend_->SetPosition(positionBar_->sliderPosition() / 1000.0); });
     showTime(0);
@@ -226,10 +227,14 @@ void TMediaPlayer2::showTime(double seconds)
 }
 
 // The buttons offer what can be done now: play while stopped or paused with a file open, pause and
-// stop while playing.
+// stop while playing. The focus on Play or Pause goes to the other as it takes its place, so that
+// Space pauses what it has just played.
 void TMediaPlayer2::showPlaying(bool playing)
 {
+    const bool switching = (playing ? playButton_ : pauseButton_)->hasFocus();
     playButton_->setEnabled(!playing && !fileName_.isEmpty());
     pauseButton_->setEnabled(playing);
     stopButton_->setEnabled(!fileName_.isEmpty());
+    if (switching)
+        (playing ? pauseButton_ : playButton_)->setFocus();
 }
