@@ -41,9 +41,18 @@ int ParamTable::columnCount(const QModelIndex &parent) const
 
 QVariant ParamTable::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid())
         return {};
-    return index.column() == NameColumn ? ParamName(index.row() + 1) : values_[index.row()];
+    const QString name = ParamName(index.row() + 1);
+    const QString value = values_[index.row()];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole: return index.column() == NameColumn ? name : value;
+    // A value cell is read out with the switch it belongs to, and an empty one by the switch alone.
+    case Qt::AccessibleTextRole:
+        return index.column() == NameColumn || value.isEmpty() ? name : name + QStringLiteral(", ") + value;
+    default: return {};
+    }
 }
 
 bool ParamTable::setData(const QModelIndex &index, const QVariant &value, int role)

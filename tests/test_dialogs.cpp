@@ -590,8 +590,13 @@ void DialogsTest::aboutBoxShowsAndLinks()
         QCOMPARE(dialog.size(), QSize(384, 138));
         QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("Label1"))->text(), QStringLiteral("Quillmark"));
         QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("Label2"))->text(), QStringLiteral("Version 1.3"));
-        auto *link = dialog.findChild<QLabel *>(QStringLiteral("Label5"));
-        emit link->linkActivated(QStringLiteral("https://quillmark.org"));
+        // OK has the focus; Tab goes on to the link's line and to the link, and Enter opens it.
+        dialog.activateWindow();
+        QTRY_COMPARE(QApplication::focusWidget(), dialog.findChild<QPushButton *>(QStringLiteral("Button1")));
+        press(Qt::Key_Tab);
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog.findChild<QLabel *>(QStringLiteral("Label5")));
+        press(Qt::Key_Return);
     }));
     app->control<QAction>(QStringLiteral("About1"))->trigger();
     QCOMPARE(app->shell.calls.size(), 1);

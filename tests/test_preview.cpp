@@ -39,6 +39,7 @@ private slots:
     void newStreamFillsInformationAndSection();
     void newStreamComesOncePerOpenedFile();
     void playKeepsToThePlayRange();
+    void keysDriveThePreview();
 
     void informationShowsInTheToolTipColours();
     void previewIsDockedAtStart();
@@ -195,6 +196,50 @@ void PreviewTest::playKeepsToThePlayRange()
     QCOMPARE(app->media->position, 0.0);
 }
 
+// The preview's grip, buttons and bar are the last stops of the window's round, right before the
+// source box. The arrows move the bar by a second, Page Up by ten; Space on Play or Pause leaves the
+// focus on the other; Space or Enter on the grip floats and docks the preview, the grip keeping the
+// focus in the window it lands in, and the main window takes keys again once the preview is back.
+void PreviewTest::keysDriveThePreview()
+{
+    control("EditInput")->setText(app->addMedia(QStringLiteral("clip.avi"), MediaFacts{30, 320, 240, 0}));
+    QTRY_VERIFY(bar("TrackBarSelEnd")->maximum() == 30);
+    app->media->calls.clear();
+    const auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
+    const auto focused = [] {
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+    };
+    QTRY_VERIFY(control("EditInput")->hasFocus());
+
+    press(Qt::Key_Backtab);
+    QCOMPARE(focused(), u"PositionBar"_s);
+    press(Qt::Key_Right);
+    press(Qt::Key_PageUp);
+    QCOMPARE(app->media->calls, (QStringList{u"SetPosition 1"_s, u"SetPosition 11"_s}));
+
+    press(Qt::Key_Backtab);
+    press(Qt::Key_Backtab);
+    QCOMPARE(focused(), u"PlayButton"_s);
+    press(Qt::Key_Space);
+    QVERIFY(app->media->playing);
+    QCOMPARE(focused(), u"PauseButton"_s);
+    press(Qt::Key_Space);
+    QVERIFY(!app->media->playing);
+    QCOMPARE(focused(), u"PlayButton"_s);
+
+    press(Qt::Key_Backtab);
+    QCOMPARE(focused(), u"DockGrip"_s);
+    press(Qt::Key_Space);
+    QVERIFY(!Form4->Docked());
+    QTRY_COMPARE(focused(), u"DockGrip"_s);
+    press(Qt::Key_Return);
+    QVERIFY(Form4->Docked());
+    QTRY_COMPARE(focused(), u"DockGrip"_s);
+    QCOMPARE(QApplication::activeWindow(), Form1);
+    press(Qt::Key_Tab);
+    QCOMPARE(focused(), u"PlayButton"_s);
+}
+
 void PreviewTest::informationShowsInTheToolTipColours()
 {
     Form1->ButtonMoreClick();
@@ -242,10 +287,10 @@ void PreviewTest::previewIsDraggedOutAndBack()
     QCOMPARE(Form4->parentWidget(), panel);
     QCOMPARE(Form4->geometry(), panel->contentsRect());
 
-    Form4->DockGripDoubleClicked();
+    Form4->DockGripActivated();
     QVERIFY(!Form4->Docked());
     QCOMPARE(Form4->geometry().topLeft(), drop - grip->GrabOffset());
-    Form4->DockGripDoubleClicked();
+    Form4->DockGripActivated();
     QVERIFY(Form4->Docked());
 }
 

@@ -1,6 +1,7 @@
 #include "platform/gui/Application.h"
 
 #include "platform/Failure.h"
+#include "platform/gui/Accessibility.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Services.h"
 
@@ -17,6 +18,7 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("Arial"),
                                 QStringLiteral("Nimbus Sans")});
+    InstallAccessibility();
 }
 
 QString TApplication::Title()

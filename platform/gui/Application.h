@@ -5,7 +5,8 @@
 #include <QApplication>
 
 // The application object: its title, the default error report for failures raised while an event is
-// handled, the end of the program, and how long hints stay up.
+// handled, the end of the program, how long hints stay up, and what screen readers are told of the
+// program's own controls.
 class TApplication : public QApplication {
     Q_OBJECT
 public:

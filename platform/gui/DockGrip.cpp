@@ -1,6 +1,7 @@
 #include "platform/gui/DockGrip.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -8,6 +9,7 @@ TDockGrip::TDockGrip(QWidget *parent) : QWidget(parent)
 {
     setCursor(Qt::SizeAllCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setFocusPolicy(Qt::TabFocus);
 }
 
 QSize TDockGrip::sizeHint() const
@@ -24,6 +26,11 @@ void TDockGrip::paintEvent(QPaintEvent *)
     painter.fillRect(rect(), shade);
     painter.setPen(palette().color(QPalette::HighlightedText));
     painter.drawText(rect().adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft, parentWidget()->windowTitle());
+    // The style's focus frame is drawn in the highlight colour, which the strip is painted in already.
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::HighlightedText), 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(1, 1, -2, -2));
+    }
 }
 
 void TDockGrip::mousePressEvent(QMouseEvent *event)
@@ -60,5 +67,15 @@ void TDockGrip::mouseReleaseEvent(QMouseEvent *event)
 void TDockGrip::mouseDoubleClickEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
-        emit doubleClicked();
+        emit activated();
+}
+
+void TDockGrip::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter: emit activated(); break;
+    default: QWidget::keyPressEvent(event);
+    }
 }

@@ -4,7 +4,8 @@
 
 // The grip strip of a dockable tool window (its parent), showing the window's caption. Dragging it (beyond the drag
 // distance) reports where the pointer is and where it is let go, so that the window can show where it
-// would land and then dock or float there; a double click asks to switch between docked and floating.
+// would land and then dock or float there; a double click, or Space or Enter while it has the focus,
+// asks to switch between docked and floating.
 class TDockGrip : public QWidget {
     Q_OBJECT
 public:
@@ -18,7 +19,7 @@ public:
 signals:
     void dragMoved(QPoint globalPosition);
     void dragDropped(QPoint globalPosition);
-    void doubleClicked();
+    void activated();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -26,6 +27,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QPoint pressPosition_;

@@ -22,14 +22,15 @@ QString clockText(double seconds)
 
 // The pictures are the program's own: the style's standard ones are looked up in the desktop's icon
 // theme first, a search that would cost the program's start more than everything else in this window.
-QToolButton *barButton(QWidget *bar, const char *name, const char *picture, const QString &hint)
+// A button shows only its picture, so its name is what a screen reader says of it.
+QToolButton *barButton(QWidget *bar, const char *name, const char *picture, const QString &caption)
 {
     auto *button = new QToolButton(bar);
     button->setObjectName(QString::fromLatin1(name));
     button->setIcon(QIcon(QString::fromLatin1(picture)));
-    button->setToolTip(hint);
+    button->setToolTip(caption);
+    button->setAccessibleName(caption);
     button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
 
@@ -51,7 +52,15 @@ TMediaPlayer2::TMediaPlayer2(QWidget *parent)
     screen_->setMinimumSize(32, 24);
     auto *screenLayout = new QVBoxLayout(screen_);
     screenLayout->setContentsMargins(0, 0, 0, 0);
-    positionBar_->setFocusPolicy(Qt::NoFocus);
+    // The bar counts milliseconds; the keys move it by a second and by ten, and a screen reader hears
+    // the time shown beside it.
+    positionBar_->setObjectName(QStringLiteral("PositionBar"));
+    positionBar_->setAccessibleName(tr("Position"));
+    positionBar_->setSingleStep(1000);
+    positionBar_->setPageStep(10000);
+    positionBar_->setProperty("Scale", 1000);
+    timeLabel_->setObjectName(QStringLiteral("TimeLabel"));
+    positionBar_->setProperty("ValueLabel", timeLabel_->objectName());
     positionBar_->setEnabled(false);
 
     auto *bar = new QHBoxLayout(controlBar_);
@@ -72,8 +81,10 @@ TMediaPlayer2::TMediaPlayer2(QWidget *parent)
     connect(playButton_, &QToolButton::clicked, this, &TMediaPlayer2::Play);
     connect(pauseButton_, &QToolButton::clicked, this, &TMediaPlayer2::Pause);
     connect(stopButton_, &QToolButton::clicked, this, &TMediaPlayer2::Stop);
-    // The bar is enabled only while a file is open, so the engine exists when it moves.
-    connect(positionBar_, &QSlider::sliderMoved, this, [this](int milliseconds) { backend_->SetPosition(milliseconds / 1000.0); });
+    // The bar is enabled only while a file is open, so the engine exists when the user moves it: by
+    // dragging, clicking, the wheel or the keys.
+    connect(positionBar_, &QSlider::actionTriggered, this,
+            [this] { backend_->SetPosition(positionBar_->sliderPosition() / 1000.0); });
     showTime(0);
     showPlaying(false);
 }
@@ -216,10 +227,14 @@ void TMediaPlayer2::showTime(double seconds)
 }
 
 // The buttons offer what can be done now: play while stopped or paused with a file open, pause and
-// stop while playing.
+// stop while playing. The focus on Play or Pause goes to the other as it takes its place, so that
+// Space pauses what it has just played.
 void TMediaPlayer2::showPlaying(bool playing)
 {
+    const bool switching = (playing ? playButton_ : pauseButton_)->hasFocus();
     playButton_->setEnabled(!playing && !fileName_.isEmpty());
     pauseButton_->setEnabled(playing);
     stopButton_->setEnabled(!fileName_.isEmpty());
+    if (switching)
+        (playing ? pauseButton_ : playButton_)->setFocus();
 }

@@ -14,6 +14,7 @@
 #include "source/gui/MediaPlayer.h"
 #include "source/gui/Unit4.h"
 #include "ui_Unit1.h"
+#include "ui_Unit4.h"
 
 #include <QRubberBand>
 #include <QSignalBlocker>
@@ -112,13 +113,20 @@ void TForm4::DockGripDropped(QPoint globalPosition)
     FormEndDock();
 }
 
-void TForm4::DockGripDoubleClicked()
+// A switch made from the keyboard leaves the grip with the focus in the window it has moved to, so
+// that the next press switches back.
+void TForm4::DockGripActivated()
 {
+    const bool fromKeyboard = ui->DockGrip->hasFocus();
     if (Docked())
         Float(floatingGeometry_);
     else if (dockSite_)
         ManualDock(dockSite_);
     FormEndDock();
+    if (fromKeyboard) {
+        activateWindow();
+        ui->DockGrip->setFocus();
+    }
 }
 
 void TForm4::FormEndDock()

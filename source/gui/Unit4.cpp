@@ -3,7 +3,9 @@
 #include "source/gui/MediaPlayer.h"
 #include "ui_Unit4.h"
 
+#include <QApplication>
 #include <QRubberBand>
+#include <QWindow>
 
 namespace {
 
@@ -46,6 +48,10 @@ void TForm4::ManualDock(QWidget *site)
     setParent(site, Qt::Widget);
     setGeometry(site->contentsRect());
     show();
+    // A window that was the active one forgets it on becoming a child, and the platform, whose focus
+    // is on the main window by then, tells nothing new: the main window would take no keys.
+    if (!QApplication::activeWindow() && QGuiApplication::focusWindow() == window()->windowHandle())
+        QApplication::setActiveWindow(window());
 }
 
 void TForm4::Float(const QRect &geometry)

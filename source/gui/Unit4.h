@@ -40,7 +40,7 @@ public slots:
     void MediaPlayer21NewStream();
     void DockGripMoved(QPoint globalPosition);
     void DockGripDropped(QPoint globalPosition);
-    void DockGripDoubleClicked();
+    void DockGripActivated();
 
 private:
     bool OverDockSite(QPoint globalPosition) const;
