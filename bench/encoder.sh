@@ -126,7 +126,8 @@ same_work "$work/ours.wmv" "$work/theirs.wmv"
 
 # A folder of four 10-second clips with av700, whose buffer is then half a second; ffmpeg encodes
 # one clip after the other.
-folder_ours() { "$utility" -input "$work/folder" -output "$work/ours" -profile av700; }
+# Each round starts afresh: a folder run leaves alone what an earlier one wrote as asked.
+folder_ours() { rm -rf "$work/ours"; "$utility" -input "$work/folder" -output "$work/ours" -profile av700; }
 folder_theirs() {
     for clip in "$work"/folder/*.avi; do
         name=$(basename "$clip" .avi)
