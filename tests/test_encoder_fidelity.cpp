@@ -8,6 +8,8 @@
 
 #include "encoder/asked/SwitchCollector.h"
 #include "encoder/console/TimeLeft.h"
+#include "encoder/filter/FilterChain.h"
+#include "encoder/filter/ColourTable.h"
 #include "encoder/plan/EncodePlan.h"
 #include "encoder/probe/PictureColour.h"
 
@@ -19,6 +21,7 @@
 
 extern "C" {
 #include <libavformat/avformat.h>
+#include <libavutil/mastering_display_metadata.h>
 }
 
 #include <gst/app/gstappsink.h>
@@ -130,6 +133,49 @@ double gstreamerLanding(const QString &path, double seconds)
     return landed;
 }
 
+// A picture of square patches, each PatchSide pixels wide, of the given linear-light BT.709 colours
+// (1.0 is reference white), turned into HDR 10-bit Y'CbCr by zscale with the transfer given.
+constexpr int PatchSide = 16;
+
+FrameHandle hdrChart(const QList<QList<float>> &light, const char *transfer)
+{
+    const int width = int(light.size()) * PatchSide;
+    FrameHandle chart = NewFrame();
+    chart->format = AV_PIX_FMT_GBRPF32LE;
+    chart->width = width;
+    chart->height = PatchSide;
+    // zimg's widest vector code reads rows aligned to 64 bytes.
+    if (av_frame_get_buffer(chart.get(), 64) < 0)
+        return nullptr;
+    for (int y = 0; y < PatchSide; ++y)
+        for (int x = 0; x < width; ++x) {
+            const QList<float> &patch = light[x / PatchSide];
+            // gbrpf32le holds green, blue and red planes.
+            for (const auto &[plane, channel] : {std::pair{0, 1}, std::pair{1, 2}, std::pair{2, 0}})
+                reinterpret_cast<float *>(chart->data[plane] + y * chart->linesize[plane])[x] = patch[channel];
+        }
+    FilterChain chain = FilterChain::forPicture(
+        width, PatchSide, AV_PIX_FMT_GBRPF32LE, {1, 25}, {1, 1}, {25, 1},
+        QStringLiteral("zscale=tin=linear:pin=bt709:min=gbr:t=%1:p=2020:m=2020_ncl:r=limited:npl=203,format=yuv420p10le")
+            .arg(QLatin1String(transfer)));
+    chain.push(chart.get());
+    chain.push(nullptr);
+    FrameHandle hdr;
+    chain.pull([&](AVFrame *frame) { hdr = TakeFrame(frame); });
+    return hdr;
+}
+
+// The Y'CbCr of the middle of each patch of an 8-bit 4:2:0 picture.
+QList<QList<int>> patchMiddles(const AVFrame &picture)
+{
+    QList<QList<int>> middles;
+    for (int x = PatchSide / 2; x < picture.width; x += PatchSide)
+        middles += QList<int>{picture.data[0][PatchSide / 2 * picture.linesize[0] + x],
+                              picture.data[1][PatchSide / 4 * picture.linesize[1] + x / 2],
+                              picture.data[2][PatchSide / 4 * picture.linesize[2] + x / 2]};
+    return middles;
+}
+
 SourceFacts filmSource()
 {
     SourceFacts source;
@@ -161,6 +207,8 @@ private slots:
     void coloursComeOutAsDrawn();
     void hdrIsToneMapped_data();
     void hdrIsToneMapped();
+    void colourTableIsTheFilters_data();
+    void colourTableIsTheFilters();
 
     // Rate control
     void constantRatesAreKeptOrReported_data();
@@ -227,6 +275,13 @@ void EncoderFidelityTest::initTestCase()
                                          .arg(QLatin1String(matrix), QLatin1String(range), QLatin1String(format))};
     };
     const QStringList bt709 = Arguments({"-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709"});
+    // The patches as a camera that records BT.2020 writes them, in SDR or HDR, with reference white at
+    // SDR's white.
+    const auto wide = [](const char *transfer) {
+        return QStringList{u"-vf"_s, QStringLiteral("zscale=tin=bt709:pin=bt709:min=gbr:t=%1:p=2020:m=2020_ncl:r=limited:npl=203,"
+                                                    "format=yuv420p10le").arg(QLatin1String(transfer)),
+                           u"-colorspace"_s, u"bt2020nc"_s, u"-color_primaries"_s, u"bt2020"_s, u"-color_trc"_s, QLatin1String(transfer)};
+    };
     const QList<std::pair<QString, QStringList>> colours = {
         {u"bt709.mp4"_s, patches + drawn("bt709", "tv", "yuv420p") + bt709 + Arguments({"-c:v", "libx264", "-qp", "0"})},
         {u"bt709-10bit.mkv"_s, patches + drawn("bt709", "tv", "yuv420p10le") + bt709
@@ -236,6 +291,13 @@ void EncoderFidelityTest::initTestCase()
         {u"untagged.mp4"_s, patches + drawn("bt709", "tv", "yuv420p") + Arguments({"-c:v", "libx264", "-qp", "0"})},
         {u"bt601.mp4"_s, patches + drawn("bt601", "tv", "yuv420p") + Arguments({"-colorspace", "smpte170m", "-c:v", "libx264", "-qp", "0"})},
         {u"jpeg.avi"_s, patches + Arguments({"-pix_fmt", "yuvj420p", "-c:v", "mjpeg", "-q:v", "1"})},
+        {u"animation.mov"_s, patches + Arguments({"-c:v", "qtrle"})},
+        {u"bt2020.mkv"_s, patches + wide("bt2020-10") + Arguments({"-c:v", "libx265", "-x265-params"})
+                              + QStringList{u"log-level=error:lossless=1:colorprim=bt2020:colormatrix=bt2020nc:transfer=bt2020-10"_s}},
+        {u"hlg-patches.mkv"_s, patches + wide("arib-std-b67") + Arguments({"-c:v", "libx265", "-x265-params"})
+                                   + QStringList{u"log-level=error:lossless=1:colorprim=bt2020:colormatrix=bt2020nc:transfer=arib-std-b67"_s}},
+        {u"pq-patches.mkv"_s, patches + wide("smpte2084") + Arguments({"-c:v", "libx265", "-x265-params"})
+                                  + QStringList{u"log-level=error:lossless=1:colorprim=bt2020:colormatrix=bt2020nc:transfer=smpte2084"_s}},
     };
     for (const auto &[name, arguments] : colours)
         QVERIFY(!MakeMedia(media_.path(), name, arguments).isEmpty());
@@ -312,29 +374,36 @@ void EncoderFidelityTest::colourIsReadAsPlayersReadIt_data()
     QTest::addColumn<int>("matrix"); // AVColorSpace
     QTest::addColumn<int>("transfer"); // AVColorTransferCharacteristic
     QTest::addColumn<int>("format");   // AVPixelFormat
+    QTest::addColumn<int>("brightest"); // the brightest pixel the stream tells of, in cd/m²; 0: none
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("firstFilter"); // none where nothing is converted
+    QTest::addColumn<QString>("conversion"); // what the filters or the tone mapping hold; empty: nothing is converted
     const int untagged = AVCOL_SPC_UNSPECIFIED;
     const int sdr = AVCOL_TRC_BT709;
-    QTest::newRow("SD, untagged") << 720 << 576 << untagged << sdr << int(AV_PIX_FMT_YUV420P) << "" << "";
-    QTest::newRow("a little wider than SD, untagged") << 1024 << 576 << untagged << sdr << int(AV_PIX_FMT_YUV420P) << "" << "";
-    QTest::newRow("higher than SD, untagged") << 960 << 720 << untagged << sdr << int(AV_PIX_FMT_YUV420P)
-                                              << "BT.709 (untagged, by its size)" << "colorspace";
-    QTest::newRow("HD width, untagged") << 1280 << 360 << untagged << sdr << int(AV_PIX_FMT_YUV420P)
-                                        << "BT.709 (untagged, by its size)" << "colorspace";
-    QTest::newRow("HD tagged BT.601") << 1920 << 1080 << int(AVCOL_SPC_BT470BG) << sdr << int(AV_PIX_FMT_YUV420P) << "" << "";
-    QTest::newRow("SD tagged BT.709") << 640 << 360 << int(AVCOL_SPC_BT709) << sdr << int(AV_PIX_FMT_YUV420P) << "BT.709" << "colorspace";
-    QTest::newRow("BT.2020, 10-bit") << 3840 << 2160 << int(AVCOL_SPC_BT2020_NCL) << int(AVCOL_TRC_BT2020_10)
-                                     << int(AV_PIX_FMT_YUV420P10LE) << "BT.2020, 10-bit" << "colorspace";
-    QTest::newRow("JPEG, full range") << 1280 << 720 << int(AVCOL_SPC_BT470BG) << sdr << int(AV_PIX_FMT_YUVJ420P) << "full range" << "";
-    QTest::newRow("HLG, untagged matrix") << 1920 << 1080 << untagged << int(AVCOL_TRC_ARIB_STD_B67) << int(AV_PIX_FMT_YUV420P10LE)
-                                          << "HDR HLG, BT.2020, 10-bit" << "zscale";
-    QTest::newRow("PQ") << 3840 << 2160 << int(AVCOL_SPC_BT2020_NCL) << int(AVCOL_TRC_SMPTE2084) << int(AV_PIX_FMT_YUV420P10LE)
-                        << "HDR PQ, BT.2020, 10-bit" << "zscale";
+    const int yuv = AV_PIX_FMT_YUV420P;
+    const int yuv10 = AV_PIX_FMT_YUV420P10LE;
+    QTest::newRow("SD, untagged") << 720 << 576 << untagged << sdr << yuv << 0 << "" << "";
+    QTest::newRow("a little wider than SD, untagged") << 1024 << 576 << untagged << sdr << yuv << 0 << "" << "";
+    QTest::newRow("higher than SD, untagged") << 960 << 720 << untagged << sdr << yuv << 0 << "BT.709 (untagged, by its size)"
+                                              << "colorspace=iall=bt709:all=bt709:space=bt470bg";
+    QTest::newRow("HD width, untagged") << 1280 << 360 << untagged << sdr << yuv << 0 << "BT.709 (untagged, by its size)"
+                                        << "colorspace=iall=bt709:all=bt709:space=bt470bg";
+    QTest::newRow("HD tagged BT.601") << 1920 << 1080 << int(AVCOL_SPC_BT470BG) << sdr << yuv << 0 << "" << "";
+    QTest::newRow("SD tagged BT.709") << 640 << 360 << int(AVCOL_SPC_BT709) << sdr << yuv << 0 << "BT.709"
+                                      << "colorspace=iall=bt709:all=bt709:space=bt470bg";
+    QTest::newRow("BT.2020 SDR: its primaries too") << 3840 << 2160 << int(AVCOL_SPC_BT2020_NCL) << int(AVCOL_TRC_BT2020_10) << yuv10 << 0
+                                                    << "BT.2020, 10-bit" << "t=linear:p=9:npl=203,format=gbrpf32le,zscale=p=bt709,format=gbrpf32le";
+    QTest::newRow("JPEG, full range") << 1280 << 720 << int(AVCOL_SPC_BT470BG) << sdr << int(AV_PIX_FMT_YUVJ420P) << 0 << "full range" << "";
+    QTest::newRow("RGB at HD size") << 1280 << 720 << untagged << untagged << int(AV_PIX_FMT_RGB24) << 0 << "" << "";
+    QTest::newRow("HLG, untagged matrix") << 1920 << 1080 << untagged << int(AVCOL_TRC_ARIB_STD_B67) << yuv10 << 0
+                                          << "HDR HLG, BT.2020, 10-bit" << "tonemap=mobius:param=0.94:peak=4.9261";
+    QTest::newRow("PQ up to its ceiling") << 3840 << 2160 << int(AVCOL_SPC_BT2020_NCL) << int(AVCOL_TRC_SMPTE2084) << yuv10 << 0
+                                          << "HDR PQ, BT.2020, 10-bit" << "tonemap=mobius:param=0.94:peak=49.2611";
+    QTest::newRow("PQ up to its brightest pixel") << 3840 << 2160 << int(AVCOL_SPC_BT2020_NCL) << int(AVCOL_TRC_SMPTE2084) << yuv10 << 1000
+                                                  << "HDR PQ, BT.2020, 10-bit" << "tonemap=mobius:param=0.94:peak=4.9261";
 }
 
 // What a stream's tags say of its colour, or what players take it for where they say nothing, and
-// whether the picture is converted for that.
+// how the picture is converted for that.
 void EncoderFidelityTest::colourIsReadAsPlayersReadIt()
 {
     QFETCH(int, width);
@@ -342,20 +411,29 @@ void EncoderFidelityTest::colourIsReadAsPlayersReadIt()
     QFETCH(int, matrix);
     QFETCH(int, transfer);
     QFETCH(int, format);
+    QFETCH(int, brightest);
     QFETCH(QString, text);
-    QFETCH(QString, firstFilter);
-    AVCodecParameters *codec = avcodec_parameters_alloc();
-    QVERIFY(codec);
+    QFETCH(QString, conversion);
+    const std::unique_ptr<AVFormatContext, void (*)(AVFormatContext *)> container(avformat_alloc_context(),
+                                                                                  [](AVFormatContext *c) { avformat_free_context(c); });
+    AVStream *stream = avformat_new_stream(container.get(), nullptr);
+    QVERIFY(stream);
+    AVCodecParameters *codec = stream->codecpar;
     codec->width = width;
     codec->height = height;
     codec->color_space = AVColorSpace(matrix);
     codec->color_trc = AVColorTransferCharacteristic(transfer);
     codec->format = format;
-    const PictureColour colour = ColourOf(*codec);
-    avcodec_parameters_free(&codec);
+    if (brightest > 0) {
+        size_t size = 0;
+        AVContentLightMetadata *light = av_content_light_metadata_alloc(&size);
+        light->MaxCLL = unsigned(brightest);
+        QVERIFY(av_stream_add_side_data(stream, AV_PKT_DATA_CONTENT_LIGHT_LEVEL, reinterpret_cast<uint8_t *>(light), size) >= 0);
+    }
+    const PictureColour colour = ColourOf(*stream);
     QCOMPARE(ColourText(colour), text);
-    const QStringList filters = ColourFilters(colour);
-    QCOMPARE(filters.isEmpty() ? QString() : filters.first().section(u'=', 0, 0), firstFilter);
+    const QString converted = ColourFilters(colour).join(u',') + ColourTableFilters(colour);
+    QVERIFY2(conversion.isEmpty() ? converted.isEmpty() : converted.contains(conversion), qPrintable(converted));
 }
 
 void EncoderFidelityTest::coloursComeOutAsDrawn_data()
@@ -368,10 +446,14 @@ void EncoderFidelityTest::coloursComeOutAsDrawn_data()
     QTest::newRow("HD untagged") << "untagged.mp4" << ", BT.709 (untagged, by its size)";
     QTest::newRow("BT.601 H.264") << "bt601.mp4" << "";
     QTest::newRow("full-range MJPEG") << "jpeg.avi" << ", full range";
+    QTest::newRow("RGB at HD size, QuickTime Animation") << "animation.mov" << "";
+    QTest::newRow("BT.2020 SDR") << "bt2020.mkv" << ", BT.2020, 10-bit";
+    QTest::newRow("HDR HLG") << "hlg-patches.mkv" << ", HDR HLG, BT.2020, 10-bit";
+    QTest::newRow("HDR PQ") << "pq-patches.mkv" << ", HDR PQ, BT.2020, 10-bit";
 }
 
 // A player shows each patch in the colour it was drawn in, within 6 levels, whatever the source's
-// matrix, range and depth.
+// matrix, range, depth, primaries and dynamic range.
 void EncoderFidelityTest::coloursComeOutAsDrawn()
 {
     QFETCH(QString, source);
@@ -397,8 +479,8 @@ void EncoderFidelityTest::hdrIsToneMapped_data()
     QTest::newRow("PQ") << "pq.mkv" << "HDR PQ, BT.2020, 10-bit";
 }
 
-// HDR as an SDR player should show it: reference white comes out white, brighter than that stays
-// brighter, greys stay neutral, and a dark grey stays dark; the console says so.
+// HDR as an SDR player should show it: reference white comes out as SDR's white, brighter than that
+// stays brighter, greys stay neutral, and a dark grey stays dark; the console says so.
 void EncoderFidelityTest::hdrIsToneMapped()
 {
     QFETCH(QString, source);
@@ -416,8 +498,68 @@ void EncoderFidelityTest::hdrIsToneMapped()
                  qPrintable(QStringLiteral("not neutral: %1 %2 %3").arg(shown[0]).arg(shown[1]).arg(shown[2])));
         greys += shown[1];
     }
-    QVERIFY2(greys[1] >= 215 && greys[0] > greys[1] && greys[3] < 64 && greys[3] < greys[2] && greys[2] < greys[1],
+    QVERIFY2(greys[1] >= 231 && greys[0] > greys[1] && greys[3] < 64 && greys[3] < greys[2] && greys[2] < greys[1],
              qPrintable(QStringLiteral("peak %1, reference white %2, grey %3, dark grey %4").arg(greys[0]).arg(greys[1]).arg(greys[2]).arg(greys[3])));
+}
+
+void EncoderFidelityTest::colourTableIsTheFilters_data()
+{
+    QTest::addColumn<int>("transfer"); // AVColorTransferCharacteristic
+    QTest::newRow("HLG") << int(AVCOL_TRC_ARIB_STD_B67);
+    QTest::newRow("PQ") << int(AVCOL_TRC_SMPTE2084);
+}
+
+// The colour table gives the colours that running its filters on every frame gives, within 2 levels,
+// on a chart of greys from black to the peak and a colour checker's patches.
+void EncoderFidelityTest::colourTableIsTheFilters()
+{
+    QFETCH(int, transfer);
+    PictureColour colour;
+    colour.matrix = AVCOL_SPC_BT2020_NCL;
+    colour.primaries = AVCOL_PRI_BT2020;
+    colour.transfer = AVColorTransferCharacteristic(transfer);
+    colour.bitDepth = 10;
+    colour.peak = 1000;
+    // Linear light, 1.0 being reference white: greys up to the peak, then the colour checker but for its
+    // cyan, whose red lies so near none that one code of a 10-bit source moves it by 2 levels.
+    QList<QList<float>> light;
+    for (const float grey : {0.0f, 0.002f, 0.05f, 0.2f, 0.6f, 0.94f, 1.0f, 1.5f, 2.5f, 4.9f})
+        light += QList<float>{grey, grey, grey};
+    const int checker[][3] = {{115, 82, 68}, {194, 150, 130}, {98, 122, 157}, {87, 108, 67}, {133, 128, 177}, {103, 189, 170},
+                              {214, 126, 44}, {80, 91, 166}, {193, 90, 99}, {94, 60, 108}, {157, 188, 64}, {224, 163, 46},
+                              {56, 61, 150}, {70, 148, 73}, {175, 54, 60}, {231, 199, 31}, {187, 86, 149}, {243, 243, 242},
+                              {200, 200, 200}, {160, 160, 160}, {122, 122, 121}, {85, 85, 85}, {52, 52, 52}, {192, 32, 32}};
+    for (const auto &rgb : checker)
+        light += QList<float>{std::pow(rgb[0] / 255.0f, 2.4f), std::pow(rgb[1] / 255.0f, 2.4f), std::pow(rgb[2] / 255.0f, 2.4f)};
+    const FrameHandle hdr = hdrChart(light, transfer == AVCOL_TRC_SMPTE2084 ? "smpte2084" : "arib-std-b67");
+    QVERIFY(hdr);
+
+    FrameHandle tabled = NewFrame();
+    tabled->format = AV_PIX_FMT_YUV420P;
+    tabled->width = hdr->width;
+    tabled->height = hdr->height;
+    QVERIFY(av_frame_get_buffer(tabled.get(), 0) >= 0);
+    ColourTable::sample(ColourTableFilters(colour)).apply(*hdr, *tabled);
+
+    FilterChain filters = FilterChain::forPicture(hdr->width, hdr->height, AV_PIX_FMT_YUV420P10LE, {1, 25}, {1, 1}, {25, 1},
+                                                  ColourTableFilters(colour) + u',' + ColourTableEnd() + u",format=yuv420p");
+    filters.push(hdr.get());
+    filters.push(nullptr);
+    FrameHandle filtered;
+    filters.pull([&](AVFrame *frame) { filtered = TakeFrame(frame); });
+    QVERIFY(filtered);
+
+    const QList<QList<int>> fromTable = patchMiddles(*tabled);
+    const QList<QList<int>> fromFilters = patchMiddles(*filtered);
+    const auto text = [](const QList<int> &yuv) { return QStringLiteral("%1 %2 %3").arg(yuv[0]).arg(yuv[1]).arg(yuv[2]); };
+    for (qsizetype patch = 0; patch < fromTable.size(); ++patch)
+        for (int component = 0; component < 3; ++component)
+            QVERIFY2(std::abs(fromTable[patch][component] - fromFilters[patch][component]) <= 2,
+                     qPrintable(QStringLiteral("patch %1: the table gives %2, the filters %3")
+                                    .arg(patch)
+                                    .arg(text(fromTable[patch]), text(fromFilters[patch]))));
+    // Reference white comes out as SDR's white, and the peak whiter still.
+    QVERIFY2(fromTable[6][0] >= 231 && fromTable[9][0] > fromTable[6][0], qPrintable(QStringLiteral("%1, %2").arg(fromTable[6][0]).arg(fromTable[9][0])));
 }
 
 void EncoderFidelityTest::constantRatesAreKeptOrReported_data()

@@ -78,9 +78,15 @@ FilterChain::FilterChain(const char *source, const QString &sourceArguments, con
 FilterChain FilterChain::forPicture(const AVCodecContext &decoder, AVRational timeBase, AVRational sampleAspect,
                                     AVRational frameRate, const QString &description)
 {
+    return forPicture(decoder.width, decoder.height, decoder.pix_fmt, timeBase, sampleAspect, frameRate, description);
+}
+
+FilterChain FilterChain::forPicture(int width, int height, AVPixelFormat format, AVRational timeBase, AVRational sampleAspect,
+                                    AVRational frameRate, const QString &description)
+{
     QString arguments = QStringLiteral("video_size=%1x%2:pix_fmt=%3:time_base=%4/%5:pixel_aspect=%6/%7")
-                            .arg(decoder.width).arg(decoder.height)
-                            .arg(QLatin1String(av_get_pix_fmt_name(decoder.pix_fmt)))
+                            .arg(width).arg(height)
+                            .arg(QLatin1String(av_get_pix_fmt_name(format)))
                             .arg(timeBase.num).arg(timeBase.den)
                             .arg(sampleAspect.num).arg(sampleAspect.den);
     if (frameRate.num > 0)

@@ -11,6 +11,9 @@ public:
     // For decoded picture frames of the given decoder, timestamped in the given time base.
     static FilterChain forPicture(const AVCodecContext &decoder, AVRational timeBase, AVRational sampleAspect,
                                   AVRational frameRate, const QString &description);
+    // For picture frames of the given size and pixel format.
+    static FilterChain forPicture(int width, int height, AVPixelFormat format, AVRational timeBase, AVRational sampleAspect,
+                                  AVRational frameRate, const QString &description);
     // For decoded sound frames; every frame out of the chain holds frameSize samples, the last
     // one perhaps fewer.
     static FilterChain forSound(const AVCodecContext &decoder, AVRational timeBase, const QString &description,

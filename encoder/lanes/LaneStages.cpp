@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <limits>
 
-FilterStage::FilterStage(FilterChain chain, int64_t keepFrom, int64_t keepUntil)
-    : chain_(std::move(chain)), keepFrom_(keepFrom), keepUntil_(keepUntil)
+FilterStage::FilterStage(FilterChain chain, int64_t keepFrom, int64_t keepUntil, std::shared_ptr<const ColourTable> colourTable)
+    : chain_(std::move(chain)), keepFrom_(keepFrom), keepUntil_(keepUntil), colourTable_(std::move(colourTable))
 {
 }
 
@@ -29,8 +29,26 @@ void FilterStage::take(AVFrame *frame, FilteredFrames &filtered)
         return;
     if (frame->pts >= keepUntil_)
         closed_ = true;
+    else if (colourTable_)
+        filtered.frames.push_back(throughTable(*frame));
     else
         filtered.frames.push_back(TakeFrame(frame));
+}
+
+FrameHandle FilterStage::throughTable(const AVFrame &frame) const
+{
+    FrameHandle mapped = NewFrame();
+    mapped->format = AV_PIX_FMT_YUV420P;
+    mapped->width = frame.width;
+    mapped->height = frame.height;
+    if (av_frame_get_buffer(mapped.get(), 0) < 0 || av_frame_copy_props(mapped.get(), &frame) < 0)
+        throw Failure(QStringLiteral("Out of memory."));
+    colourTable_->apply(frame, *mapped);
+    mapped->color_range = AVCOL_RANGE_MPEG;
+    mapped->colorspace = AVCOL_SPC_SMPTE170M;
+    mapped->color_trc = AVCOL_TRC_BT709;
+    mapped->color_primaries = AVCOL_PRI_BT709;
+    return mapped;
 }
 
 EncodeStage::EncodeStage(StreamEncoder encoder, AVRational frameTimeBase, bool keepPackets, std::optional<RateKeeper> keeper)

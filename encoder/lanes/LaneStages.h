@@ -3,9 +3,11 @@
 #include "encoder/encode/RateKeeper.h"
 #include "encoder/encode/StreamEncoder.h"
 #include "encoder/filter/FilterChain.h"
+#include "encoder/filter/ColourTable.h"
 
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -30,8 +32,9 @@ class FilterStage {
 public:
     explicit FilterStage(FilterChain chain) : chain_(std::move(chain)) {}
     // Keeps only the frames that start from keepFrom up to keepUntil, in the chain's time base; the
-    // first frame past keepUntil closes the stage.
-    FilterStage(FilterChain chain, int64_t keepFrom, int64_t keepUntil);
+    // first frame past keepUntil closes the stage. Where a colour table is given, the chain's frames
+    // are its 10-bit Y'CbCr, and the table makes them what the encoder takes.
+    FilterStage(FilterChain chain, int64_t keepFrom, int64_t keepUntil, std::shared_ptr<const ColourTable> colourTable = nullptr);
 
     // Filters a decoded frame, or ends the input on nullptr. Once the chain has closed (the
     // section's end), what comes after is left aside.
@@ -42,10 +45,12 @@ public:
 
 private:
     void take(AVFrame *frame, FilteredFrames &filtered);
+    FrameHandle throughTable(const AVFrame &frame) const;
 
     FilterChain chain_;
     int64_t keepFrom_ = INT64_MIN;
     int64_t keepUntil_ = INT64_MAX;
+    std::shared_ptr<const ColourTable> colourTable_;
     bool closed_ = false;
 };
 

@@ -69,12 +69,20 @@ QString VideoFilterDescription(const EncodePlan &plan, const Trim &trim)
     filters += rotationFilters(video.rotation);
     if (video.crop)
         filters += QStringLiteral("crop=%1:%2:%3:%4").arg(video.crop->width).arg(video.crop->height).arg(video.crop->x).arg(video.crop->y);
-    filters += QStringLiteral("scale=%1:%2").arg(video.width).arg(video.height);
+    const int width = video.width;
+    const int height = video.height;
+    // A picture for a colour table (mostly 10-bit) is scaled by zscale, which scales 10 bits at half
+    // the cost of scale's bicubic, and into the BT.2020 Y'CbCr that the table takes, should it be
+    // stored as RGB.
+    if (video.colour.tabled())
+        filters += QStringLiteral("zscale=w=%1:h=%2:f=bicubic:m=2020_ncl").arg(width).arg(height);
+    else
+        filters += QStringLiteral("scale=%1:%2").arg(width).arg(height);
     if (video.squarePixels)
         filters += QStringLiteral("setsar=1");
     filters += ColourFilters(video.colour);
     filters += QStringLiteral("fps=%1").arg(rational(video.frameRate));
-    filters += QStringLiteral("format=yuv420p");
+    filters += QStringLiteral("format=%1").arg(FilteredPixelFormat(video.colour));
     return filters.join(u',');
 }
 

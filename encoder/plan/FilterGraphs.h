@@ -6,8 +6,8 @@
 
 // The libavfilter graph descriptions that turn decoded source frames into what the encoders take,
 // in the order the steps apply: the section, then deinterlacing, turning upright, clipping, scaling,
-// frame rate and pixel format for the picture; the section, then sampling rate, channels and sample format for
-// the sound.
+// colour, frame rate and pixel format for the picture; the section, then sampling rate, channels and
+// sample format for the sound.
 
 // The stretch of the source that goes through the filters, and where the output's time 0 lies, in
 // seconds of the source.

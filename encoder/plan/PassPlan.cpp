@@ -41,6 +41,7 @@ PassPlan PlanPass(const EncodePlan &plan, int atOnce)
         return pass;
     pass.pass = plan.video->twoPass() ? Pass::First : Pass::Only;
     pass.keepsRate = plan.video->mode == RateMode::CbrOnePass;
+    pass.colourTable = ColourTableFilters(plan.video->colour);
     const std::vector<PicturePiece> pieces = SplitPicture(plan, atOnce);
     pass.inPieces = !pieces.empty();
     if (!pass.inPieces)

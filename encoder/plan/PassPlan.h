@@ -31,6 +31,7 @@ struct PassPlan {
     std::vector<PicturePart> picture; // in order: one for the whole picture, none without a picture
     bool inPieces = false;            // the parts are encoded side by side, each by a reader of its own
     bool keepsRate = false;           // frames are dropped where the encoder cannot hold a constant rate
+    QString colourTable;              // the filters a colour table is sampled from (see ColourTableFilters); empty: none
     std::optional<int> raisedBitRate; // a second pass's rate, where the plan's cannot hold the picture
 
     bool writes() const { return pass != Pass::First; } // a first pass writes nothing and encodes no sound

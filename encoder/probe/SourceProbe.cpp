@@ -41,7 +41,7 @@ PictureFacts pictureFacts(AVFormatContext *input, int index)
     const AVRational aspect = av_guess_sample_aspect_ratio(input, stream, nullptr);
     facts.sampleAspect = isKnownRate(aspect) ? aspect : AVRational{1, 1};
     facts.rotation = PictureRotation(stream);
-    facts.colour = ColourOf(*codec);
+    facts.colour = ColourOf(*stream);
     if (facts.rotation % 180) {
         std::swap(facts.width, facts.height);
         facts.sampleAspect = av_inv_q(facts.sampleAspect);

@@ -64,7 +64,8 @@ Lane PictureLane(const MediaReader &reader, const SourceFacts &source, const Pas
     const AVRational frame = av_inv_q(video.frameRate);
     const int64_t keepFrom = part.keepFrom ? av_rescale_q(*part.keepFrom, frame, timeBase) : INT64_MIN;
     const int64_t keepUntil = part.keepUntil ? av_rescale_q(*part.keepUntil, frame, timeBase) : INT64_MAX;
-    return Lane{FilterStage(std::move(chain), keepFrom, keepUntil),
+    std::shared_ptr<const ColourTable> colourTable = pass.colourTable.isEmpty() ? nullptr : ColourTable::shared(pass.colourTable);
+    return Lane{FilterStage(std::move(chain), keepFrom, keepUntil, std::move(colourTable)),
                 EncodeStage(std::move(encoder), timeBase, pass.writes(), keeper)};
 }
 
