@@ -198,6 +198,7 @@ private slots:
     // Picture geometry
     void turnedPicturesStandUpright_data();
     void turnedPicturesStandUpright();
+    void clippingWorksOnTheUprightPicture_data();
     void clippingWorksOnTheUprightPicture();
 
     // Colour
@@ -356,15 +357,32 @@ void EncoderFidelityTest::turnedPicturesStandUpright()
     QCOMPARE(redSide(out), red);
 }
 
+void EncoderFidelityTest::clippingWorksOnTheUprightPicture_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("clip"); // left, top, right and bottom margins of the upright picture
+    QTest::addColumn<QString>("picture");
+    // Each clip leaves mostly the blue half of the upright picture, and would leave mostly the red
+    // half were it taken from the picture as stored, or turned the wrong way.
+    QTest::newRow("a quarter turn clockwise, red at the top") << "turned270.mp4" << "0 60 0 0" << "wmv2 90x100";
+    QTest::newRow("a quarter turn counterclockwise, red at the bottom") << "turned90.mp4" << "10 0 0 60" << "wmv2 80x100";
+    QTest::newRow("upside down, red on the right") << "turned180.mp4" << "0 0 120 0" << "wmv2 40x90";
+    QTest::newRow("as stored, red on the left") << "turned270.mp4.plain.mp4" << "120 0 0 0" << "wmv2 40x90";
+}
+
+// The clipping margins are those of the picture as it stands upright.
 void EncoderFidelityTest::clippingWorksOnTheUprightPicture()
 {
-    // A bottom margin of the upright 90x160 picture; on the picture as stored, 160x90, it would
-    // leave 160x10.
+    QFETCH(QString, source);
+    QFETCH(QString, clip);
+    QFETCH(QString, picture);
     const QString out = output(QStringLiteral("clipped.wmv"));
-    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(QStringLiteral("turned270.mp4")), "-output", out, "-v_mode", "2",
-                                                        "-v_clip", "0 0 0 80"}));
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(source), "-output", out, "-v_mode", "2", "-v_clip", clip}));
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
-    QVERIFY(ReadMedia(out).picture.startsWith(QStringLiteral("wmv2 90x80 ")));
+    const QString written = ReadMedia(out).picture;
+    QVERIFY2(written.startsWith(picture + u' '), qPrintable(written));
+    const QList<int> shown = shownColour(out, QRect(0, 0, 40, 90));
+    QVERIFY2(shown[2] > shown[0] + 60, qPrintable(QStringLiteral("shown %1 %2 %3").arg(shown[0]).arg(shown[1]).arg(shown[2])));
 }
 
 void EncoderFidelityTest::colourIsReadAsPlayersReadIt_data()

@@ -41,7 +41,8 @@ QStringList deinterlaceFilters(Preprocessing method)
 }
 
 // Turns the picture upright as players do. It comes after deinterlacing, whose fields are rows of
-// the picture as stored.
+// the picture as stored, and after scaling, as turning a picture costs as much as scaling it and the
+// scaled picture is smaller.
 QStringList rotationFilters(int clockwise)
 {
     switch (clockwise) {
@@ -49,6 +50,21 @@ QStringList rotationFilters(int clockwise)
     case 180: return {QStringLiteral("hflip"), QStringLiteral("vflip")};
     case 270: return {QStringLiteral("transpose=cclock")};
     default: return {};
+    }
+}
+
+// The part of the stored picture that stands upright as the crop rectangle, which is in the
+// upright picture; iw and ih are the stored picture's width and height.
+QString cropFilter(const CropRect &crop, int clockwise)
+{
+    const auto filter = [](auto width, auto height, auto x, auto y) {
+        return QStringLiteral("crop=%1:%2:%3:%4").arg(width).arg(height).arg(x).arg(y);
+    };
+    switch (clockwise) {
+    case 90: return filter(crop.height, crop.width, QString::number(crop.y), QStringLiteral("ih-%1").arg(crop.x + crop.width));
+    case 180: return filter(crop.width, crop.height, QStringLiteral("iw-%1").arg(crop.x + crop.width), QStringLiteral("ih-%1").arg(crop.y + crop.height));
+    case 270: return filter(crop.height, crop.width, QStringLiteral("iw-%1").arg(crop.y + crop.height), QString::number(crop.x));
+    default: return filter(crop.width, crop.height, QString::number(crop.x), QString::number(crop.y));
     }
 }
 
@@ -66,11 +82,12 @@ QString VideoFilterDescription(const EncodePlan &plan, const Trim &trim)
     const VideoPlan &video = *plan.video;
     QStringList filters = trimFilters(trim, QString());
     filters += deinterlaceFilters(video.preprocessing);
-    filters += rotationFilters(video.rotation);
     if (video.crop)
-        filters += QStringLiteral("crop=%1:%2:%3:%4").arg(video.crop->width).arg(video.crop->height).arg(video.crop->x).arg(video.crop->y);
-    const int width = video.width;
-    const int height = video.height;
+        filters += cropFilter(*video.crop, video.rotation);
+    // Scaled as stored, to the size that stands upright as asked.
+    const bool onItsSide = video.rotation % 180;
+    const int width = onItsSide ? video.height : video.width;
+    const int height = onItsSide ? video.width : video.height;
     // A picture for a colour table (mostly 10-bit) is scaled by zscale, which scales 10 bits at half
     // the cost of scale's bicubic, and into the BT.2020 Y'CbCr that the table takes, should it be
     // stored as RGB.
@@ -78,6 +95,7 @@ QString VideoFilterDescription(const EncodePlan &plan, const Trim &trim)
         filters += QStringLiteral("zscale=w=%1:h=%2:f=bicubic:m=2020_ncl").arg(width).arg(height);
     else
         filters += QStringLiteral("scale=%1:%2").arg(width).arg(height);
+    filters += rotationFilters(video.rotation);
     if (video.squarePixels)
         filters += QStringLiteral("setsar=1");
     filters += ColourFilters(video.colour);

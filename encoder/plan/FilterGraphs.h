@@ -5,7 +5,7 @@
 #include <QString>
 
 // The libavfilter graph descriptions that turn decoded source frames into what the encoders take,
-// in the order the steps apply: the section, then deinterlacing, turning upright, clipping, scaling,
+// in the order the steps apply: the section, then deinterlacing, clipping, scaling, turning upright,
 // colour, frame rate and pixel format for the picture; the section, then sampling rate, channels and
 // sample format for the sound.
 
