@@ -25,8 +25,7 @@ protected:
 // How an encode uses the machine's cores.
 struct CoreShare {
     // Alone: reading, filters, encoders and writing run side by side in threads of their own, the
-    // decoder uses the cores the picture encoder leaves, and up to `pieces` pieces of the picture
-    // are encoded at once. Beside other encodes, which keep the other cores busy: everything in the
+    // decoder uses every core, and up to `pieces` pieces of the picture are encoded at once. Beside other encodes, which keep the other cores busy: everything in the
     // calling thread.
     bool alone = true;
     int pieces = 1;

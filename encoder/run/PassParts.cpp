@@ -33,7 +33,7 @@ EncodeProgress ProgressOf(Pass pass)
 
 int DecoderThreads(CoreShare share)
 {
-    return share.alone ? std::max(1, UsableCores() - 1) : 1;
+    return share.alone ? UsableCores() + 1 : 1;
 }
 
 std::unique_ptr<MediaReader> OpenReader(const SourceFacts &source, bool picture, bool sound, int decoderThreads, double start,

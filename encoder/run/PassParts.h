@@ -45,8 +45,10 @@ private:
 
 EncodeProgress ProgressOf(Pass pass);
 
-// The threads a decoder may use: the picture encoder keeps a core of its own, as FFmpeg's WMV
-// encoders use one thread.
+// The threads a decoder may use. Alone, one more than the cores, as FFmpeg's own command gives it: a
+// decoder's threads wait on each other's frames, and the filters and the encoder run while they
+// wait; a decoder held to fewer threads than the cores leaves a 4K picture's decoding, most of the
+// work, to one core.
 int DecoderThreads(CoreShare share);
 
 // A reader of the source, moved so that the picture (or, without it, the sound) decodes whole from
