@@ -133,29 +133,32 @@ double gstreamerLanding(const QString &path, double seconds)
     return landed;
 }
 
-// A picture of square patches, each PatchSide pixels wide, of the given linear-light BT.709 colours
-// (1.0 is reference white), turned into HDR 10-bit Y'CbCr by zscale with the transfer given.
+// A picture of patches, each PatchSide pixels wide, of the given linear-light BT.709 colours (1.0 is
+// reference white), turned into HDR 10-bit Y'CbCr by zscale with the transfer given. The last patch
+// is wider by Beyond pixels, so that the width is no multiple of 8 pixels, and the rows are fewer
+// than a patch is wide.
 constexpr int PatchSide = 16;
+constexpr int Beyond = 6;
 
 FrameHandle hdrChart(const QList<QList<float>> &light, const char *transfer)
 {
-    const int width = int(light.size()) * PatchSide;
+    const int width = int(light.size()) * PatchSide + Beyond;
     FrameHandle chart = NewFrame();
     chart->format = AV_PIX_FMT_GBRPF32LE;
     chart->width = width;
-    chart->height = PatchSide;
+    chart->height = PatchSide - 2;
     // zimg's widest vector code reads rows aligned to 64 bytes.
     if (av_frame_get_buffer(chart.get(), 64) < 0)
         return nullptr;
-    for (int y = 0; y < PatchSide; ++y)
+    for (int y = 0; y < chart->height; ++y)
         for (int x = 0; x < width; ++x) {
-            const QList<float> &patch = light[x / PatchSide];
+            const QList<float> &patch = light[std::min<qsizetype>(x / PatchSide, light.size() - 1)];
             // gbrpf32le holds green, blue and red planes.
             for (const auto &[plane, channel] : {std::pair{0, 1}, std::pair{1, 2}, std::pair{2, 0}})
                 reinterpret_cast<float *>(chart->data[plane] + y * chart->linesize[plane])[x] = patch[channel];
         }
     FilterChain chain = FilterChain::forPicture(
-        width, PatchSide, AV_PIX_FMT_GBRPF32LE, {1, 25}, {1, 1}, {25, 1},
+        width, chart->height, AV_PIX_FMT_GBRPF32LE, {1, 25}, {1, 1}, {25, 1},
         QStringLiteral("zscale=tin=linear:pin=bt709:min=gbr:t=%1:p=2020:m=2020_ncl:r=limited:npl=203,format=yuv420p10le")
             .arg(QLatin1String(transfer)));
     chain.push(chart.get());
@@ -165,14 +168,19 @@ FrameHandle hdrChart(const QList<QList<float>> &light, const char *transfer)
     return hdr;
 }
 
-// The Y'CbCr of the middle of each patch of an 8-bit 4:2:0 picture.
+// The Y'CbCr of the middle of each patch of an 8-bit 4:2:0 picture of a chart, then of its last
+// column.
 QList<QList<int>> patchMiddles(const AVFrame &picture)
 {
+    const int y = PatchSide / 2;
+    const auto at = [&](int x) {
+        return QList<int>{picture.data[0][y * picture.linesize[0] + x], picture.data[1][y / 2 * picture.linesize[1] + x / 2],
+                          picture.data[2][y / 2 * picture.linesize[2] + x / 2]};
+    };
     QList<QList<int>> middles;
-    for (int x = PatchSide / 2; x < picture.width; x += PatchSide)
-        middles += QList<int>{picture.data[0][PatchSide / 2 * picture.linesize[0] + x],
-                              picture.data[1][PatchSide / 4 * picture.linesize[1] + x / 2],
-                              picture.data[2][PatchSide / 4 * picture.linesize[2] + x / 2]};
+    for (int x = PatchSide / 2; x < picture.width - Beyond; x += PatchSide)
+        middles += at(x);
+    middles += at(picture.width - 1);
     return middles;
 }
 
