@@ -557,6 +557,11 @@ void EncoderFidelityTest::colourTableIsTheFilters()
                               {200, 200, 200}, {160, 160, 160}, {122, 122, 121}, {85, 85, 85}, {52, 52, 52}, {192, 32, 32}};
     for (const auto &rgb : checker)
         light += QList<float>{std::pow(rgb[0] / 255.0f, 2.4f), std::pow(rgb[1] / 255.0f, 2.4f), std::pow(rgb[2] / 255.0f, 2.4f)};
+    // And BT.2020's red, green and blue, beyond BT.709's colours, at reference white and at the peak.
+    for (const float level : {1.0f, 4.9f})
+        light += {QList<float>{1.6605f * level, -0.1246f * level, -0.0182f * level},
+                  QList<float>{-0.5876f * level, 1.1329f * level, -0.1006f * level},
+                  QList<float>{-0.0728f * level, -0.0083f * level, 1.1187f * level}};
     const FrameHandle hdr = hdrChart(light, transfer == AVCOL_TRC_SMPTE2084 ? "smpte2084" : "arib-std-b67");
     QVERIFY(hdr);
 
