@@ -2,8 +2,12 @@
 # Times WM8EUTIL.EXE against a reference doing the same work, on clips made here. Against the
 # ffmpeg command: one file with the profile av700 (a 20-second 640x480 clip with sound), the same
 # clip in two passes at 1 Mbit/s, a folder of four 10-second clips with av700 against ffmpeg run on
-# each clip in turn, and a 10-second HDR clip tone-mapped with the same filters. Against the utility
-# itself: the clip tagged BT.709, whose matrix is converted, against the clip as it is; and a
+# each clip in turn, a 10-second HDR clip tone-mapped with the same filters, and a phone's video: 6
+# seconds of 4K HEVC at 30 fps, 20 Mbit/s with a key frame each second and AAC sound, as 10-bit HLG
+# and as 8-bit SDR (BT.709), to 1280x720 at 2 Mbit/s, against ffmpeg scaling with zscale to 720p and
+# tone-mapping with zscale and tonemap (the filters the utility's colour table is sampled from), or
+# scaling and converting the matrix with scale and colorspace; with ffmpeg decoding the clip alone,
+# on both cores, beside it, the floor no encode goes under. Against the utility itself: the clip tagged BT.709, whose matrix is converted, against the clip as it is; and a
 # download cut off at a sixth of the six minutes its index announces, on eight threads, against the
 # part of it that can be read. And a library: a folder of 200 tiny clips against ffmpeg run on each
 # clip by GNU parallel, one per core, with the time per file. Each figure is timed ROUNDS times (5 unless given), the utility and
@@ -38,6 +42,19 @@ ffmpeg -hide_banner -loglevel error -i "$work/clip.avi" -c copy -colorspace bt70
     "$work/bt709.mkv"
 ffmpeg -hide_banner -loglevel error -f lavfi -i "testsrc2=size=640x480:rate=30" -t 10 -pix_fmt yuv420p10le \
     -c:v libx265 -x265-params log-level=error:colorprim=bt2020:transfer=arib-std-b67:colormatrix=bt2020nc "$work/hlg.mkv"
+# A phone's video: grain on a moving picture, 4K HEVC, as HLG (10-bit, BT.2020) and as SDR (8-bit, BT.709).
+make_phone_clip() { # name pixel-format x265-colour ffmpeg-colour...
+    name=$1 format=$2 colour=$3
+    shift 3
+    ffmpeg -hide_banner -loglevel error -f lavfi -i "testsrc2=size=3840x2160:rate=30" \
+        -f lavfi -i "sine=frequency=440:sample_rate=48000" -t 6 -vf "noise=alls=2:allf=t,format=$format" \
+        -c:v libx265 -preset ultrafast -b:v 20M -x265-params "log-level=error:keyint=30:$colour" "$@" \
+        -c:a aac -ac 2 -b:a 192k -tag:v hvc1 "$work/$name"
+}
+make_phone_clip phone-hlg.mp4 yuv420p10le colorprim=bt2020:transfer=arib-std-b67:colormatrix=bt2020nc \
+    -color_primaries bt2020 -color_trc arib-std-b67 -colorspace bt2020nc
+make_phone_clip phone-sdr.mp4 yuv420p colorprim=bt709:transfer=bt709:colormatrix=bt709 \
+    -color_primaries bt709 -color_trc bt709 -colorspace bt709
 ffmpeg -hide_banner -loglevel error -f lavfi -i "testsrc2=size=320x240:rate=25" -t 360 -c:v libx264 -preset ultrafast \
     -movflags +faststart "$work/whole.mp4"
 head -c "$(($(stat -c %s "$work/whole.mp4") / 6))" "$work/whole.mp4" >"$work/cut-off.mp4"
@@ -144,14 +161,39 @@ matrix_ours() { "$utility" -input "$work/bt709.mkv" -output "$work/ours.wmv" -pr
 matrix_plain() { "$utility" -input "$work/bt601.mkv" -output "$work/ours.wmv" -profile av700; }
 matrix=$(race matrix_ours matrix_plain)
 
-# HLG tone-mapped to SDR as the utility's filters do it, with av700's rate (a buffer of half a second).
-tone_mapping="zscale=tin=18:min=9:pin=9:t=linear:npl=203,format=gbrpf32le,zscale=p=bt709,tonemap=mobius:param=0.6,zscale=t=bt709:m=170m:r=limited"
+# HLG tone-mapped to SDR by the filters the utility's colour table is sampled from, with av700's rate
+# (a buffer of half a second): reference white to SDR's white, the highlights up to HLG's 1000 cd/m²
+# rolled off above it.
+hlg_tone_mapping="format=gbrpf32le,zscale=p=bt709,tonemap=mobius:param=0.94:peak=4.9261,zscale=t=bt709:m=170m:r=limited"
 hdr_ours() { "$utility" -input "$work/hlg.mkv" -output "$work/ours.wmv" -profile av700; }
 hdr_theirs() {
-    $ffmpeg_cmd -i "$work/hlg.mkv" -vf "scale=640:480,$tone_mapping,format=yuv420p,fps=30,format=yuv420p" -c:v wmv2 -b:v 636k \
-        -maxrate 636k -bufsize 318k -bt 159k $rate_control -f asf "$work/theirs.wmv"
+    $ffmpeg_cmd -i "$work/hlg.mkv" -vf "zscale=w=640:h=480:f=bicubic:rin=limited:tin=18:min=9:pin=9:t=linear:p=9:npl=203,$hlg_tone_mapping,format=yuv420p,fps=30,format=yuv420p" \
+        -c:v wmv2 -b:v 636k -maxrate 636k -bufsize 318k -bt 159k $rate_control -f asf "$work/theirs.wmv"
 }
 hdr=$(race hdr_ours hdr_theirs)
+
+# A phone's 4K HEVC to 1280x720 at 2 Mbit/s with a buffer of half a second, and 64 kbit/s stereo
+# sound at 44.1 kHz.
+phone="-c:v wmv2 -b:v 2000k -maxrate 2000k -bufsize 1000k -bt 500k $rate_control"
+phone_ours() { "$utility" -input "$work/$1" -output "$work/ours.wmv" -v_bitrate 2000000 -v_width 1280 -v_height 720; }
+hlg_ours() { phone_ours phone-hlg.mp4; }
+hlg_theirs() {
+    $ffmpeg_cmd -i "$work/phone-hlg.mp4" -vf "zscale=w=1280:h=720:f=bicubic:rin=limited:tin=18:min=9:pin=9:t=linear:p=9:npl=203,$hlg_tone_mapping,format=yuv420p,fps=30,format=yuv420p" \
+        $phone $sound -f asf "$work/theirs.wmv"
+}
+sdr_ours() { phone_ours phone-sdr.mp4; }
+sdr_theirs() {
+    $ffmpeg_cmd -i "$work/phone-sdr.mp4" -vf "scale=1280:720,colorspace=iall=bt709:all=bt709:space=bt470bg:range=tv:format=yuv420p,fps=30,format=yuv420p" \
+        $phone $sound -f asf "$work/theirs.wmv"
+}
+decode() { ffmpeg -hide_banner -loglevel error -i "$work/$1" -f null -; }
+hlg_decode() { decode phone-hlg.mp4; }
+sdr_decode() { decode phone-sdr.mp4; }
+phone_hlg=$(race hlg_ours hlg_theirs)
+same_work "$work/ours.wmv" "$work/theirs.wmv"
+phone_sdr=$(race sdr_ours sdr_theirs)
+same_work "$work/ours.wmv" "$work/theirs.wmv"
+decoding=$(race hlg_decode sdr_decode)
 
 cut_off_ours() { WM8EUTIL_JOBS=8 "$utility" -input "$work/cut-off.mp4" -output "$work/ours.wmv" -v_mode 2; }
 cut_off_readable() { WM8EUTIL_JOBS=8 "$utility" -input "$work/readable.mp4" -output "$work/ours.wmv" -v_mode 2; }
@@ -167,7 +209,7 @@ library_theirs() {
 library=$(race library_ours library_theirs)
 
 echo "The same work as ffmpeg's (the folder's streams byte for byte); the utility's times also hold reading each output back."
-echo "$profile $passes $folder $matrix $hdr $cut_off $library" | awk '
+echo "$profile $passes $folder $matrix $hdr $phone_hlg $phone_sdr $decoding $cut_off $library" | awk '
     function row(name, ours, theirs, goal, reference) {
         ratio = ours / theirs
         verdict = (ratio > goal) ? sprintf("   OVER the goal of %.2f", goal) : sprintf("   goal %.2f", goal)
@@ -179,7 +221,11 @@ echo "$profile $passes $folder $matrix $hdr $cut_off $library" | awk '
         row("folder of 4 clips, against in turn", $5, $6, 0.6, "ffmpeg")
         row("BT.709 converted, against BT.601", $7, $8, 1.1, "BT.601 alone")
         row("HLG tone-mapped, 10 s", $9, $10, 0.8, "ffmpeg")
-        row("cut off at a sixth, 8 threads", $11, $12, 2.0, "its readable")
-        row("library of 200 tiny clips", $13, $14, 1.0, "ffmpeg, par.")
-        printf "%-34s WM8EUTIL.EXE %6.1f ms  ffmpeg, par. %6.1f ms a file\n", "", $13 * 5, $14 * 5
+        row("phone, 4K HEVC HLG to 720p", $11, $12, 0.6, "ffmpeg")
+        printf "%-34s decoding alone %6.2f s: %.2f of ffmpeg\n", "", $15, $15 / $12
+        row("phone, 4K HEVC SDR to 720p", $13, $14, 0.7, "ffmpeg")
+        printf "%-34s decoding alone %6.2f s: %.2f of ffmpeg\n", "", $16, $16 / $14
+        row("cut off at a sixth, 8 threads", $17, $18, 2.0, "its readable")
+        row("library of 200 tiny clips", $19, $20, 1.0, "ffmpeg, par.")
+        printf "%-34s WM8EUTIL.EXE %6.1f ms  ffmpeg, par. %6.1f ms a file\n", "", $19 * 5, $20 * 5
     }'
