@@ -80,6 +80,7 @@ private slots:
     void leftoversOfEndedRunsAreRemoved();
     void fullDiskNamesTheAskedOutput();
     void namesKeepTheirBytesAndShowEscaped();
+    void aFileNamedInBytesIsEncoded_data();
     void aFileNamedInBytesIsEncoded();
     void truncatedSourceIsCheckedAgainstWhatWasRead();
     void longestTextsAreKeptWhole();
@@ -326,16 +327,25 @@ void EncoderSafetyTest::namesKeepTheirBytesAndShowEscaped()
         QVERIFY2(run.out.contains(shown + u'\n'), qPrintable(run.out));
 }
 
-// A file named on the command line in bytes that are not UTF-8, as a shell passes them.
+// A file named in bytes that are not UTF-8: on the command line, as a shell passes them, or in the
+// configuration file, as the program writes a name it was given in such bytes.
+void EncoderSafetyTest::aFileNamedInBytesIsEncoded_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("on the command line") << u"exec \"$0\" -input \"$(printf 'bad\\377.avi')\" -output \"$(printf 'out\\376.wmv')\""_s;
+    QTest::newRow("in the configuration file") << u"exec \"$0\" -config tmpconfig.weu"_s;
+}
+
 void EncoderSafetyTest::aFileNamedInBytesIsEncoded()
 {
-    const QByteArray folder = NativePath(work(QStringLiteral("named-in-bytes")));
+    QFETCH(QString, command);
+    const QByteArray folder = NativePath(work(u"named-in-bytes "_s + QLatin1String(QTest::currentDataTag())));
     QCOMPARE(mkdir(folder.constData(), 0755), 0);
     writeNativeFile(folder + "/bad\xff.avi", bytesOf(media(QStringLiteral("clip.avi"))));
+    writeNativeFile(folder + "/tmpconfig.weu", "-input \"bad\xff.avi\"\r\n-output \"out\xfe.wmv\"\r\n");
     QProcess shell;
     shell.setWorkingDirectory(PathFromNative(folder));
-    shell.start(QStringLiteral("/bin/sh"), {u"-c"_s, u"exec \"$0\" -input \"$(printf 'bad\\377.avi')\" -output \"$(printf 'out\\376.wmv')\""_s,
-                                            UtilityPath()});
+    shell.start(QStringLiteral("/bin/sh"), {u"-c"_s, command, UtilityPath()});
     QVERIFY(shell.waitForFinished(120000));
     const QString out = QString::fromLocal8Bit(shell.readAllStandardOutput());
     QVERIFY2(shell.exitCode() == 0, qPrintable(out + QString::fromLocal8Bit(shell.readAllStandardError())));
