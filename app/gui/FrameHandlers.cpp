@@ -38,6 +38,7 @@ void TForm1::FormCreate()
 void TForm1::FormShow()
 {
     Form4->ManualDock(ui->Panel2);
+    TakeFileDrops();
     for (TComboBox *list : {ui->ComboBoxPresets, ui->ComboBoxPreproc, ui->ComboBoxMode, ui->ComboBoxFramerate,
                             ui->ComboBoxAudioBR})
         list->SetItemIndex(0);
