@@ -307,12 +307,14 @@ void EncoderSafetyTest::namesKeepTheirBytesAndShowEscaped()
     writeNativeFile(folder + "/bad\xff.avi", bytesOf(media(QStringLiteral("clip.avi"))));
     writeNativeFile(folder + "/a\x1b]0;title\x07z.wav", tone);
     writeNativeFile(folder + "/c\x1b[2Jd.wav", tone);
+    writeNativeFile(folder + "/\xf0\x9f\x93\x81.wav", tone);
 
     const QByteArray target = NativePath(work(QStringLiteral("names-encoded")));
     const UtilityRun run = RunUtilityProcess(Arguments({"-input", PathFromNative(folder), "-output", PathFromNative(target)}));
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
-    QVERIFY2(run.out.contains(QStringLiteral("Folder    4 encoded, 0 failed")), qPrintable(run.out));
-    for (const QByteArray &name : {QByteArray("caf\xe9.wma"), QByteArray("a\x1b]0;title\x07z.wma"), QByteArray("c\x1b[2Jd.wma")})
+    QVERIFY2(run.out.contains(QStringLiteral("Folder    5 encoded, 0 failed")), qPrintable(run.out));
+    for (const QByteArray &name : {QByteArray("caf\xe9.wma"), QByteArray("a\x1b]0;title\x07z.wma"), QByteArray("c\x1b[2Jd.wma"),
+                                   QByteArray("\xf0\x9f\x93\x81.wma")})
         QCOMPARE(ReadMedia(PathFromNative(target + '/' + name)).sound, QStringLiteral("wmav2 44100 2"));
     QCOMPARE(ReadMedia(PathFromNative(target + "/bad\xff.wmv")).picture, QStringLiteral("wmv2 160x120 15/1"));
 
@@ -322,7 +324,8 @@ void EncoderSafetyTest::namesKeepTheirBytesAndShowEscaped()
     const QString written = PathFromNative(target);
     const QStringList shownNames{u"Source    "_s + source + u"/caf\\xE9.wav"_s, u"Written   "_s + written + u"/bad\\xFF.wmv"_s,
                                  u"Source    "_s + source + u"/a\\x1B]0;title\\x07z.wav"_s,
-                                 u"Written   "_s + written + u"/c\\x1B[2Jd.wma"_s};
+                                 u"Written   "_s + written + u"/c\\x1B[2Jd.wma"_s,
+                                 u"Written   "_s + written + u"/\U0001F4C1.wma"_s};
     for (const QString &shown : shownNames)
         QVERIFY2(run.out.contains(shown + u'\n'), qPrintable(run.out));
 }

@@ -159,6 +159,8 @@ void PathsTest::systemNamesKeepTheirBytes_data()
     QTest::newRow("plain") << QByteArray("clip.avi") << "clip.avi";
     QTest::newRow("letters of two, three and four bytes") << QByteArray("caf\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x8e\xac.wav")
                                                           << QString::fromUtf16(u"caf\u00e9 \u65e5 \U0001F3AC.wav");
+    QTest::newRow("a character whose second half looks like a kept byte")
+        << QByteArray("\xf0\x9f\x93\x81 \xf0\x9f\x92\x80.wav") << QString::fromUtf16(u"\U0001F4C1 \U0001F480.wav");
     QTest::newRow("byte-order mark kept") << QByteArray("\xef\xbb\xbf.wav") << QChar(0xFEFF) + QStringLiteral(".wav");
     QTest::newRow("Latin-1 letter") << QByteArray("caf\xe9.wav") << "";
     QTest::newRow("byte that UTF-8 never holds") << QByteArray("bad\xff.avi") << "";

@@ -11,7 +11,6 @@
 #include <QVideoFrame>
 #include <QVideoSink>
 #include <QWidget>
-#include <algorithm>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -19,7 +18,10 @@ namespace {
 
 bool holdsRawBytes(const QString &path)
 {
-    return std::any_of(path.begin(), path.end(), [](QChar c) { return RawNameByte(c).has_value(); });
+    for (qsizetype i = 0; i < path.size(); ++i)
+        if (RawNameByte(path, i))
+            return true;
+    return false;
 }
 
 } // namespace
