@@ -18,6 +18,10 @@ constexpr int PacketSize = 3200;
 // what the source gave is added to it.
 constexpr int RecordRoom = 256;
 
+// A stream that has nothing waiting holds the others' packets back no longer than this: a stream
+// that starts late, or ends early, would otherwise keep all of the other in memory.
+constexpr int64_t LongestHoldMs = 10000;
+
 // The data object's own header: its GUID and size, the File ID, the packet count, two reserved bytes.
 constexpr int DataHeaderSize = 50;
 
@@ -180,16 +184,18 @@ void AsfWriter::interleave(bool all)
 {
     while (true) {
         Stream *earliest = nullptr;
+        bool oneEmpty = false;
+        int64_t latestMs = 0;
         for (Stream &stream : streams_) {
             if (stream.waiting.empty()) {
-                if (!all)
-                    return;
+                oneEmpty = true;
                 continue;
             }
+            latestMs = std::max(latestMs, startMs(stream, *stream.waiting.back()));
             if (!earliest || startMs(stream, *stream.waiting.front()) < startMs(*earliest, *earliest->waiting.front()))
                 earliest = &stream;
         }
-        if (!earliest)
+        if (!earliest || (oneEmpty && !all && latestMs - startMs(*earliest, *earliest->waiting.front()) <= LongestHoldMs))
             return;
         place(*earliest, *earliest->waiting.front());
         earliest->waiting.pop_front();

@@ -39,7 +39,8 @@ public:
     void begin();
 
     // Writes a packet timestamped in the given time base. The streams' packets are interleaved in
-    // the order of their times: a packet waits until every stream has one as late.
+    // the order of their times: a packet waits until every stream has one as late, or ten seconds
+    // of packets have come after it.
     void write(AVPacket *packet, int stream, AVRational timeBase);
 
     // Writes what waits, the index, and the header again with what the file holds and the record as
