@@ -6,6 +6,7 @@
 #include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Services.h"
+#include "platform/gui/WindowPlacement.h"
 #include "source/gui/Unit4.h"
 #include "ui_Unit1.h"
 
@@ -72,6 +73,7 @@ void TForm1::ButtonMoreClick()
         ui->ButtonMore->setText(QString::fromLatin1(LessOptionsCaption));
         SetClientHeight(ExpandedHeight);
         ui->PanelMore->show();
+        KeepGrownWindowOnScreen(this);
     } else {
         ui->ButtonMore->setText(QString::fromLatin1(MoreOptionsCaption));
         ui->PanelMore->hide();
