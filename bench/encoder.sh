@@ -16,14 +16,14 @@
 # the streams differ, so that the benchmarks after it still run.
 #
 # The ffmpeg commands ask the encoders for exactly what the utility asks: constant rate with the
-# rate as maximum, its buffer (a twentieth of a one-pass file's length), its bit-rate
+# rate as maximum, its buffer (5 s, a quarter of it to spend at the start), its bit-rate
 # tolerance (a quarter of a second's bits), quantisers down to 1, the quality as qcomp, a key frame
 # every 8 s. For the folder, the script checks that both write the same picture and sound streams,
 # byte for byte. A single file's picture the utility encodes in pieces at once, each with a rate
 # control of its own, so there it checks the same sound, byte for byte, the same number of picture
 # frames and a picture within a tenth of ffmpeg's size.
 # What the utility does beyond ffmpeg, and is timed with it: it reads each output back and checks it
-# against what was asked, and rewrites the header's picture rate. What it could do and ffmpeg
+# against what was asked, and writes the container itself. What it could do and ffmpeg
 # cannot, dropping frames to hold the rate, does not happen on these clips.
 set -eu
 utility=${1:-build/bin/WM8EUTIL.EXE}
@@ -122,17 +122,17 @@ sound="-af aformat=sample_fmts=fltp:sample_rates=44100:channel_layouts=stereo -c
 rate_control="-qmin 1 -lmin 118 -mblmin 118 -qcomp 0.75 -g 240"
 ffmpeg_cmd="ffmpeg -y -hide_banner -loglevel error"
 
-# Profile av700: 640x480 at 30 fps, 636 kbit/s constant with a buffer of 1 s (a twentieth of 20 s),
-# and 64 kbit/s stereo sound at 44.1 kHz.
-av700="-vf scale=640:480,fps=30,format=yuv420p -c:v wmv2 -b:v 636k -maxrate 636k -bt 159k $rate_control"
+# Profile av700: 640x480 at 30 fps, 636 kbit/s constant with a buffer of 5 s, and 64 kbit/s stereo
+# sound at 44.1 kHz.
+av700="-vf scale=640:480,fps=30,format=yuv420p -c:v wmv2 -b:v 636k -maxrate 636k -bufsize 3180k -rc_init_occupancy 795k -bt 159k $rate_control"
 profile_ours() { "$utility" -input "$work/clip.avi" -output "$work/ours.wmv" -profile av700; }
-profile_theirs() { $ffmpeg_cmd -i "$work/clip.avi" $av700 -bufsize 636k $sound -f asf "$work/theirs.wmv"; }
+profile_theirs() { $ffmpeg_cmd -i "$work/clip.avi" $av700 $sound -f asf "$work/theirs.wmv"; }
 profile=$(race profile_ours profile_theirs)
 same_work "$work/ours.wmv" "$work/theirs.wmv"
 
 # Constant rate in two passes at 1000 kbit/s with the default 5-second buffer; the first pass of
 # each writes no file and encodes no sound.
-cbr="-vf scale=640:480,fps=30,format=yuv420p -c:v wmv2 -b:v 1000k -maxrate 1000k -bufsize 5000k -bt 250k $rate_control"
+cbr="-vf scale=640:480,fps=30,format=yuv420p -c:v wmv2 -b:v 1000k -maxrate 1000k -bufsize 5000k -rc_init_occupancy 1250k -bt 250k $rate_control"
 passes_ours() { "$utility" -input "$work/clip.avi" -output "$work/ours.wmv" -v_mode 1 -v_bitrate 1000000 -a_setting 64_44_2; }
 passes_theirs() {
     $ffmpeg_cmd -i "$work/clip.avi" $cbr -pass 1 -passlogfile "$work/passes" -an -f asf /dev/null
@@ -141,14 +141,13 @@ passes_theirs() {
 passes=$(race passes_ours passes_theirs)
 same_work "$work/ours.wmv" "$work/theirs.wmv"
 
-# A folder of four 10-second clips with av700, whose buffer is then half a second; ffmpeg encodes
-# one clip after the other.
+# A folder of four 10-second clips with av700; ffmpeg encodes one clip after the other.
 # Each round starts afresh: a folder run leaves alone what an earlier one wrote as asked.
 folder_ours() { rm -rf "$work/ours"; "$utility" -input "$work/folder" -output "$work/ours" -profile av700; }
 folder_theirs() {
     for clip in "$work"/folder/*.avi; do
         name=$(basename "$clip" .avi)
-        $ffmpeg_cmd -i "$clip" $av700 -bufsize 318k $sound -f asf "$work/theirs/$name.wmv"
+        $ffmpeg_cmd -i "$clip" $av700 $sound -f asf "$work/theirs/$name.wmv"
     done
 }
 folder=$(race folder_ours folder_theirs)
@@ -161,20 +160,19 @@ matrix_ours() { "$utility" -input "$work/bt709.mkv" -output "$work/ours.wmv" -pr
 matrix_plain() { "$utility" -input "$work/bt601.mkv" -output "$work/ours.wmv" -profile av700; }
 matrix=$(race matrix_ours matrix_plain)
 
-# HLG tone-mapped to SDR by the filters the utility's colour table is sampled from, with av700's rate
-# (a buffer of half a second): reference white to SDR's white, the highlights up to HLG's 1000 cd/m²
-# rolled off above it.
+# HLG tone-mapped to SDR by the filters the utility's colour table is sampled from, with av700's rate:
+# reference white to SDR's white, the highlights up to HLG's 1000 cd/m² rolled off above it.
 hlg_tone_mapping="format=gbrpf32le,zscale=p=bt709,tonemap=mobius:param=0.94:peak=4.9261,zscale=t=bt709:m=170m:r=limited"
 hdr_ours() { "$utility" -input "$work/hlg.mkv" -output "$work/ours.wmv" -profile av700; }
 hdr_theirs() {
     $ffmpeg_cmd -i "$work/hlg.mkv" -vf "zscale=w=640:h=480:f=bicubic:rin=limited:tin=18:min=9:pin=9:t=linear:p=9:npl=203,$hlg_tone_mapping,format=yuv420p,fps=30,format=yuv420p" \
-        -c:v wmv2 -b:v 636k -maxrate 636k -bufsize 318k -bt 159k $rate_control -f asf "$work/theirs.wmv"
+        -c:v wmv2 -b:v 636k -maxrate 636k -bufsize 3180k -rc_init_occupancy 795k -bt 159k $rate_control -f asf "$work/theirs.wmv"
 }
 hdr=$(race hdr_ours hdr_theirs)
 
-# A phone's 4K HEVC to 1280x720 at 2 Mbit/s with a buffer of half a second, and 64 kbit/s stereo
+# A phone's 4K HEVC to 1280x720 at 2 Mbit/s with the default buffer of 5 s, and 64 kbit/s stereo
 # sound at 44.1 kHz.
-phone="-c:v wmv2 -b:v 2000k -maxrate 2000k -bufsize 1000k -bt 500k $rate_control"
+phone="-c:v wmv2 -b:v 2000k -maxrate 2000k -bufsize 10000k -rc_init_occupancy 2500k -bt 500k $rate_control"
 phone_ours() { "$utility" -input "$work/$1" -output "$work/ours.wmv" -v_bitrate 2000000 -v_width 1280 -v_height 720; }
 hlg_ours() { phone_ours phone-hlg.mp4; }
 hlg_theirs() {
@@ -204,7 +202,7 @@ library_ours() { rm -rf "$work/library-ours"; "$utility" -input "$work/library" 
 library_theirs() {
     rm -rf "$work/library-theirs" && mkdir "$work/library-theirs"
     ls "$work/library" | parallel --will-cite -j "$(nproc)" $ffmpeg_cmd -i "$work/library/{}" -c:v wmv2 -b:v 500k -maxrate 500k \
-        -bufsize 250k $rate_control -f asf "$work/library-theirs/{.}.wmv"
+        -bufsize 2500k -rc_init_occupancy 625k $rate_control -f asf "$work/library-theirs/{.}.wmv"
 }
 library=$(race library_ours library_theirs)
 

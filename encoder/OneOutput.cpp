@@ -43,16 +43,16 @@ FileOutcome ReportFailure(ConsoleReporter &console, const QString &output)
     return FileOutcome::Failed;
 }
 
-FileOutcome EncodeOutput(const SourceFacts &source, EncodePlan plan, const QString &output, ConsoleReporter &console,
+FileOutcome EncodeOutput(const SourceFacts &source, const EncodePlan &plan, const QString &output, ConsoleReporter &console,
                          CoreShare share, const QSet<QString> &reserved)
 {
     try {
         PendingOutput pending(output);
         for (const QString &name : pending.removedLeftovers())
             console.note(QStringLiteral("%1, left half-written by an earlier run that did not finish, is removed.").arg(name));
-        const RateRecord rate = EncodeFile(source, plan, pending.temporaryPath(), console, share);
+        const EncodeResult result = EncodeFile(source, plan, pending.temporaryPath(), console, share);
         const WrittenFile written = ReadBack(pending.temporaryPath());
-        const QStringList differences = CompareWithPlan(plan, written, rate);
+        const QStringList differences = CompareWithPlan(plan, written, result.length, result.rate);
         QString placed = output;
         if (differences.isEmpty())
             pending.commit();

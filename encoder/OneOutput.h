@@ -23,5 +23,5 @@ FileOutcome ReportFailure(ConsoleReporter &console, const QString &output);
 // A file worse than asked never takes the place of an older one, nor the name of another output of
 // the run (reserved). A stop is left for the caller to report: a folder run reports it once for all
 // its files.
-FileOutcome EncodeOutput(const SourceFacts &source, EncodePlan plan, const QString &output, ConsoleReporter &console,
+FileOutcome EncodeOutput(const SourceFacts &source, const EncodePlan &plan, const QString &output, ConsoleReporter &console,
                          CoreShare share, const QSet<QString> &reserved = {});

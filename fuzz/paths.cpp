@@ -1,12 +1,16 @@
-// The path helpers on any text, in both styles, and the splitting of a parameter text into batch
-// arguments. The properties are the ones callers rely on: a name part never holds a separator, the
-// folder and name parts make the path again, stripping separators is done in one go, an output name
-// keeps the source's name under the "encoded" folder, and a proposed output is never the source.
+// The path helpers on any text, in both styles, the splitting of a parameter text into batch
+// arguments, and the reading of a dragged address list. The properties are the ones callers rely on: a
+// name part never holds a separator, the folder and name parts make the path again, stripping
+// separators is done in one go, an output name keeps the source's name under the "encoded" folder, a
+// proposed output is never the source, and a dragged list gives absolute paths that name the same
+// files when sent again.
 //
-// Input: the text, as UTF-8.
+// Input: the text, as UTF-8; as the dragged list, its bytes.
 #include "fuzz/Require.h"
 #include "platform/CommandLine.h"
+#include "platform/NativeFiles.h"
 #include "platform/PathHelpers.h"
+#include "platform/UriList.h"
 #include "source/ProposedOutput.h"
 
 namespace {
@@ -98,6 +102,20 @@ void checkBatchArguments(const QString &text)
     }
 }
 
+// Each path read from a list is absolute and whole; escaped again into a list of its own, it reads
+// back the same.
+void checkUriList(const QByteArray &list)
+{
+    const QStringList paths = LocalPathsFromUriList(list);
+    QByteArray again;
+    for (const QString &path : paths) {
+        const QByteArray bytes = NativePath(path);
+        Require(bytes.startsWith('/') && !bytes.contains('\0'), "a dropped path is absolute, without NUL", path);
+        again += "file://" + bytes.toPercentEncoding("/") + "\r\n";
+    }
+    Require(LocalPathsFromUriList(again) == paths, "dropped paths sent again read the same", paths.join(u'|'));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
@@ -110,5 +128,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     }
     checkProposedOutput(text);
     checkBatchArguments(text);
+    checkUriList(QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(size)));
     return 0;
 }

@@ -6,12 +6,15 @@
 #include "platform/TextFile.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 
+// The line breaks are replaced character by character: a value may hold the bytes of a name that is
+// not UTF-8 (see PathFromNative), which is no valid text to a regular expression, and one would match
+// nothing in it.
 QString ConfigLine(int row, const QString &value)
 {
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    return ParamName(row) + u' ' + QString(value).replace(lineBreak, QStringLiteral(" "));
+    QString text = value;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\r', u' ').replace(u'\n', u' ');
+    return ParamName(row) + u' ' + text;
 }
 
 QStringList ConfigLines(const ParamTable &table)

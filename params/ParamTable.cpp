@@ -63,9 +63,12 @@ bool ParamTable::setData(const QModelIndex &index, const QVariant &value, int ro
     return true;
 }
 
+// The rows show no heading of their own; a screen reader tells each by its switch.
 QVariant ParamTable::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    if (orientation == Qt::Vertical)
+        return role == Qt::AccessibleTextRole && section >= 0 && section < ParamCount ? ParamName(section + 1) : QVariant();
+    if (role != Qt::DisplayRole)
         return {};
     return section == NameColumn ? QStringLiteral(" Parameter") : QStringLiteral(" Value");
 }

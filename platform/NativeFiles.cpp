@@ -87,10 +87,10 @@ QString PathFromNative(const QByteArray &bytes)
     return path;
 }
 
-std::optional<char> RawNameByte(QChar c)
+std::optional<char> RawNameByte(QStringView path, qsizetype i)
 {
-    const char16_t unit = c.unicode();
-    if (unit < EscapeBase + 0x80 || unit > EscapeBase + 0xFF)
+    const char16_t unit = path[i].unicode();
+    if (unit < EscapeBase + 0x80 || unit > EscapeBase + 0xFF || (i > 0 && path[i - 1].isHighSurrogate()))
         return std::nullopt;
     return char(unit - EscapeBase);
 }
@@ -100,7 +100,7 @@ QByteArray NativePath(const QString &path)
     QByteArray bytes;
     qsizetype plainFrom = 0;
     for (qsizetype i = 0; i < path.size(); ++i) {
-        const std::optional<char> raw = RawNameByte(path[i]);
+        const std::optional<char> raw = RawNameByte(path, i);
         if (!raw)
             continue;
         bytes += QStringView(path).mid(plainFrom, i - plainFrom).toUtf8();

@@ -11,9 +11,10 @@
 QString PathFromNative(const QByteArray &bytes);
 QByteArray NativePath(const QString &path);
 
-// The byte of a name that is not valid UTF-8, as PathFromNative keeps it in a path; nothing for any
-// other character.
-std::optional<char> RawNameByte(QChar c);
+// The byte of a name that is not valid UTF-8, as PathFromNative keeps it, at position i of a path;
+// nothing for any other character, the second half of a character beyond U+FFFF included (that half
+// of U+1F4C1 is U+DCC1).
+std::optional<char> RawNameByte(QStringView path, qsizetype i);
 
 // What a path names, links followed.
 enum class FileKind { Missing, Regular, Folder, Special };

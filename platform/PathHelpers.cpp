@@ -1,7 +1,8 @@
 #include "platform/PathHelpers.h"
 
+#include "platform/NativeFiles.h"
+
 #include <QDir>
-#include <QFileInfo>
 
 #include <unistd.h>
 
@@ -130,20 +131,18 @@ QString AbsolutePath(const QString &path)
 
 bool FileExists(const QString &path)
 {
-    if (path.isEmpty() || holdsNul(path))
-        return false;
-    const QFileInfo info(path);
-    return info.exists() && !info.isDir();
+    const FileKind kind = KindOf(path);
+    return kind == FileKind::Regular || kind == FileKind::Special;
 }
 
 bool DirectoryExists(const QString &path)
 {
-    return !path.isEmpty() && !holdsNul(path) && QFileInfo(path).isDir();
+    return KindOf(path) == FileKind::Folder;
 }
 
 bool IsWritableFolder(const QString &path)
 {
-    return DirectoryExists(path) && ::access(QFile::encodeName(path).constData(), W_OK | X_OK) == 0;
+    return DirectoryExists(path) && ::access(NativePath(path).constData(), W_OK | X_OK) == 0;
 }
 
 QString FindFileNoCase(const QString &folder, const QString &name)
@@ -154,5 +153,5 @@ QString FindFileNoCase(const QString &folder, const QString &name)
 QString FindEntryNoCase(const QString &folder, const QString &name)
 {
     return findNoCase(folder, name, QDir::AllEntries | QDir::NoDotAndDotDot,
-                      [](const QString &path) { return QFileInfo::exists(path); });
+                      [](const QString &path) { return KindOf(path) != FileKind::Missing; });
 }

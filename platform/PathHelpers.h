@@ -44,7 +44,8 @@ QString BuildOutputName(const QString &source, const QString &middle, PathStyle 
 // (nothing changes it); an absolute path and the empty text come back as they are.
 QString AbsolutePath(const QString &path);
 
-// Existence tests. FileExists is false for a folder; wildcard characters are ordinary characters.
+// Existence tests, on the bytes of the name as PathFromNative keeps them. FileExists is false for a
+// folder; wildcard characters are ordinary characters.
 bool FileExists(const QString &path);
 bool DirectoryExists(const QString &path);
 

@@ -1,6 +1,7 @@
 #include "platform/TextFile.h"
 
 #include "platform/Failure.h"
+#include "platform/NativeFiles.h"
 
 #include <QSaveFile>
 
@@ -8,7 +9,7 @@ void SaveLinesToFile(const QString &path, const QStringList &lines)
 {
     QByteArray bytes;
     for (const QString &line : lines)
-        bytes += line.toLocal8Bit() + "\r\n";
+        bytes += NativePath(line) + "\r\n";
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())

@@ -165,6 +165,7 @@ private slots:
     void menuBarHoldsEveryCommand();
     void helpOpensTheFileBesideTheProgramFirst();
     void aboutBoxShowsAndLinks();
+    void aboutBoxEnterPressesOkUnlessTheLinkIsTabbedTo();
 
 private:
     std::unique_ptr<TestApp> app;
@@ -601,6 +602,60 @@ void DialogsTest::aboutBoxShowsAndLinks()
     app->control<QAction>(QStringLiteral("About1"))->trigger();
     QCOMPARE(app->shell.calls.size(), 1);
     QCOMPARE(app->shell.calls[0].file, QStringLiteral("https://quillmark.org"));
+}
+
+// A click on the link opens it and leaves the focus where it was, so that Enter presses OK, which it
+// does on every opening of the box, until Tab brings the focus to the link. The main window's keys work
+// on once the box is closed.
+void DialogsTest::aboutBoxEnterPressesOkUnlessTheLinkIsTabbedTo()
+{
+    auto *about = app->control<QDialog>(u"Form2"_s);
+    auto *ok = about->findChild<QPushButton *>(u"Button1"_s);
+    auto *link = about->findChild<QLabel *>(u"Label5"_s);
+    // Opens the box from the main window, which the window manager gives the keyboard back to whenever
+    // the box closes, does what act does, and tells how the box ended: -1 while it is still open.
+    const auto openAbout = [&](const std::function<void()> &act) {
+        Form1->activateWindow();
+        [] { QTRY_VERIFY(Form1->isActiveWindow()); }();
+        int result = 0;
+        app->dialogs.dialogActions.push_back([&](QDialog &dialog) {
+            dialog.activateWindow();
+            [&] { QTRY_COMPARE(QApplication::focusWidget(), ok); }();
+            act();
+            result = dialog.isVisible() ? -1 : dialog.result();
+            return result;
+        });
+        Form1->About1Click();
+        return result;
+    };
+
+    const int afterClick = openAbout([&] {
+        clickAt(link, QPoint(10, link->height() / 2));
+        QCOMPARE(app->shell.calls.size(), 1);
+        QCOMPARE(QApplication::focusWidget(), ok);
+        press(Qt::Key_Return);
+    });
+    QCOMPARE(afterClick, int(QDialog::Accepted));
+    QCOMPARE(app->shell.calls.size(), 1);
+
+    const int afterTab = openAbout([&] {
+        press(Qt::Key_Tab);
+        press(Qt::Key_Tab);
+        press(Qt::Key_Return);
+    });
+    QCOMPARE(afterTab, -1);
+    QCOMPARE(app->shell.calls.size(), 2);
+    QCOMPARE(openAbout([] { press(Qt::Key_Return); }), int(QDialog::Accepted));
+    QCOMPARE(app->shell.calls.size(), 2);
+
+    Form1->activateWindow();
+    QTRY_VERIFY(Form1->isActiveWindow());
+    press(Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(!app->control<QAction>(u"FloatablePreviewWindow1"_s)->isChecked());
+    press(Qt::Key_F, Qt::AltModifier);
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_X);
+    QCOMPARE(app->terminations, 1);
 }
 
 QUILLMARK_TEST_MAIN(DialogsTest)

@@ -80,6 +80,7 @@ private slots:
     void leftoversOfEndedRunsAreRemoved();
     void fullDiskNamesTheAskedOutput();
     void namesKeepTheirBytesAndShowEscaped();
+    void aFileNamedInBytesIsEncoded_data();
     void aFileNamedInBytesIsEncoded();
     void truncatedSourceIsCheckedAgainstWhatWasRead();
     void longestTextsAreKeptWhole();
@@ -306,12 +307,14 @@ void EncoderSafetyTest::namesKeepTheirBytesAndShowEscaped()
     writeNativeFile(folder + "/bad\xff.avi", bytesOf(media(QStringLiteral("clip.avi"))));
     writeNativeFile(folder + "/a\x1b]0;title\x07z.wav", tone);
     writeNativeFile(folder + "/c\x1b[2Jd.wav", tone);
+    writeNativeFile(folder + "/\xf0\x9f\x93\x81.wav", tone);
 
     const QByteArray target = NativePath(work(QStringLiteral("names-encoded")));
     const UtilityRun run = RunUtilityProcess(Arguments({"-input", PathFromNative(folder), "-output", PathFromNative(target)}));
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
-    QVERIFY2(run.out.contains(QStringLiteral("Folder    4 encoded, 0 failed")), qPrintable(run.out));
-    for (const QByteArray &name : {QByteArray("caf\xe9.wma"), QByteArray("a\x1b]0;title\x07z.wma"), QByteArray("c\x1b[2Jd.wma")})
+    QVERIFY2(run.out.contains(QStringLiteral("Folder    5 encoded, 0 failed")), qPrintable(run.out));
+    for (const QByteArray &name : {QByteArray("caf\xe9.wma"), QByteArray("a\x1b]0;title\x07z.wma"), QByteArray("c\x1b[2Jd.wma"),
+                                   QByteArray("\xf0\x9f\x93\x81.wma")})
         QCOMPARE(ReadMedia(PathFromNative(target + '/' + name)).sound, QStringLiteral("wmav2 44100 2"));
     QCOMPARE(ReadMedia(PathFromNative(target + "/bad\xff.wmv")).picture, QStringLiteral("wmv2 160x120 15/1"));
 
@@ -321,21 +324,31 @@ void EncoderSafetyTest::namesKeepTheirBytesAndShowEscaped()
     const QString written = PathFromNative(target);
     const QStringList shownNames{u"Source    "_s + source + u"/caf\\xE9.wav"_s, u"Written   "_s + written + u"/bad\\xFF.wmv"_s,
                                  u"Source    "_s + source + u"/a\\x1B]0;title\\x07z.wav"_s,
-                                 u"Written   "_s + written + u"/c\\x1B[2Jd.wma"_s};
+                                 u"Written   "_s + written + u"/c\\x1B[2Jd.wma"_s,
+                                 u"Written   "_s + written + u"/\U0001F4C1.wma"_s};
     for (const QString &shown : shownNames)
         QVERIFY2(run.out.contains(shown + u'\n'), qPrintable(run.out));
 }
 
-// A file named on the command line in bytes that are not UTF-8, as a shell passes them.
+// A file named in bytes that are not UTF-8: on the command line, as a shell passes them, or in the
+// configuration file, as the program writes a name it was given in such bytes.
+void EncoderSafetyTest::aFileNamedInBytesIsEncoded_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("on the command line") << u"exec \"$0\" -input \"$(printf 'bad\\377.avi')\" -output \"$(printf 'out\\376.wmv')\""_s;
+    QTest::newRow("in the configuration file") << u"exec \"$0\" -config tmpconfig.weu"_s;
+}
+
 void EncoderSafetyTest::aFileNamedInBytesIsEncoded()
 {
-    const QByteArray folder = NativePath(work(QStringLiteral("named-in-bytes")));
+    QFETCH(QString, command);
+    const QByteArray folder = NativePath(work(u"named-in-bytes "_s + QLatin1String(QTest::currentDataTag())));
     QCOMPARE(mkdir(folder.constData(), 0755), 0);
     writeNativeFile(folder + "/bad\xff.avi", bytesOf(media(QStringLiteral("clip.avi"))));
+    writeNativeFile(folder + "/tmpconfig.weu", "-input \"bad\xff.avi\"\r\n-output \"out\xfe.wmv\"\r\n");
     QProcess shell;
     shell.setWorkingDirectory(PathFromNative(folder));
-    shell.start(QStringLiteral("/bin/sh"), {u"-c"_s, u"exec \"$0\" -input \"$(printf 'bad\\377.avi')\" -output \"$(printf 'out\\376.wmv')\""_s,
-                                            UtilityPath()});
+    shell.start(QStringLiteral("/bin/sh"), {u"-c"_s, command, UtilityPath()});
     QVERIFY(shell.waitForFinished(120000));
     const QString out = QString::fromLocal8Bit(shell.readAllStandardOutput());
     QVERIFY2(shell.exitCode() == 0, qPrintable(out + QString::fromLocal8Bit(shell.readAllStandardError())));

@@ -731,14 +731,15 @@ void EncoderThreadsTest::aStoppedRunGoesOn_data()
 }
 
 // A folder run again leaves alone what the first wrote from the same source with the same
-// settings and as asked, byte for byte, and encodes the rest.
+// settings and as asked, a source cut short included, byte for byte, and encodes the rest.
 void EncoderThreadsTest::aStoppedRunGoesOn()
 {
     QFETCH(Change, change);
     QFETCH(int, encoded);
     QFETCH(int, alreadyDone);
     const QString tag = QString::number(int(change));
-    const QString source = folderOf(u"again-"_s + tag, {{u"clip.avi"_s, u"a.avi"_s}, {u"clip.mp4"_s, u"b.mp4"_s},
+    // b.mp4 holds less than its header announces: its output lasts what it gave.
+    const QString source = folderOf(u"again-"_s + tag, {{u"clip.avi"_s, u"a.avi"_s}, {u"cut-off.mp4"_s, u"b.mp4"_s},
                                                       {u"silent.avi"_s, u"c.avi"_s}, {u"tone.wav"_s, u"d.wav"_s}});
     const QString target = source + QStringLiteral("-encoded");
     // A title holding a NUL character comes back cut: every output differs.

@@ -8,6 +8,7 @@
 #include "params/ParamTable.h"
 #include "params/gui/StoreParam.h"
 #include "params/gui/Unit3.h"
+#include "platform/NativeFiles.h"
 #include "platform/gui/Controls.h"
 #include "source/gui/MediaPlayer.h"
 #include "source/gui/Unit4.h"
@@ -417,7 +418,7 @@ void LaunchTest::encodeWritesFilledRowsInRowOrder()
     app.setRow(17, QStringLiteral("av100"));
     app.setRow(1, u'"' + source + u'"');
     app.setRow(12, QStringLiteral("  "));
-    app.setRow(22, QStringLiteral("two\r\nlines\nand\rmore"));
+    app.setRow(22, PathFromNative("two\r\nlines\nand\rmore caf\xe9"));
     app.control<TEdit>(QStringLiteral("EditInput"))->setText(source);
     app.setRow(1, u'"' + source + u'"');
     app.setRow(2, QString());
@@ -428,7 +429,7 @@ void LaunchTest::encodeWritesFilledRowsInRowOrder()
                                 "-v_buffer   \r\n"
                                 "-profile av100\r\n"
                                 "-title \"Holiday\"\r\n"
-                                "-description two lines and more\r\n";
+                                "-description two lines and more caf\xe9\r\n";
     QCOMPARE(app.appFile(QStringLiteral("tmpconfig.weu")), expected);
     QCOMPARE(app.shell.calls.size(), 1);
     QCOMPARE(app.shell.calls[0].file, app.appPath(QStringLiteral("launch.bat")));

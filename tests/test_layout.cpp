@@ -1,5 +1,6 @@
 // Every caption of every window shows whole: with the fonts the layouts name, with a wider font in
-// their place, and (run again by CTest with QT_SCALE_FACTOR=1.5) at one and a half times the size.
+// their place, and (run again by CTest with QT_SCALE_FACTOR=1.5) at one and a half times the size. The
+// main window grown by "More Options" stays on the screen, which at that size is smaller than it.
 #include "TestApp.h"
 #include "TestMain.h"
 
@@ -12,6 +13,7 @@
 #include <QLayout>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -58,6 +60,8 @@ class LayoutTest : public QObject {
 private slots:
     void captionsShowWhole_data();
     void captionsShowWhole();
+    void moreOptionsKeepsTheWindowOnTheScreen_data();
+    void moreOptionsKeepsTheWindowOnTheScreen();
 };
 
 void LayoutTest::captionsShowWhole_data()
@@ -90,6 +94,42 @@ void LayoutTest::captionsShowWhole()
             clipped.append(QString::fromLatin1(name) + u' ' + caption);
     }
     QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+}
+
+void LayoutTest::moreOptionsKeepsTheWindowOnTheScreen_data()
+{
+    QTest::addColumn<int>("startTop");   // where the window starts, from the top of the screen's area
+    QTest::newRow("centred, as it starts") << -1;
+    QTest::newRow("at the top of the screen") << 0;
+    QTest::newRow("dragged partly below the screen") << 500;
+}
+
+// More Options moves the window up just as far as it must to keep it whole within the screen's area,
+// and never above it, nor sideways; Less Options leaves its top where it is. The window grows and
+// shrinks by the panel.
+void LayoutTest::moreOptionsKeepsTheWindowOnTheScreen()
+{
+    QFETCH(int, startTop);
+    TestApp app;
+    const QRect area = Form1->screen()->availableGeometry();
+    if (startTop >= 0)
+        Form1->move(Form1->frameGeometry().left(), area.top() + startTop);
+    const QRect before = Form1->frameGeometry();
+
+    QTest::mouseClick(app.control<QPushButton>(QStringLiteral("ButtonMore")), Qt::LeftButton);
+    const QRect grown = Form1->frameGeometry();
+    QCOMPARE(grown.left(), before.left());
+    QCOMPARE(grown.height(), before.height() + 489 - 186);
+    if (grown.height() > area.height())
+        QCOMPARE(grown.top(), area.top());
+    else if (before.top() + grown.height() - 1 > area.bottom())
+        QCOMPARE(grown.bottom(), area.bottom());
+    else
+        QCOMPARE(grown.top(), before.top());
+
+    QTest::mouseClick(app.control<QPushButton>(QStringLiteral("ButtonMore")), Qt::LeftButton);
+    QTRY_COMPARE(Form1->frameGeometry().height(), before.height());
+    QCOMPARE(Form1->frameGeometry().top(), grown.top());
 }
 
 QUILLMARK_TEST_MAIN(LayoutTest)

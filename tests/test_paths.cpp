@@ -3,10 +3,12 @@
 
 #include "platform/NativeFiles.h"
 #include "platform/PathHelpers.h"
+#include "platform/UriList.h"
 #include "source/ProposedOutput.h"
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QSysInfo>
 
 Q_DECLARE_METATYPE(PathStyle)
 
@@ -25,6 +27,8 @@ private slots:
     void nulCharacterNamesNothing();
     void systemNamesKeepTheirBytes_data();
     void systemNamesKeepTheirBytes();
+    void droppedAddressesNameLocalFiles_data();
+    void droppedAddressesNameLocalFiles();
 };
 
 void PathsTest::parts_data()
@@ -155,6 +159,8 @@ void PathsTest::systemNamesKeepTheirBytes_data()
     QTest::newRow("plain") << QByteArray("clip.avi") << "clip.avi";
     QTest::newRow("letters of two, three and four bytes") << QByteArray("caf\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x8e\xac.wav")
                                                           << QString::fromUtf16(u"caf\u00e9 \u65e5 \U0001F3AC.wav");
+    QTest::newRow("a character whose second half looks like a kept byte")
+        << QByteArray("\xf0\x9f\x93\x81 \xf0\x9f\x92\x80.wav") << QString::fromUtf16(u"\U0001F4C1 \U0001F480.wav");
     QTest::newRow("byte-order mark kept") << QByteArray("\xef\xbb\xbf.wav") << QChar(0xFEFF) + QStringLiteral(".wav");
     QTest::newRow("Latin-1 letter") << QByteArray("caf\xe9.wav") << "";
     QTest::newRow("byte that UTF-8 never holds") << QByteArray("bad\xff.avi") << "";
@@ -175,6 +181,45 @@ void PathsTest::systemNamesKeepTheirBytes()
     else
         QVERIFY(!path.contains(QChar::ReplacementCharacter));
     QCOMPARE(NativePath(QStringLiteral("/media/") + path + QStringLiteral(".wmv")), "/media/" + name + ".wmv");
+}
+
+// What a drag from a file manager names: the paths with the bytes of their names, or nothing at all
+// when anything in it is not a local file.
+void PathsTest::droppedAddressesNameLocalFiles_data()
+{
+    QTest::addColumn<QByteArray>("uriList");
+    QTest::addColumn<QByteArrayList>("names");
+    const QByteArray thisMachine = QSysInfo::machineHostName().toUtf8();
+    QTest::newRow("one file") << QByteArray("file:///media/clip.avi\r\n") << QByteArrayList{"/media/clip.avi"};
+    QTest::newRow("several, in order, a comment and bare line feeds")
+        << QByteArray("# dragged\nfile:///m/b.avi\n\nfile:///m/a.wav\nfile:///m/Clips/\n")
+        << QByteArrayList{"/m/b.avi", "/m/a.wav", "/m/Clips/"};
+    QTest::newRow("blanks, percent and hash escaped") << QByteArray("file:///m/my%20clip%20100%25%20%231.avi")
+                                                      << QByteArrayList{"/m/my clip 100% #1.avi"};
+    QTest::newRow("UTF-8 and bytes that are not") << QByteArray("file:///m/%C3%BCber%20caf%E9%ff.avi")
+                                                  << QByteArrayList{"/m/\xc3\xbc" "ber caf\xe9\xff.avi"};
+    QTest::newRow("percent and hash left unescaped") << QByteArray("file:///m/50%.avi#2?x=%4")
+                                                     << QByteArrayList{"/m/50%.avi#2?x=%4"};
+    QTest::newRow("this machine named") << "FILE://localhost/a.avi\r\nfile://" + thisMachine + QByteArrayLiteral("/b.avi\r\nfile:/c.avi\r\n\0")
+                                        << QByteArrayList{"/a.avi", "/b.avi", "/c.avi"};
+    QTest::newRow("web address") << QByteArray("https://example.org/clip.avi\r\n") << QByteArrayList{};
+    QTest::newRow("another machine") << QByteArray("file://fileserver/share/clip.avi") << QByteArrayList{};
+    QTest::newRow("a web address among files") << QByteArray("file:///m/a.avi\r\nhttp://example.org/b.avi\r\n")
+                                               << QByteArrayList{};
+    QTest::newRow("plain text") << QByteArray("/media/clip.avi") << QByteArrayList{};
+    QTest::newRow("relative file address") << QByteArray("file:clip.avi") << QByteArrayList{};
+    QTest::newRow("escaped NUL") << QByteArray("file:///m/a%00.avi") << QByteArrayList{};
+    QTest::newRow("comments only") << QByteArray("# nothing\r\n\r\n") << QByteArrayList{};
+}
+
+void PathsTest::droppedAddressesNameLocalFiles()
+{
+    QFETCH(QByteArray, uriList);
+    QFETCH(QByteArrayList, names);
+    QByteArrayList found;
+    for (const QString &path : LocalPathsFromUriList(uriList))
+        found.append(NativePath(path));
+    QCOMPARE(found, names);
 }
 
 QUILLMARK_TEST_MAIN(PathsTest)

@@ -8,6 +8,7 @@
 #include "app/gui/Forms.h"
 #include "app/gui/Unit1.h"
 #include "platform/Failure.h"
+#include "platform/NativeFiles.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/DockGrip.h"
 #include "platform/gui/Services.h"
@@ -22,8 +23,10 @@
 #include <QFrame>
 #include <QLibraryInfo>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QToolButton>
+#include <cstdio>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -507,15 +510,21 @@ void PreviewTest::engineThatCannotBeMadeIsReportedAtTheOpen()
 }
 
 // The module the program loads from its folder makes an engine that reads and loads real media.
+// The engine reads and plays a file whose name is not UTF-8.
 void PreviewTest::moduleMakesARealEngine()
 {
-    const QString clip = MakeVideoClip(app->appDir, QStringLiteral("module.avi"), 160, 120, 1);
-    QVERIFY(!clip.isEmpty());
+    const QString made = MakeVideoClip(app->appDir, QStringLiteral("module.avi"), 160, 120, 1);
+    QVERIFY(!made.isEmpty());
+    const QString clip = PathFromNative(NativePath(app->appDir) + "/module\xe9.avi");
+    QCOMPARE(std::rename(NativePath(made).constData(), NativePath(clip).constData()), 0);
+    const auto removeClip = qScopeGuard([&] { std::remove(NativePath(clip).constData()); });
     const std::unique_ptr<MediaBackend> engine = MakeModuleMediaBackend(qEnvironmentVariable("QUILLMARK_BIN_DIR"));
     QVERIFY(engine->VideoView());
     const MediaFacts facts = engine->Load(clip);
     QCOMPARE(facts.width, 160);
     QCOMPARE(facts.height, 120);
+    engine->Play();
+    QTRY_VERIFY(engine->Position() > 0);
     QVERIFY_THROWS_EXCEPTION(Failure, engine->Load(app->appPath(QStringLiteral("missing.avi"))));
 }
 

@@ -6,12 +6,16 @@
 
 #include "app/gui/Forms.h"
 #include "app/gui/Unit1.h"
+#include "platform/NativeFiles.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/QtDialogs.h"
 #include "source/gui/MediaPlayer.h"
 #include "source/gui/Unit4.h"
 
 #include <QCheckBox>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QScopeGuard>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QListView>
@@ -21,6 +25,8 @@
 #include <QFile>
 #include <QTabWidget>
 #include <QToolButton>
+#include <filesystem>
+#include <fstream>
 
 using namespace Qt::StringLiterals;
 
@@ -86,6 +92,8 @@ private slots:
     void fileDialogsShowTheFiltersAsWrittenAndMatchAnyCase();
     void menuCommandsActWhileButtonsAreDisabled();
     void encodeWritesTheChosenPaths();
+    void droppedFilesNameTheSourceOrOutput_data();
+    void droppedFilesNameTheSourceOrOutput();
 
 private:
     std::unique_ptr<TestApp> app;
@@ -579,6 +587,104 @@ void SourceTest::encodeWritesTheChosenPaths()
     Form1->EncodeButtonClick();
     QCOMPARE(app->dialogs.messages.last().title, QStringLiteral("File not found"));
     QCOMPARE(app->shell.calls.size(), 1);
+}
+
+// A drag from a file manager, dropped onto a box, the window or the docked preview: what the boxes
+// show, what the cursor said, and what ENCODE writes. The source box starts at clip.avi.
+void SourceTest::droppedFilesNameTheSourceOrOutput_data()
+{
+    QTest::addColumn<QString>("onto");
+    QTest::addColumn<QByteArray>("uriList");     // empty: the drag holds text alone
+    QTest::addColumn<QByteArray>("sourceName");      // the names the boxes show after the drop, in the media folder
+    QTest::addColumn<QByteArray>("outputName");
+    QTest::addColumn<int>("dropped");            // how many names the drop held, for the message
+
+    const QByteArray oddName = "my clip 100% #1 caf\xe9.avi";
+    struct Drag {
+        const char *what;
+        QByteArray uriList;
+        QByteArray first;      // empty when refused
+        QByteArray proposed;   // the output proposed for it as a source
+        int count;
+    };
+    const QList<Drag> drags = {
+        {"one file", "file://MEDIA/b.wav\r\n", "b.wav", "b.wma", 1},
+        {"one folder", "file://MEDIA/Clips\r\n", "Clips", "encoded/Clips", 1},
+        {"several files", "file://MEDIA/b.wav\r\nfile://MEDIA/clip.avi\r\nfile://MEDIA/Clips\r\n", "b.wav", "b.wma", 3},
+        {"blanks, percent, hash and a byte that is not UTF-8", "file://MEDIA/my%20clip%20100%25%20%231%20caf%E9.avi",
+         oddName, "my clip 100% #1 caf\xe9.wmv", 1},
+        {"a web address", "https://example.org/b.wav\r\n", "", "", 1},
+        {"plain text", "", "", "", 1},
+    };
+    for (const char *onto : {"EditInput", "EditOutput", "Form1", "Form4"}) {
+        const bool ontoOutput = QByteArray(onto) == "EditOutput";
+        for (const Drag &drag : drags) {
+            const bool taken = !drag.first.isEmpty();
+            QTest::addRow("%s onto %s", drag.what, onto)
+                << QString::fromLatin1(onto) << drag.uriList << (taken && !ontoOutput ? drag.first : "clip.avi")
+                << (!taken ? QByteArray("clip.wmv") : ontoOutput ? drag.first : drag.proposed) << drag.count;
+        }
+    }
+}
+
+void SourceTest::droppedFilesNameTheSourceOrOutput()
+{
+    QFETCH(QString, onto);
+    QFETCH(QByteArray, uriList);
+    QFETCH(QByteArray, sourceName);
+    QFETCH(QByteArray, outputName);
+    QFETCH(int, dropped);
+    const QByteArray folder = NativePath(media);
+    const QString oddPath = PathFromNative(folder + "/my clip 100% #1 caf\xe9.avi");
+    std::ofstream(NativePath(oddPath).constData()).put('x');
+    const auto removeOdd = qScopeGuard([&] { std::filesystem::remove(NativePath(oddPath).toStdString()); });
+    for (const char *name : {"clip.avi", "b.wav"})
+        app->addMedia(QStringLiteral("Media/") + QLatin1String(name));
+    app->media->files.insert(oddPath, MediaFacts{});
+    QVERIFY(QDir().mkpath(media + QStringLiteral("/Clips")));
+    input->setText(media + QStringLiteral("/clip.avi"));
+
+    QMimeData data;
+    if (uriList.isEmpty())
+        data.setText(media + QStringLiteral("/b.wav"));
+    else
+        data.setData(QStringLiteral("text/uri-list"), QByteArray(uriList).replace("MEDIA", folder.toPercentEncoding("/")));
+    auto *target = app->control<QWidget>(onto);
+    const QPoint at = target->rect().center();
+    // The file manager offers to copy, move or link, and proposes a move (Shift held).
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, Qt::ShiftModifier);
+    QCOMPARE(enter.proposedAction(), Qt::MoveAction);
+    QApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(at, offered, &data, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(target, &move);
+    QDropEvent drop(at, offered, &data, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(target, &drop);
+    QCoreApplication::processEvents();
+
+    const bool taken = sourceName != "clip.avi" || outputName != "clip.wmv";
+    for (const QDropEvent *event : std::initializer_list<const QDropEvent *>{&enter, &move, &drop}) {
+        QCOMPARE(event->isAccepted(), taken);
+        if (taken)
+            QCOMPARE(event->dropAction(), Qt::CopyAction);
+    }
+    QCOMPARE(NativePath(input->text()), folder + '/' + sourceName);
+    QCOMPARE(NativePath(output->text()), folder + '/' + outputName);
+    if (dropped > 1) {
+        QCOMPARE(app->dialogs.messages.size(), 1);
+        QCOMPARE(app->dialogs.messages[0].title, QStringLiteral("Several files dropped"));
+        QCOMPARE(app->dialogs.messages[0].text,
+                 onto == QLatin1String("EditOutput")
+                     ? u"The output is one file or folder: the first of the 3 dropped is taken."_s
+                     : u"The source is one file or folder: the first of the 3 dropped is taken.\r\rTo encode several "
+                       "files in one go, put them in a folder of their own and drop that folder."_s);
+        QCOMPARE(app->dialogs.messages[0].icon, MessageIcon::Information);
+    } else {
+        QCOMPARE(app->dialogs.messages.size(), 0);
+    }
+    Form1->EncodeButtonClick();
+    QCOMPARE(app->appFile(QStringLiteral("tmpconfig.weu")),
+             "-input \"" + folder + '/' + sourceName + "\"\r\n-output \"" + folder + '/' + outputName + "\"\r\n");
 }
 
 QUILLMARK_TEST_MAIN(SourceTest)

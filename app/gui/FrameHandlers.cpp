@@ -6,6 +6,7 @@
 #include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Services.h"
+#include "platform/gui/WindowPlacement.h"
 #include "source/gui/Unit4.h"
 #include "ui_Unit1.h"
 
@@ -38,6 +39,7 @@ void TForm1::FormCreate()
 void TForm1::FormShow()
 {
     Form4->ManualDock(ui->Panel2);
+    TakeFileDrops();
     for (TComboBox *list : {ui->ComboBoxPresets, ui->ComboBoxPreproc, ui->ComboBoxMode, ui->ComboBoxFramerate,
                             ui->ComboBoxAudioBR})
         list->SetItemIndex(0);
@@ -71,6 +73,7 @@ void TForm1::ButtonMoreClick()
         ui->ButtonMore->setText(QString::fromLatin1(LessOptionsCaption));
         SetClientHeight(ExpandedHeight);
         ui->PanelMore->show();
+        KeepGrownWindowOnScreen(this);
     } else {
         ui->ButtonMore->setText(QString::fromLatin1(MoreOptionsCaption));
         ui->PanelMore->hide();

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QStringList>
 #include <memory>
 
 class QLineEdit;
@@ -84,6 +85,7 @@ public slots:
     void SpeedButton4Click();
     void Open1Click();
     void SelectOutput1Click();
+    void FilesDropped(QWidget *onto, const QStringList &paths);
 
     // Presets and the audio setting (settings/).
     void ComboBoxPresetsChange();
@@ -135,6 +137,7 @@ private:
 
     void ForgetMedia();
 
+    void TakeFileDrops();
     void UseSource();
     void UseSourceFile(const QString &source);
     void UseSourceFolder(const QString &source);

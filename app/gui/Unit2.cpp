@@ -13,9 +13,13 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::TForm
 
 TForm2::~TForm2() = default;
 
+// Each opening starts on OK, so that Enter closes the box unless Tab has brought the focus to the link
+// in this opening.
 void TForm2::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (!event->spontaneous())
-        CenterWindowOn(this, parentWidget()->frameGeometry());
+    if (event->spontaneous())
+        return;
+    CenterWindowOn(this, parentWidget()->frameGeometry());
+    ui->Button1->setFocus();
 }

@@ -54,7 +54,8 @@ std::vector<Switch> ParseConfigText(const QByteArray &text, const QString &fileN
             line.chop(1);
         if (line.trimmed().isEmpty())
             continue;
-        switches.push_back(parseLine(QString::fromLocal8Bit(line), QStringLiteral("%1, line %2").arg(fileName).arg(i + 1)));
+        // A path may name a file whose name is not valid UTF-8; its bytes are kept.
+        switches.push_back(parseLine(PathFromNative(line), QStringLiteral("%1, line %2").arg(fileName).arg(i + 1)));
     }
     return switches;
 }

@@ -1,8 +1,10 @@
 #include "encoder/check/Comparison.h"
 
 #include "encoder/plan/MadeFrom.h"
+
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -15,12 +17,28 @@ QString fps(double rate)
 // under its rate is told of past the same share.
 constexpr double RateTolerance = 0.1;
 
-// How far past a constant rate's buffer the picture may go: one frame's share of the rate, as a
-// frame's bits come in over the time it is shown, or 3 % of the buffer where that is more, for
-// timestamps kept to the millisecond and the rate keeper's guess at the size of the next frame.
-double bufferAllowance(const VideoPlan &video)
+// What a player of the file receives the picture at and waits for: the rate the file declares for
+// its picture, and the file's preroll.
+struct PlayerBucket {
+    double bitRate = 0;
+    int bufferMs = 0;
+    double bits() const { return BufferBits(bitRate, bufferMs); }
+};
+
+std::optional<PlayerBucket> declaredBucket(const WrittenFile &file)
 {
-    return std::max(video.bitRate / av_q2d(video.frameRate), 0.03 * video.bitRate * video.bufferMs / 1000);
+    const DeclaredStream *picture = file.declared ? file.declared->picture() : nullptr;
+    if (!picture || !picture->bitRate || *picture->bitRate == 0)
+        return std::nullopt;
+    return PlayerBucket{double(*picture->bitRate), int(file.declared->prerollMs)};
+}
+
+// How far past the buffer the picture may go: one frame's share of the rate, as a frame's bits
+// come in over the time it is shown, or 3 % of the buffer where that is more, for timestamps kept
+// to the millisecond and the rate keeper's guess at the size of the next frame.
+double bufferAllowance(const PlayerBucket &bucket, const VideoPlan &video)
+{
+    return std::max(bucket.bitRate / av_q2d(video.frameRate), 0.03 * bucket.bits());
 }
 
 // Whether every frame starts a whole number of frames at this rate after the first: frames dropped
@@ -76,22 +94,48 @@ QString overrunCause(const VideoPlan &video, const RateRecord &rate)
                           "A longer buffer would help.");
 }
 
-// Where and why a player with the buffer shown would have to wait longest, if anywhere.
-std::optional<QString> pictureRateDifference(const VideoPlan &video, const WrittenPicture &picture, const RateRecord &rate)
+// Where and why a player of the file would have to wait longest, if anywhere.
+std::optional<QString> waitDifference(const VideoPlan &video, const WrittenPicture &picture, const PlayerBucket &bucket,
+                                      const RateRecord &rate)
 {
-    const double buffer = double(video.bitRate) * video.bufferMs / 1000;
-    const Fullest fullest = FullestPoint(picture.frames, video.bitRate);
-    if (fullest.bits <= buffer + bufferAllowance(video))
+    const double buffer = bucket.bits();
+    const Fullest fullest = FullestPoint(picture.frames, bucket.bitRate);
+    if (fullest.bits <= buffer + bufferAllowance(bucket, video))
         return std::nullopt;
     QString text = QStringLiteral("The picture stream does not keep to %1 with a %2 ms buffer: at %3 s, a player that receives "
                                   "it at that rate would have to wait %4 s")
-                       .arg(kbits(video.bitRate)).arg(video.bufferMs)
+                       .arg(kbits(bucket.bitRate)).arg(bucket.bufferMs)
                        .arg(QString::number(fullest.seconds, 'f', 2),
-                            QString::number((fullest.bits - buffer) / video.bitRate, 'f', 2));
+                            QString::number((fullest.bits - buffer) / bucket.bitRate, 'f', 2));
     if (const double frame = picture.frames[fullest.frame].bits; frame > buffer)
         text += QStringLiteral(", the frame there alone being %1 kbit, more than the buffer's %2 kbit")
                     .arg(QString::number(frame / 1000, 'f', 1), QString::number(buffer / 1000, 'f', 1));
     return text + QStringLiteral(". ") + overrunCause(video, rate);
+}
+
+// How a picture at a constant rate differs from what was asked, as its file declares it to players
+// and as a player of it would play it.
+QStringList pictureRateDifferences(const VideoPlan &video, const WrittenFile &file, const RateRecord &rate)
+{
+    const std::optional<PlayerBucket> bucket = declaredBucket(file);
+    if (!bucket)
+        return {QStringLiteral("The file's header does not declare the rate and buffer of its picture, which players wait for.")};
+    QStringList differences;
+    if (bucket->bitRate != video.bitRate) {
+        QString text = QStringLiteral("The file declares its picture at %1; %2 was asked for.").arg(kbits(bucket->bitRate), kbits(video.bitRate));
+        if (rate.raisedBitRate)
+            text += u' ' + overrunCause(video, rate);
+        differences += text;
+    }
+    if (const DeclaredStream *picture = file.declared->picture(); picture->bufferMs != uint32_t(video.bufferMs))
+        differences += QStringLiteral("The file declares a buffer of %1 ms for its picture; %2 ms was asked for.")
+                           .arg(picture->bufferMs.value_or(0)).arg(video.bufferMs);
+    if (bucket->bufferMs < video.bufferMs)
+        differences += QStringLiteral("The file's preroll is %1 ms, shorter than the buffer of %2 ms asked for: a player would "
+                                      "start before the buffer is full.").arg(bucket->bufferMs).arg(video.bufferMs);
+    if (const std::optional<QString> wait = waitDifference(video, *file.picture, *bucket, rate))
+        differences += *wait;
+    return differences;
 }
 
 void comparePicture(const VideoPlan &video, const std::optional<WrittenPicture> &picture, QStringList &differences)
@@ -126,28 +170,21 @@ void compareSound(const AudioFormat &format, const std::optional<WrittenSound> &
                            .arg(sound->sampleRate).arg(sound->channels).arg(format.sampleRate).arg(format.channels);
 }
 
-void compareTags(const ContentDescription &content, const QMap<QString, QString> &tags, QStringList &differences)
+void compareContent(const ContentDescription &asked, const ContentDescription &written, QStringList &differences)
 {
-    // The ASF reader gives the author back as the artist.
-    const std::pair<const char *, const QString &> texts[] = {
-        {"title", content.title}, {"artist", content.author}, {"copyright", content.copyright},
-        {"comment", content.description}, {"rating", content.rating},
+    const std::tuple<const char *, const QString &, const QString &> texts[] = {
+        {"title", asked.title, written.title}, {"author", asked.author, written.author},
+        {"copyright", asked.copyright, written.copyright}, {"description", asked.description, written.description},
+        {"rating", asked.rating, written.rating},
     };
-    for (const auto &[key, text] : texts) {
-        const QString written = tags.value(QLatin1String(key));
-        if (written != text)
-            differences += QStringLiteral("The %1 reads \"%2\"; \"%3\" was asked for.").arg(QLatin1String(key), written, text);
-    }
+    for (const auto &[name, text, read] : texts)
+        if (read != text)
+            differences += QStringLiteral("The %1 reads \"%2\"; \"%3\" was asked for.").arg(QLatin1String(name), read, text);
 }
 
 } // namespace
 
-double DurationTolerance(const EncodePlan &plan)
-{
-    return 0.1 + (plan.video ? 1 / av_q2d(plan.video->frameRate) : 0) + (plan.audio ? 0.05 : 0);
-}
-
-QStringList CompareWithPlan(const EncodePlan &plan, const WrittenFile &file, const RateRecord &rate)
+QStringList CompareWithPlan(const EncodePlan &plan, const WrittenFile &file, double length, const RateRecord &rate)
 {
     QStringList differences;
     if (plan.video)
@@ -158,10 +195,13 @@ QStringList CompareWithPlan(const EncodePlan &plan, const WrittenFile &file, con
         compareSound(*plan.audio, file.sound, differences);
     else if (file.sound)
         differences += QStringLiteral("The file has a sound stream, though none was asked for.");
-    if (plan.duration > 0 && std::abs(file.duration - plan.duration) > DurationTolerance(plan))
+    if (length > 0 && std::abs(file.duration - length) > DurationTolerance(plan))
         differences += QStringLiteral("The file lasts %1 s; %2 s was expected.")
-                           .arg(QString::number(file.duration, 'f', 3), QString::number(plan.duration, 'f', 3));
-    compareTags(plan.content, file.tags, differences);
+                           .arg(QString::number(file.duration, 'f', 3), QString::number(length, 'f', 3));
+    if (file.declared)
+        compareContent(plan.content, file.declared->content, differences);
+    else
+        differences += QStringLiteral("The file's header cannot be read as players read it.");
     differences += CompareBitRates(plan, file, rate);
     return differences;
 }
@@ -169,9 +209,8 @@ QStringList CompareWithPlan(const EncodePlan &plan, const WrittenFile &file, con
 QStringList CompareBitRates(const EncodePlan &plan, const WrittenFile &file, const RateRecord &rate)
 {
     QStringList differences;
-    if (const WrittenPicture *picture = constantRatePicture(plan, file))
-        if (const std::optional<QString> difference = pictureRateDifference(*plan.video, *picture, rate))
-            differences += *difference;
+    if (constantRatePicture(plan, file))
+        differences += pictureRateDifferences(*plan.video, file, rate);
     if (plan.audio && file.sound && file.sound->bitRate > 0 && !withinRate(file.sound->bitRate, plan.audio->bitRate))
         differences += QStringLiteral("The sound stream is %1; %2 was asked for.").arg(kbits(file.sound->bitRate), kbits(plan.audio->bitRate));
     return differences;
@@ -179,13 +218,14 @@ QStringList CompareBitRates(const EncodePlan &plan, const WrittenFile &file, con
 
 bool MadeAsPlanned(const EncodePlan &plan, const WrittenFile &file)
 {
-    return file.tags.value(QLatin1String(MadeFromTag)) == plan.madeFrom && CompareWithPlan(plan, file).isEmpty();
+    const Record record = ReadRecord(file.tags.value(QLatin1String(MadeFromTag)));
+    return record.madeFrom == plan.madeFrom && CompareWithPlan(plan, file, record.length.value_or(plan.duration)).isEmpty();
 }
 
 QStringList RateNotes(const EncodePlan &plan, const WrittenFile &file)
 {
     const WrittenPicture *picture = constantRatePicture(plan, file);
-    if (!picture || picture->frames.size() < 2)
+    if (!picture || picture->frames.size() < 2 || !pictureRateDifferences(*plan.video, file, {}).isEmpty())
         return {};
     const double written = pictureBitRate(*picture, av_q2d(plan.video->frameRate));
     if (written >= plan.video->bitRate * (1 - RateTolerance))

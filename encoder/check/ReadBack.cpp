@@ -107,5 +107,6 @@ WrittenFile ReadBack(const QString &path)
             file.sound = soundOf(codec, spans[i]);
     }
     file.duration = end > first ? end - first : 0;
+    file.declared = ReadDeclaredHeader(path);
     return file;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "encoder/check/DeclaredHeader.h"
 #include "encoder/plan/LeakyBucket.h"
 
 #include <QMap>
@@ -32,7 +33,9 @@ struct WrittenFile {
     std::optional<WrittenPicture> picture;
     std::optional<WrittenSound> sound;
     QMap<QString, QString> tags;
+    std::optional<DeclaredFile> declared; // what its header declares; nothing where it cannot be read
 };
 
-// Reads an output file back with libavformat, every packet of it. Throws Failure when it cannot.
+// Reads an output file back with libavformat, every packet of it, and its header as players read it.
+// Throws Failure when it cannot.
 WrittenFile ReadBack(const QString &path);

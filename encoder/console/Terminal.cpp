@@ -14,12 +14,12 @@ bool isControl(char16_t unit)
 QString visible(const QString &text)
 {
     QString shown;
-    for (const QChar c : text) {
-        const char16_t unit = c.unicode();
-        if (isControl(unit) || RawNameByte(c))
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (isControl(unit) || RawNameByte(text, i))
             shown += QStringLiteral("\\x") + QString::number(unit & 0xFF, 16).toUpper().rightJustified(2, u'0');
         else
-            shown += c;
+            shown += text[i];
     }
     return shown;
 }

@@ -1,6 +1,7 @@
 #include "encoder/encode/RateKeeper.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -14,8 +15,14 @@ constexpr double KeyToDelta = 3;
 
 } // namespace
 
-RateKeeper::RateKeeper(double bitRate, double buffer, double fullness) : bucket_(bitRate, fullness), buffer_(buffer)
+RateKeeper::RateKeeper(double bitRate, double buffer, double fullness, double frameSeconds)
+    : bucket_(bitRate, fullness), buffer_(buffer), frameSeconds_(frameSeconds)
 {
+}
+
+double RateKeeper::framesSinceLast(double seconds) const
+{
+    return lastSpent_ ? std::max(1.0, std::round((seconds - *lastSpent_) / frameSeconds_)) : 1;
 }
 
 bool RateKeeper::admits(double seconds, bool key, std::optional<double> nextKey) const
@@ -26,7 +33,8 @@ bool RateKeeper::admits(double seconds, bool key, std::optional<double> nextKey)
         return true;
     if (key)
         return fullness + keyNeeds <= buffer_;
-    const double after = fullness + lastDelta_ * Headroom;
+    // A frame never needs more than a key frame does.
+    const double after = fullness + std::min(lastDelta_ * framesSinceLast(seconds) * Headroom, keyNeeds);
     // A key frame that overfills the buffer even when it is empty is no reason to hold back the
     // frames before it.
     if (!nextKey || keyNeeds > buffer_)
@@ -38,8 +46,10 @@ bool RateKeeper::admits(double seconds, bool key, std::optional<double> nextKey)
 void RateKeeper::spent(double seconds, int bytes, bool key, bool coarsest)
 {
     const double bits = double(bytes) * 8;
+    const double frames = framesSinceLast(seconds);
     bucket_.add(seconds, bits);
+    lastSpent_ = seconds;
     if (key)
         lastKey_ = coarsest ? bits : 0;
-    lastDelta_ = coarsest ? (key ? bits / KeyToDelta : bits) : 0;
+    lastDelta_ = coarsest ? (key ? bits / KeyToDelta : bits / frames) : 0;
 }

@@ -69,10 +69,13 @@ StreamEncoder StreamEncoder::forPicture(const VideoPlan &video, AVRational sampl
         // the rate. No minimum rate: it asks the encoder to stuff a frame that falls short, which
         // these codecs cannot, and on a still picture at a high rate it fails the encode instead.
         context.rc_max_rate = video.bitRate;
-        context.rc_buffer_size = int(std::min<int64_t>(int64_t(video.bitRate) * video.bufferMs / 1000, INT_MAX));
-        // The encoder's own default keeps a quarter of the buffer in hand beyond the key frame it
-        // begins with; where the buffer is fuller at the start, it has less.
-        context.rc_initial_buffer_occupancy = int(context.rc_buffer_size * std::min(0.75, 1 - startFullness));
+        context.rc_buffer_size = int(std::min(video.bufferBits(), double(INT_MAX)));
+        // The encoder spends what it takes to be in the buffer at the start on its first frames. A
+        // player's buffer is full then, but a one-pass encoder cannot see that its later frames may
+        // need more than the rate even at its coarsest quantiser, and what it spent first would
+        // then cost dropped frames: it is given a quarter of the buffer to spend, and less where
+        // the buffer is fuller at the start of a piece.
+        context.rc_initial_buffer_occupancy = int(context.rc_buffer_size * std::min(0.25, 1 - startFullness));
         // The encoder turns back towards the rate once it has strayed by a quarter of a second's
         // bits (a few frames' at the least), rather than by its default of four megabits, which
         // lets a small rate drift far over a whole file.

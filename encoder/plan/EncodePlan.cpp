@@ -1,5 +1,6 @@
 #include "encoder/plan/EncodePlan.h"
 
+#include "encoder/plan/LeakyBucket.h"
 #include "encoder/plan/MadeFrom.h"
 #include "encoder/plan/PictureSize.h"
 
@@ -10,15 +11,9 @@
 namespace {
 
 constexpr int DefaultPictureBitRate = 500000;
-constexpr int DefaultBufferMs = 5000;
 constexpr int DefaultQuality = 75;
 constexpr int DefaultKeyDistance = 8;
 constexpr int LowestProfilePictureRate = 8000;
-
-// The share of a file's length that a one-pass constant-rate buffer may span, and the span it may
-// have however short the file, enough for a key frame and the frames after it.
-constexpr double AheadShare = 0.05;
-constexpr int ShortestRateBuffer = 500; // ms
 
 // The encoder's buffer has to hold at least one whole frame at the bit rate. A source may claim a
 // frame rate so low that one frame outlasts the longest buffer there is; that one is used then.
@@ -94,25 +89,6 @@ VideoPlan planVideo(const Settings &settings, const PictureFacts &picture, QStri
         video.bufferMs = shortest;
     }
     return video;
-}
-
-// One pass cannot look ahead: what the buffer lets the picture run ahead of its rate stays in the
-// file, and in a short file a long buffer is a large share of it. The buffer is kept to a twentieth
-// of the file's length (half a second at the least), which a player that waits for the buffer
-// asked for also plays smoothly.
-void fitBufferToLength(VideoPlan &video, double duration, bool bufferGiven, QStringList &notes)
-{
-    if (video.mode != RateMode::CbrOnePass || duration <= 0)
-        return;
-    const int longest = std::max({shortestBuffer(video.frameRate), ShortestRateBuffer,
-                                  int(std::min(duration * 1000 * AheadShare, double(INT_MAX)))});
-    if (video.bufferMs <= longest)
-        return;
-    if (bufferGiven)
-        notes += QStringLiteral("A buffer of %1 ms would let this %2-second file run up to %3% over its bit rate; %4 ms is used.")
-                     .arg(video.bufferMs).arg(QString::number(duration, 'f', 1))
-                     .arg(int(std::lround(video.bufferMs / 10.0 / duration))).arg(longest);
-    video.bufferMs = longest;
 }
 
 // The sound the switches ask for: -a_setting, else the profile's, else the utility's default.
@@ -212,12 +188,41 @@ int VideoPlan::keyFrameInterval() const
     return std::max(1, int(std::lround(keyDistance * av_q2d(frameRate))));
 }
 
+double DurationTolerance(const EncodePlan &plan)
+{
+    return 0.1 + (plan.video ? 1 / av_q2d(plan.video->frameRate) : 0) + (plan.audio ? 0.05 : 0);
+}
+
+double LengthToExpect(const EncodePlan &plan, double encoded)
+{
+    const bool longerThanSection = plan.end && encoded > plan.duration;
+    if (longerThanSection || std::abs(encoded - plan.duration) <= DurationTolerance(plan))
+        return plan.duration;
+    return encoded;
+}
+
+double VideoPlan::bufferBits() const
+{
+    return BufferBits(bitRate, bufferMs);
+}
+
+StreamRate VideoPlan::declaredRate() const
+{
+    return usesBuffer() ? StreamRate{bitRate, bufferMs} : StreamRate{std::nullopt, DefaultBufferMs};
+}
+
+StreamRate SoundRate(const AudioFormat &format, int frameSamples)
+{
+    return {format.bitRate, int(std::ceil(1000.0 * frameSamples / format.sampleRate))};
+}
+
 
 EncodePlan PlanEncode(const Settings &settings, const SourceFacts &source)
 {
     EncodePlan plan;
     plan.content = settings.content;
     plan.madeFrom = MadeFrom(source, settings);
+    plan.madeNs = source.modifiedNs;
     const bool pictureWanted = !settings.profile || settings.profile->picture;
     if (source.picture && pictureWanted)
         plan.video = planVideo(settings, *source.picture, plan.notes);
@@ -231,7 +236,5 @@ EncodePlan PlanEncode(const Settings &settings, const SourceFacts &source)
         throw Failure(nothingToEncode(source));
     keepProfileTotal(plan, settings);
     planSection(plan, settings, source);
-    if (plan.video)
-        fitBufferToLength(*plan.video, plan.duration, settings.bufferMs.has_value(), plan.notes);
     return plan;
 }

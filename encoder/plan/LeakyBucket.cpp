@@ -2,6 +2,11 @@
 
 #include <algorithm>
 
+double BufferBits(double bitRate, double bufferMs)
+{
+    return bitRate * bufferMs / 1000;
+}
+
 LeakyBucket::LeakyBucket(double bitRate, double fullness) : bitRate_(bitRate), fullness_(fullness)
 {
 }

@@ -26,6 +26,9 @@ private:
     std::optional<double> last_; // when the last frame was added
 };
 
+// What a buffer of this many milliseconds holds at the bit rate, in bits.
+double BufferBits(double bitRate, double bufferMs);
+
 // One frame of a stream: when it is due, in seconds, and its size in bits.
 struct TimedFrame {
     double seconds = 0;

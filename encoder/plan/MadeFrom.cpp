@@ -5,3 +5,27 @@ QString MadeFrom(const SourceFacts &source, const Settings &settings)
     return QStringLiteral("source of %1 bytes changed at %2 ns; settings %3")
         .arg(source.size).arg(source.modifiedNs).arg(SettingsDigest(settings));
 }
+
+namespace {
+
+const QString LengthPart = QStringLiteral("; gave ");
+const QString LengthUnit = QStringLiteral(" s");
+
+} // namespace
+
+QString RecordWithLength(const QString &madeFrom, double seconds)
+{
+    return madeFrom + LengthPart + QString::number(seconds, 'f', 3) + LengthUnit;
+}
+
+Record ReadRecord(const QString &record)
+{
+    const qsizetype part = record.lastIndexOf(LengthPart);
+    if (part < 0 || !record.endsWith(LengthUnit))
+        return {record, std::nullopt};
+    bool number = false;
+    const double seconds = record.mid(part + LengthPart.size(), record.size() - part - LengthPart.size() - LengthUnit.size()).toDouble(&number);
+    if (!number)
+        return {record, std::nullopt};
+    return {record.left(part), seconds};
+}

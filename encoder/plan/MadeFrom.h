@@ -4,6 +4,7 @@
 #include "encoder/probe/SourceProbe.h"
 
 #include <QString>
+#include <optional>
 
 // The name under which an output records what it was made from, in its own header, so that nothing
 // is written beside the user's files and a copied or moved folder keeps the record.
@@ -12,3 +13,14 @@ inline constexpr char MadeFromTag[] = "Quillmark/MadeFrom";
 // What an output made from the source with the settings records: the source's size and when it was
 // last changed, and a digest of the settings.
 QString MadeFrom(const SourceFacts &source, const Settings &settings);
+
+// The record an output holds once written: what it was made from, and how long the output should
+// last as the source gave it, which a source cut short makes shorter than its header says.
+QString RecordWithLength(const QString &madeFrom, double seconds);
+
+// What an output's record says.
+struct Record {
+    QString madeFrom;
+    std::optional<double> length; // nothing where the record does not tell
+};
+Record ReadRecord(const QString &record);

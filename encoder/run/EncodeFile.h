@@ -31,9 +31,17 @@ struct CoreShare {
     int pieces = 1;
 };
 
+// What an encode did: how it held the picture's rate, and how long the output should last (see
+// LengthToExpect), which the file records too.
+struct EncodeResult {
+    RateRecord rate;
+    double length = 0;
+};
+
 // Encodes the source into an ASF file at path as the plan says: each pass as its pass plan lays it
 // out (see PassPlan), the second of two as the first pass's findings decide. Tells the observer where
-// the second pass's rate was raised; where the source gave another length than it announced, sets the
-// plan's duration to what it gave and tells the observer. Throws Failure, Stopped once a stop is
-// asked for, and WriteFailure; removing a half-written file is the caller's business.
-RateRecord EncodeFile(const SourceFacts &source, EncodePlan &plan, const QString &path, EncodeObserver &observer, CoreShare share);
+// the second pass's rate was raised, and where the source gave another length than it announced.
+// Throws Failure, Stopped once a stop is asked for, and WriteFailure; removing a half-written file is
+// the caller's business.
+EncodeResult EncodeFile(const SourceFacts &source, const EncodePlan &plan, const QString &path, EncodeObserver &observer,
+                        CoreShare share);

@@ -3,12 +3,23 @@
 #include "encoder/asked/Jobs.h"
 #include "encoder/encode/RateKeeper.h"
 #include "encoder/plan/FilterGraphs.h"
+#include "encoder/plan/MadeFrom.h"
 
 #include <algorithm>
 
-StreamSlot AddStream(AsfWriter &writer, const StreamEncoder &encoder)
+StreamSlot AddPictureStream(AsfWriter &writer, const StreamEncoder &encoder, const PassPlan &pass)
 {
-    return {writer.addStream(encoder.context()), encoder.context().time_base};
+    return {writer.addStream(encoder.context(), pass.encode.video->declaredRate()), encoder.context().time_base};
+}
+
+StreamSlot AddSoundStream(AsfWriter &writer, const StreamEncoder &encoder, const EncodePlan &plan)
+{
+    return {writer.addStream(encoder.context(), SoundRate(*plan.audio, encoder.context().frame_size)), encoder.context().time_base};
+}
+
+void FinishOutput(AsfWriter &writer, const EncodePlan &plan, double encoded)
+{
+    writer.finish(RecordWithLength(plan.madeFrom, LengthToExpect(plan, encoded)));
 }
 
 void EncodedSpan::add(double first, double end)
@@ -57,8 +68,7 @@ Lane PictureLane(const MediaReader &reader, const SourceFacts &source, const Pas
         StreamEncoder::forPicture(video, chain.sampleAspect(), pass.pass, part.statistics, globalHeaders, part.startFullness);
     std::optional<RateKeeper> keeper;
     if (pass.keepsRate) {
-        const double buffer = double(video.bitRate) * video.bufferMs / 1000;
-        keeper.emplace(video.bitRate, buffer, part.startFullness * buffer);
+        keeper.emplace(video.bitRate, video.bufferBits(), part.startFullness * video.bufferBits(), 1 / av_q2d(video.frameRate));
     }
     const AVRational timeBase = chain.timeBase();
     const AVRational frame = av_inv_q(video.frameRate);

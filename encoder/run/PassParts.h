@@ -28,7 +28,13 @@ struct StreamSlot {
     AVRational timeBase{1, 1};
 };
 
-StreamSlot AddStream(AsfWriter &writer, const StreamEncoder &encoder);
+// The picture's stream, which keeps to the rate the pass encodes it at, or the sound's.
+StreamSlot AddPictureStream(AsfWriter &writer, const StreamEncoder &encoder, const PassPlan &pass);
+StreamSlot AddSoundStream(AsfWriter &writer, const StreamEncoder &encoder, const EncodePlan &plan);
+
+// Writes what is left of the file and closes it, recording how long the output should last, as
+// the pass encoded this many seconds of it.
+void FinishOutput(AsfWriter &writer, const EncodePlan &plan, double encoded);
 
 // The stretch of the output that the lanes encoded, in seconds.
 class EncodedSpan {

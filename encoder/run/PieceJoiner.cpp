@@ -31,7 +31,7 @@ PieceJoiner::PieceJoiner(const VideoPlan &video, AVRational timeBase) : timeBase
 {
     if (video.usesBuffer()) {
         bucket_.emplace(video.bitRate);
-        buffer_ = double(video.bitRate) * video.bufferMs / 1000;
+        buffer_ = video.bufferBits();
     }
 }
 

@@ -103,14 +103,14 @@ PiecesPass::PiecesPass(const SourceFacts &source, const PassPlan &pass, const QS
     : source_(source), pass_(pass), observer_(observer), share_(share), progress_(ProgressOf(pass.pass))
 {
     if (pass.writes())
-        writer_.emplace(path, pass.encode.content, pass.encode.madeFrom);
-    globalHeaders_ = writer_ && writer_->wantsGlobalHeaders();
+        writer_.emplace(path, pass.encode);
+    globalHeaders_ = writer_ && AsfWriter::WantsGlobalHeaders;
     // The thread that takes the first piece takes its reader too.
     const std::atomic<bool> notCalledOff = false;
     const PicturePart &first = pass.picture.front();
     firstLane_ = preparePiece(firstThread_, source, pass, first, globalHeaders_, PieceWatch{notCalledOff, sourceEnd_, first.start});
     if (writer_)
-        pictureSlot_ = AddStream(*writer_, firstLane_->encoder.encoder());
+        pictureSlot_ = AddPictureStream(*writer_, firstLane_->encoder.encoder(), pass);
 }
 
 EncodedPiece PiecesPass::encodePiece(size_t index, PieceThread &thread, const std::atomic<bool> &calledOff)
@@ -144,7 +144,7 @@ void PiecesPass::openSound()
     if (plan.audio && writer_) {
         soundReader_ = OpenReader(source_, false, true, 1, plan.start);
         sound_.emplace(SoundLane(*soundReader_, plan, globalHeaders_));
-        soundSlot_ = AddStream(*writer_, sound_->encoder.encoder());
+        soundSlot_ = AddSoundStream(*writer_, sound_->encoder.encoder(), plan);
         soundRun_.emplace(*soundReader_, nullptr, &*sound_, [this](AVMediaType, EncodedPackets &packets) {
             for (PacketHandle &packet : packets.packets)
                 soundWaiting_.push_back(std::move(packet));
@@ -212,17 +212,18 @@ PassResult PiecesPass::run()
     if (writer_) {
         writePicture(joiner.finish());
         writeSoundUntil(std::numeric_limits<double>::infinity());
-        writer_->finish();
     }
+    if (sound_)
+        span.add(sound_->encoder);
+    result.encoded = span.seconds();
+    if (writer_)
+        FinishOutput(*writer_, pass_.encode, result.encoded);
     result.rate.frames -= joiner.leftOut();
     result.rate.dropped += joiner.leftOut();
     progress_.done = 1;
     observer_.progress(progress_);
     if (result.rate.dropped > 0)
         observer_.note(DroppedFramesNote(*pass_.encode.video, result.rate));
-    if (sound_)
-        span.add(sound_->encoder);
-    result.encoded = span.seconds();
     return result;
 }
 

@@ -26,16 +26,16 @@ WholeLanes openLanes(const SourceFacts &source, const PassPlan &pass, const QStr
     const double start = pass.picture.empty() ? plan.start : pass.picture.front().seekTo;
     lanes.reader = OpenReader(source, !pass.picture.empty(), sound, DecoderThreads(share), start);
     if (pass.writes())
-        lanes.writer.emplace(path, plan.content, plan.madeFrom);
-    const bool globalHeaders = lanes.writer && lanes.writer->wantsGlobalHeaders();
+        lanes.writer.emplace(path, plan);
+    const bool globalHeaders = lanes.writer && AsfWriter::WantsGlobalHeaders;
     if (!pass.picture.empty()) {
         lanes.picture.emplace(PictureLane(*lanes.reader, source, pass, pass.picture.front(), globalHeaders));
         if (lanes.writer)
-            lanes.pictureSlot = AddStream(*lanes.writer, lanes.picture->encoder.encoder());
+            lanes.pictureSlot = AddPictureStream(*lanes.writer, lanes.picture->encoder.encoder(), pass);
     }
     if (sound) {
         lanes.sound.emplace(SoundLane(*lanes.reader, plan, globalHeaders));
-        lanes.soundSlot = AddStream(*lanes.writer, lanes.sound->encoder.encoder());
+        lanes.soundSlot = AddSoundStream(*lanes.writer, lanes.sound->encoder.encoder(), plan);
     }
     if (lanes.writer)
         lanes.writer->begin();
@@ -64,10 +64,6 @@ PassResult RunWhole(const SourceFacts &source, const PassPlan &pass, const QStri
                 progress.frames = packets.frames;
             observer.progress(progress);
         });
-    if (lanes.writer)
-        lanes.writer->finish();
-    progress.done = 1;
-    observer.progress(progress);
     PassResult result;
     EncodedSpan span;
     if (const std::optional<Lane> &picture = lanes.picture) {
@@ -81,5 +77,9 @@ PassResult RunWhole(const SourceFacts &source, const PassPlan &pass, const QStri
     if (lanes.sound)
         span.add(lanes.sound->encoder);
     result.encoded = span.seconds();
+    if (lanes.writer)
+        FinishOutput(*lanes.writer, plan, result.encoded);
+    progress.done = 1;
+    observer.progress(progress);
     return result;
 }

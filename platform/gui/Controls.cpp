@@ -1,7 +1,5 @@
 #include "platform/gui/Controls.h"
 
-#include "platform/gui/Accessibility.h"
-
 #include <QAbstractItemView>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -117,17 +115,6 @@ bool TComboBox::event(QEvent *event)
     return QComboBox::event(event);
 }
 
-// The list that drops down and the part typed into are named after the box, so that a screen reader
-// tells whose they are. The box's label is known once the window is built, before it is shown.
-void TComboBox::showEvent(QShowEvent *event)
-{
-    QComboBox::showEvent(event);
-    const QString name = AccessibleLabel(*this);
-    view()->setAccessibleName(name);
-    if (lineEdit())
-        lineEdit()->setAccessibleName(name);
-}
-
 // Ctrl+Tab goes on to the tab control the box sits in, to turn its page as it does from any other
 // control, rather than being typed into the search for a row.
 void TComboBox::keyPressEvent(QKeyEvent *event)
@@ -232,15 +219,13 @@ void TUpDown::Step(int direction)
         edit->setText(QString::number(position_));
 }
 
-// The arrows are named after the box they step, which a screen reader would not tell them apart by.
+// The box is known once the window is built, which it is by the time the spinner is shown.
 void TUpDown::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (QLineEdit *edit = AssociatedEdit(); edit && !watchingKeys_) {
         edit->installEventFilter(this);
         watchingKeys_ = true;
-        up_->setAccessibleName(tr("%1, up").arg(AccessibleLabel(*edit)));
-        down_->setAccessibleName(tr("%1, down").arg(AccessibleLabel(*edit)));
     }
 }
 

@@ -54,7 +54,6 @@ signals:
 
 protected:
     bool event(QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:

@@ -1,5 +1,7 @@
 #include "source/engine/AvMediaBackend.h"
 
+#include "platform/NativeFiles.h"
+#include "platform/PathHelpers.h"
 #include "source/engine/MediaProbe.h"
 
 #include <QAudioOutput>
@@ -9,6 +11,39 @@
 #include <QVideoFrame>
 #include <QVideoSink>
 #include <QWidget>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+bool holdsRawBytes(const QString &path)
+{
+    for (qsizetype i = 0; i < path.size(); ++i)
+        if (RawNameByte(path, i))
+            return true;
+    return false;
+}
+
+} // namespace
+
+// Qt's player reads a file's address as UTF-8 text, in which a name that is not UTF-8 cannot be
+// written. Such a file is held open here and played by the name the system gives an open file.
+class HeldFile {
+public:
+    explicit HeldFile(const QString &path) : fd_(open(NativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
+    ~HeldFile()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    HeldFile(const HeldFile &) = delete;
+    HeldFile &operator=(const HeldFile &) = delete;
+
+    QString Path() const { return QStringLiteral("/proc/self/fd/%1").arg(fd_); }
+
+private:
+    int fd_;
+};
 
 // Draws the latest frame of the sink, kept in its proportions on black.
 class FrameView : public QWidget {
@@ -72,7 +107,11 @@ MediaFacts AvMediaBackend::Load(const QString &path)
 {
     const MediaFacts facts = ProbeMedia(path);
     view_->clear();
-    player_->setSource(QUrl::fromLocalFile(path));
+    // The file held for the one before is let go only once the player has left it, so that the two
+    // never share a name.
+    auto held = holdsRawBytes(path) ? std::make_unique<HeldFile>(path) : nullptr;
+    player_->setSource(QUrl::fromLocalFile(held ? held->Path() : AbsolutePath(path)));
+    held_ = std::move(held);
     // Paused rather than stopped, the engine prepares the first picture and the preview shows it.
     player_->pause();
     return facts;
@@ -81,6 +120,7 @@ MediaFacts AvMediaBackend::Load(const QString &path)
 void AvMediaBackend::Unload()
 {
     player_->setSource(QUrl());
+    held_.reset();
     view_->clear();
 }
 

@@ -2,10 +2,13 @@
 
 #include "source/gui/MediaBackend.h"
 
+#include <memory>
+
 class QAudioOutput;
 class QMediaPlayer;
 class QVideoSink;
 class FrameView;
+class HeldFile;
 
 // The real media engine: facts from a libavformat probe, playback with Qt Multimedia. The picture is
 // drawn by a plain widget from the frames of a video sink, so that it keeps working when the player
@@ -30,4 +33,5 @@ private:
     QAudioOutput *audio_;
     QVideoSink *sink_;
     FrameView *view_;
+    std::unique_ptr<HeldFile> held_;   // the file played, when its name is not UTF-8
 };

@@ -2,6 +2,7 @@
 
 #include "media/PictureRotation.h"
 #include "platform/Failure.h"
+#include "platform/NativeFiles.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -34,7 +35,7 @@ Failure cannotOpen(const QString &path, const QString &reason)
 MediaFacts ProbeMedia(const QString &path)
 {
     AVFormatContext *opened = nullptr;
-    if (const int error = avformat_open_input(&opened, path.toLocal8Bit().constData(), nullptr, nullptr); error < 0)
+    if (const int error = avformat_open_input(&opened, NativePath(path).constData(), nullptr, nullptr); error < 0)
         throw cannotOpen(path, errorText(error));
     const FormatContext context(opened);
     if (const int error = avformat_find_stream_info(context.get(), nullptr); error < 0)

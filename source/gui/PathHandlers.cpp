@@ -7,6 +7,7 @@
 #include "platform/PathHelpers.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/FileDrops.h"
 #include "platform/gui/Services.h"
 #include "source/ProposedOutput.h"
 #include "source/gui/MediaPlayer.h"
@@ -22,6 +23,11 @@ const char *const InvalidSourceText =
     "The Microsoft Windows Media 8 Encoder Utility only supports the following media types:\r"
     "  .avi\r  .wav (16-bit only)\r  .asf (only version 1, uncompressed)\r  .wma (only uncompressed)\r"
     "  .wmv (only uncompressed)\r\rSpecifically, MP3 files are NOT supported.";
+
+const char *const SeveralDroppedSourceText =
+    "The source is one file or folder: the first of the %1 dropped is taken.\r\r"
+    "To encode several files in one go, put them in a folder of their own and drop that folder.";
+const char *const SeveralDroppedOutputText = "The output is one file or folder: the first of the %1 dropped is taken.";
 
 const FileDialogSpec OpenDialog1 = {
     .title = QStringLiteral("Open input file"),
@@ -215,6 +221,28 @@ void TForm1::SpeedButton4Click()
     dialog.filterIndex = isWav(ui->EditInput->text()) ? AudioFilter : VideoFilter;
     if (const auto file = services().dialogs->SaveFile(dialog))
         ui->EditOutput->setText(*file);
+}
+
+// The main window and the preview, docked or floating, take files dragged onto them.
+void TForm1::TakeFileDrops()
+{
+    auto *drops = new FileDrops(this);
+    drops->Watch(this);
+    drops->Watch(Form4);
+    connect(drops, &FileDrops::dropped, this, &TForm1::FilesDropped);
+}
+
+// A file or folder dropped on the output box becomes the output, dropped anywhere else the source, as
+// if its path were typed into the box.
+void TForm1::FilesDropped(QWidget *onto, const QStringList &paths)
+{
+    const bool output = onto == ui->EditOutput;
+    (output ? ui->EditOutput : ui->EditInput)->setText(paths.first());
+    if (paths.size() > 1)
+        services().dialogs->Message(QStringLiteral("Several files dropped"),
+                                    QString::fromLatin1(output ? SeveralDroppedOutputText : SeveralDroppedSourceText)
+                                        .arg(paths.size()),
+                                    MessageIcon::Information);
 }
 
 // The menu commands act even while the buttons they stand for are disabled.

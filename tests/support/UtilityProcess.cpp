@@ -2,7 +2,9 @@
 
 #include "platform/NativeFiles.h"
 
+#include <QFile>
 #include <QProcess>
+#include <QtEndian>
 #include <QRegularExpression>
 
 extern "C" {
@@ -62,14 +64,40 @@ std::optional<PictureRate> ShownPictureRate(const QString &console)
     return PictureRate{shown.captured(2).toDouble(), shown.captured(3).toDouble() / 1000, shown.captured(1).toDouble()};
 }
 
+namespace {
+
+// The preroll of an ASF file's File Properties object, which the header object holds among others:
+// each object begins with its GUID and its size, the header object with six more bytes.
+int prerollOf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray bytes = file.read(1 << 20);
+    const QByteArray fileProperties = QByteArray::fromHex("a1dcab8c47a9cf118ee400c00c205365");
+    for (qsizetype at = 30; at + 24 <= bytes.size();) {
+        const qint64 size = qFromLittleEndian<qint64>(bytes.constData() + at + 16);
+        if (bytes.mid(at, 16) == fileProperties && at + 88 <= bytes.size())
+            return int(qFromLittleEndian<quint64>(bytes.constData() + at + 80));
+        if (size < 24)
+            return -1;
+        at += size;
+    }
+    return -1;
+}
+
+} // namespace
+
 WrittenMedia ReadMedia(const QString &path)
 {
     WrittenMedia written;
+    written.prerollMs = prerollOf(path);
     AVFormatContext *context = nullptr;
     if (avformat_open_input(&context, NativePath(path).constData(), nullptr, nullptr) < 0)
         return written;
     written.readable = avformat_find_stream_info(context, nullptr) >= 0;
     written.duration = double(context->duration) / AV_TIME_BASE;
+    written.startTime = context->start_time == AV_NOPTS_VALUE ? -1 : double(context->start_time) / AV_TIME_BASE;
     int pictureStream = -1;
     for (unsigned i = 0; i < context->nb_streams; ++i) {
         const AVStream *stream = context->streams[i];

@@ -37,7 +37,9 @@ struct WrittenMedia {
     bool readable = false;
     QString picture;
     QString sound;
-    double duration = 0; // as the file's header tells it
+    double duration = 0;  // as the file's header tells it
+    double startTime = 0; // where libavformat starts the file
+    int prerollMs = -1;   // as the file's properties in its header tell it, read from its bytes
     int keyFrames = 0;
     QVector<double> keyFrameStarts; // seconds
     QVector<double> pictureStarts;  // seconds
