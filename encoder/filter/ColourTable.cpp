@@ -6,8 +6,11 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <immintrin.h>
 #include <mutex>
+
+#ifdef __x86_64__
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -191,6 +194,7 @@ void mapPixels(const float *table, const float *gamma, const RowIn &in, const Ro
     }
 }
 
+#ifdef __x86_64__
 // The same, eight pixels at a time, for processors that gather from tables (AVX2).
 #define AVX2 __attribute__((target("avx2,fma")))
 
@@ -289,15 +293,21 @@ AVX2 int mapPixelsAvx2(const float *table, const float *gamma, const RowIn &in, 
 
 #undef AVX2
 
+#endif
+
 } // namespace
 
 void ColourTable::mapRow(const uint16_t *luma, const uint16_t *cb, const uint16_t *cr, int width, uint8_t *lumaOut, float *red,
                           float *green, float *blue) const
 {
-    static const bool gathers = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     const RowIn in{luma, cb, cr};
     const RowOut out{lumaOut, red, green, blue};
+#ifdef __x86_64__
+    static const bool gathers = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     const int done = gathers ? mapPixelsAvx2(light_.data(), gamma_.data(), in, out, width) : 0;
+#else
+    const int done = 0;
+#endif
     mapPixels(light_.data(), gamma_.data(), in, out, done, width);
 }
 
