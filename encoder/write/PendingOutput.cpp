@@ -53,6 +53,27 @@ bool removeUnlocked(const std::string &path)
     return removed;
 }
 
+// The hexadecimal digits of a 32-bit number at most, and the dots around them.
+const qsizetype TemporaryNameExtra = 1 + 1 + 8 + PartSuffix.size();
+
+// ".clip.wmv." for the output clip.wmv: the start of its temporary names. A name near the longest the
+// folder takes is cut, at a character's start, so that the temporary name is legal wherever the
+// final one is; outputs that share the cut start share their leftovers too, which only a run that has
+// ended left.
+QByteArray temporaryPrefix(const QFileInfo &output)
+{
+    QByteArray name = NativePath(output.fileName());
+    const long longest = pathconf(NativePath(output.path()).constData(), _PC_NAME_MAX);
+    const qsizetype room = (longest > 0 ? qsizetype(longest) : 255) - TemporaryNameExtra;
+    if (name.size() > room) {
+        qsizetype cut = std::max<qsizetype>(room, 1);
+        while (cut > 1 && (uchar(name[cut]) & 0xC0) == 0x80)
+            --cut;
+        name.truncate(cut);
+    }
+    return '.' + name + '.';
+}
+
 } // namespace
 
 void CheckOutputFolder(const QString &path)
@@ -82,7 +103,7 @@ PendingOutput::~PendingOutput()
 void PendingOutput::removeLeftovers()
 {
     const QFileInfo info(path_);
-    const QByteArray prefix = NativePath(u'.' + info.fileName() + u'.');
+    const QByteArray prefix = temporaryPrefix(info);
     std::error_code error;
     for (auto entry = std::filesystem::directory_iterator(NativePath(info.path()).toStdString(), error);
          !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
@@ -96,9 +117,10 @@ void PendingOutput::create()
 {
     // Made by hand rather than by QTemporaryFile, whose files only their owner may read.
     const QFileInfo info(path_);
+    const QByteArray prefix = temporaryPrefix(info);
     while (fd_ < 0) {
-        const QString suffix = QString::number(QRandomGenerator::global()->generate(), 16);
-        const QString candidate = info.dir().filePath(QStringLiteral(".%1.%2.part").arg(info.fileName(), suffix));
+        const QByteArray name = prefix + QByteArray::number(QRandomGenerator::global()->generate(), 16) + PartSuffix;
+        const QString candidate = info.dir().filePath(PathFromNative(name));
         const int fd = open(NativePath(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno == EEXIST)
             continue;
