@@ -2,6 +2,7 @@
 
 #include "encoder/OneOutput.h"
 #include "encoder/asked/ExitCodes.h"
+#include "encoder/asked/JobLine.h"
 #include "encoder/asked/Jobs.h"
 #include "encoder/check/Comparison.h"
 #include "encoder/check/ReadBack.h"
@@ -9,10 +10,12 @@
 #include "encoder/folder/FolderFiles.h"
 #include "encoder/folder/OutputClaims.h"
 #include "encoder/folder/SideBySide.h"
+#include "params/ParamNames.h"
 #include "platform/NativeFiles.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <algorithm>
 #include <filesystem>
 #include <malloc.h>
 #include <unordered_map>
@@ -140,22 +143,32 @@ FileOutcome encodeFolderFile(FolderRun &run, size_t index, const QString &file, 
     return EncodeOutput(prepared.source, prepared.plan, prepared.output, console, share, run.outputNames);
 }
 
-// A word the shell reads as these bytes, whatever they are.
-QByteArray shellWord(const QByteArray &bytes)
+// The utility's own path as a word the shell reads as its bytes: the jobs run where it is installed
+// under the same path. Throws Failure where a control character (a line break) keeps it off one line.
+QByteArray programWord()
 {
-    return '\'' + QByteArray(bytes).replace('\'', "'\\''") + '\'';
+    const QString program = QCoreApplication::applicationFilePath();
+    if (std::any_of(program.begin(), program.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
+        throw Failure(QStringLiteral("The utility's own path holds a line break or another control character, which a "
+                                     "job's line cannot hold; install it under another name."));
+    return '\'' + NativePath(program).replace('\'', "'\\''") + '\'';
 }
 
-// The command that encodes the prepared file alone as the folder run would: the utility, the file's
-// source and output named in full, and every switch asked of each file, its value quoted as a
-// configuration file quotes it.
-QByteArray jobLine(const FolderFile &prepared, const Settings &settings)
+// The command that runs the folder run for one file alone: the utility, the file's name, the source
+// and output folders named in full, and every switch asked of each file, its value quoted as a
+// configuration file quotes it; every word but the utility's escaped as JobWord says.
+QByteArray jobLine(const QByteArray &program, const QString &file, const Settings &settings)
 {
-    QByteArray line = shellWord(NativePath(QCoreApplication::applicationFilePath()));
-    line += " -input " + shellWord(NativePath(QFileInfo(prepared.source.path).absoluteFilePath()));
-    line += " -output " + shellWord(NativePath(QFileInfo(prepared.output).absoluteFilePath()));
+    QByteArray line = program + ' ' + JobOption + ' ' + JobWord(NativePath(QFileInfo(file).fileName()));
+    const auto add = [&line](int row, const QString &value) {
+        line += ' ' + ParamName(row).toUtf8() + ' ' + JobWord(NativePath(u'"' + value + u'"'));
+    };
+    add(RowInput, QFileInfo(settings.input).absoluteFilePath());
+    add(RowOutput, QFileInfo(settings.output).absoluteFilePath());
+    if (!settings.outputString.isEmpty())
+        add(RowOutputString, settings.outputString);
     for (const Switch &item : settings.encodeSwitches)
-        line += ' ' + item.name.toUtf8() + ' ' + shellWord(NativePath(u'"' + item.value + u'"'));
+        add(ParamRow(item.name), item.value);
     return line;
 }
 
@@ -172,14 +185,20 @@ int folderExitCode(const FolderTally &tally)
     return tally.differing.isEmpty() ? ExitDone : ExitDiffers;
 }
 
+// The names a file of the folder may be written under: with a picture, and with sound alone.
+QSet<QString> possibleOutputs(const Settings &settings, const QString &file)
+{
+    return {BatchOutputName(file, settings.output, settings.outputString, true),
+            BatchOutputName(file, settings.output, settings.outputString, false)};
+}
+
 // Notes the files of the source folder and every name they may be written under.
 void listFiles(FolderRun &run, const QStringList &files)
 {
     for (const QString &file : files) {
         if (const std::optional<FileIdentity> identity = IdentityOf(file))
             run.sources.emplace(*identity, QFileInfo(file).fileName());
-        for (const bool picture : {true, false})
-            run.outputNames.insert(BatchOutputName(file, run.settings.output, run.settings.outputString, picture));
+        run.outputNames.unite(possibleOutputs(run.settings, file));
     }
 }
 
@@ -191,6 +210,12 @@ void returnFreedMemory()
 #ifdef __GLIBC__
     malloc_trim(0);
 #endif
+}
+
+// Files side by side keep the cores busy; one file at a time spreads over them.
+CoreShare coreShare(int jobs, qsizetype files)
+{
+    return std::min(qsizetype(jobs), files) > 1 ? CoreShare{false, 1} : CoreShare{true, jobs};
 }
 
 std::vector<qint64> sizesOf(const QStringList &files)
@@ -206,8 +231,7 @@ std::vector<FileOutcome> encodeFiles(FolderRun &run, const QStringList &files, i
 {
     // Not started: a stop came first.
     std::vector<FileOutcome> outcomes(size_t(files.size()), FileOutcome::Stopped);
-    // Files side by side keep the cores busy; one file at a time spreads over them.
-    const CoreShare share = std::min(qsizetype(jobs), files.size()) > 1 ? CoreShare{false, 1} : CoreShare{true, jobs};
+    const CoreShare share = coreShare(jobs, files.size());
     ForEachSideBySide(outcomes.size(), jobs, [&](size_t index) {
         // Nothing may leave a thread of its own: a failure showing this file's lines fails the file.
         try {
@@ -248,9 +272,36 @@ int summarize(const Settings &settings, const QStringList &files, const std::vec
     return folderExitCode(tally);
 }
 
+// The folder run for the file of the folder named name alone, as the job listed for it runs it, with
+// the folder's share of the cores: the earlier files that may claim its output settle their claims
+// first, unseen, as they do in the folder run.
+int encodeListedFile(FolderRun &run, const QStringList &files, const QString &name, int jobs, Terminal &terminal,
+                     ConsoleReporter &console)
+{
+    const auto found = std::find_if(files.begin(), files.end(), [&](const QString &file) { return QFileInfo(file).fileName() == name; });
+    if (found == files.end()) {
+        console.failure(QStringLiteral("-input \"%1\" holds no file \"%2\".").arg(run.settings.input, name));
+        return ExitRefused;
+    }
+    const QString &file = *found;
+    const auto index = size_t(found - files.begin());
+    FolderProgress progress(terminal, {sizeOf(file)});
+    const QSet<QString> outputs = possibleOutputs(run.settings, file);
+    for (size_t earlier = 0; earlier < index; ++earlier) {
+        if (possibleOutputs(run.settings, files[qsizetype(earlier)]).intersects(outputs)) {
+            ConsoleReporter unseen(terminal, progress, 0, true);
+            prepareFolderFile(run, earlier, files[qsizetype(earlier)], unseen);
+        }
+        run.claims.settle(earlier);
+    }
+    ConsoleReporter fileConsole(terminal, progress, 0, false);
+    const FileOutcome outcome = encodeFolderFile(run, index, file, fileConsole, coreShare(jobs, files.size()));
+    return summarize(run.settings, {file}, {outcome}, console, false);
+}
+
 } // namespace
 
-int EncodeSourceFolder(const Settings &settings, Terminal &terminal, ConsoleReporter &console)
+int EncodeSourceFolder(const Settings &settings, Terminal &terminal, ConsoleReporter &console, const std::optional<QString> &only)
 {
     const QStringList files = FilesIn(settings.input);
     int jobs = 1;
@@ -266,13 +317,17 @@ int EncodeSourceFolder(const Settings &settings, Terminal &terminal, ConsoleRepo
     }
     FolderRun run{settings, {}, OutputClaims(size_t(files.size())), {}};
     listFiles(run, files);
+    if (only)
+        return encodeListedFile(run, files, *only, jobs, terminal, console);
     FolderProgress progress(terminal, sizesOf(files));
     return summarize(settings, files, encodeFiles(run, files, jobs, terminal, progress), console, false);
 }
 
 int ListFolderJobs(const Settings &settings, Terminal &terminal, ConsoleReporter &console)
 {
+    QByteArray program;
     try {
+        program = programWord();
         if (KindOf(settings.input) != FileKind::Folder || settings.output.isEmpty())
             throw Failure(QStringLiteral("%1 lists the jobs of a source folder: name the folder with -input and the output "
                                          "folder with -output.").arg(QLatin1String(ListJobsOption)));
@@ -287,10 +342,17 @@ int ListFolderJobs(const Settings &settings, Terminal &terminal, ConsoleReporter
     listFiles(run, files);
     std::vector<FileOutcome> outcomes;
     for (size_t index = 0; index < size_t(files.size()) && !StopRequested(); ++index) {
-        const FolderFile prepared = prepareFolderFile(run, index, files[qsizetype(index)], console);
+        const QString &file = files[qsizetype(index)];
+        const FolderFile prepared = prepareFolderFile(run, index, file, console);
         run.claims.settle(index);
-        if (!prepared.outcome)
-            terminal.data(jobLine(prepared, settings));
+        // A list that did not reach its reader whole is no list: it ends the run.
+        try {
+            if (!prepared.outcome)
+                terminal.data(jobLine(program, file, settings));
+        } catch (const Failure &failure) {
+            console.failure(failure.message());
+            return ExitFailed;
+        }
         outcomes.push_back(prepared.outcome.value_or(FileOutcome::Encoded));
     }
     outcomes.resize(size_t(files.size()), FileOutcome::Stopped);

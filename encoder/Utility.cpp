@@ -2,6 +2,7 @@
 
 #include "encoder/FolderRun.h"
 #include "encoder/OneOutput.h"
+#include "encoder/asked/JobLine.h"
 #include "encoder/asked/Jobs.h"
 #include "encoder/asked/SwitchCollector.h"
 #include "encoder/common/StopSignals.h"
@@ -88,7 +89,8 @@ int encodeSourceFile(const Settings &settings, ConsoleReporter &console)
 
 int RunUtility(const QStringList &arguments, Terminal &terminal)
 {
-    QStringList switches = arguments;
+    const std::optional<JobArguments> job = ReadJobArguments(arguments);
+    QStringList switches = job ? job->rest : arguments;
     const bool listing = switches.removeAll(QLatin1String(ListJobsOption)) > 0;
     if (listing)
         terminal.sendLinesToErrorStream();
@@ -102,11 +104,17 @@ int RunUtility(const QStringList &arguments, Terminal &terminal)
         settings = ParseSettings(CollectSwitches(switches));
         if (KindOf(settings.input) == FileKind::Missing)
             throw Failure(QStringLiteral("-input \"%1\": there is no such file or folder.").arg(settings.input));
+        if (job && (listing || KindOf(settings.input) != FileKind::Folder || settings.output.isEmpty()))
+            throw Failure(QStringLiteral("%1 runs a job that %2 listed: the folder run for one file of the source folder, "
+                                         "with -input naming the folder and -output the output folder.")
+                              .arg(QLatin1String(JobOption), QLatin1String(ListJobsOption)));
     } catch (const Failure &failure) {
         console.failure(failure.message());
         return ExitRefused;
     }
     if (listing)
         return ListFolderJobs(settings, terminal, console);
+    if (job)
+        return EncodeSourceFolder(settings, terminal, console, job->file);
     return KindOf(settings.input) == FileKind::Folder ? EncodeSourceFolder(settings, terminal, console) : encodeSourceFile(settings, console);
 }

@@ -19,9 +19,12 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <sys/resource.h>
 
 Q_DECLARE_METATYPE(EncodePlan)
@@ -46,6 +49,23 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
     file.write(bytes);
+}
+
+// Every entry of a folder by the bytes of its name, hidden ones included; Qt would take names that
+// are not UTF-8 for others.
+QList<QByteArray> rawEntries(const QString &folder)
+{
+    QList<QByteArray> names;
+    for (const auto &entry : std::filesystem::directory_iterator(folder.toStdString()))
+        names += QByteArray::fromStdString(entry.path().filename().native());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+QByteArray rawBytesOf(const QString &folder, const QByteArray &name)
+{
+    std::ifstream file(folder.toStdString() + '/' + name.toStdString(), std::ios::binary);
+    return QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(file), {}));
 }
 
 // Every entry of a folder, hidden ones included.
@@ -168,7 +188,10 @@ private slots:
     // A library
     void aStoppedRunGoesOn_data();
     void aStoppedRunGoesOn();
-    void listedJobsRunByParallelWriteWhatTheFolderRunWrites();
+    void listedJobsWriteWhatTheFolderRunWrites_data();
+    void listedJobsWriteWhatTheFolderRunWrites();
+    void aListThatCannotBeWrittenFails_data();
+    void aListThatCannotBeWrittenFails();
     void aLongSummaryStaysShort();
 
     // One file in threads
@@ -782,34 +805,119 @@ void EncoderThreadsTest::aStoppedRunGoesOn()
 
 // The jobs a folder run lists, run by GNU parallel two at a time, write every output the folder run
 // writes, byte for byte; listed again, nothing is left to do.
-void EncoderThreadsTest::listedJobsRunByParallelWriteWhatTheFolderRunWrites()
+void EncoderThreadsTest::listedJobsWriteWhatTheFolderRunWrites_data()
 {
-    const QString source = folderOf(QStringLiteral("listed"), {{u"clip.avi"_s, u"a.avi"_s}, {u"clip.mp4"_s, u"a.mp4"_s},
-                                                               {u"turned.mp4"_s, u"it's b.mp4"_s}, {u"tone.wav"_s, u"c.wav"_s},
-                                                               {u"notes.txt"_s, u"notes.txt"_s}});
-    const QStringList switches = Arguments({"-v_bitrate", "300000", "-title", "Listed"});
-    const QString folderRun = source + QStringLiteral("-folder");
-    const QString byJobs = source + QStringLiteral("-jobs");
-    QCOMPARE(RunUtilityProcess(Arguments({"-input"}) + QStringList{source, u"-output"_s, folderRun} + switches, {}, jobs(1)).exitCode, 3);
-    const QStringList list = Arguments({"--list-jobs", "-input"}) + QStringList{source, u"-output"_s, byJobs} + switches;
-    const UtilityRun listed = RunUtilityProcess(list, {}, jobs(1));
-    QCOMPARE(listed.exitCode, 3);
-    QCOMPARE(listed.out.count(u'\n'), 3);
-    QVERIFY2(listed.err.contains(QLatin1String("a.mp4 would write")), qPrintable(listed.err));
+    QTest::addColumn<QString>("runner");
+    QTest::addColumn<bool>("differing");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("dash, a line at a time") << u"dash"_s << false << 0;
+    QTest::newRow("bash, a line at a time") << u"bash"_s << false << 0;
+    QTest::newRow("GNU parallel") << u"parallel"_s << false << 0;
+    // Each of the two jobs ends in 4, and parallel counts them.
+    QTest::newRow("GNU parallel, every output differing") << u"parallel"_s << true << 2;
+}
 
-    QProcess parallel;
-    parallel.setProcessEnvironment(UtilityEnvironment(jobs(1)));
-    parallel.start(QStringLiteral("parallel"), Arguments({"--will-cite", "-j", "2"}));
-    parallel.write(listed.out.toLocal8Bit());
-    parallel.closeWriteChannel();
-    QVERIFY(parallel.waitForFinished(120000));
-    QCOMPARE(parallel.exitCode(), 0);
-    QCOMPARE(entries(byJobs), entries(folderRun));
-    for (const QString &name : entries(folderRun))
-        QVERIFY2(bytesOf(byJobs + u'/' + name) == bytesOf(folderRun + u'/' + name), qPrintable(name));
-    const UtilityRun again = RunUtilityProcess(list, {}, jobs(1));
+// Names that would run commands or pass for switches, and every byte a name may hold; a file long
+// enough to be cut into pieces were it alone; two files whose outputs would be one. Where every
+// output differs, a file's differing output keeps clear of the names of the folder's other files.
+void EncoderThreadsTest::listedJobsWriteWhatTheFolderRunWrites()
+{
+    QFETCH(QString, runner);
+    QFETCH(bool, differing);
+    QFETCH(int, exitCode);
+    const QString root = work(QStringLiteral("listed-%1%2").arg(runner, differing ? u"-differing"_s : QString()));
+    const QString source = root + QStringLiteral("/source");
+    const QString folderRun = root + QStringLiteral("/folder-run");
+    const QString byJobs = root + QStringLiteral("/jobs");
+    const QString shell = root + QStringLiteral("/shell");
+    for (const QString &folder : {source, folderRun, byJobs, shell})
+        QVERIFY(QDir().mkpath(folder));
+    // Qt cannot remove names that are not UTF-8.
+    const auto removed = qScopeGuard([&] { std::filesystem::remove_all(root.toStdString()); });
+    QByteArray low;
+    QByteArray high;
+    for (int byte = 1; byte < 0x100; ++byte)
+        if (byte != '/')
+            (byte < 0x80 ? low : high) += char(byte);
+    QList<std::pair<QString, QByteArray>> copies{{u"clip.avi"_s, "x.avi"}, {u"clip.mp4"_s, "x.differs.mkv"}};
+    QStringList switches;
+    if (differing) {
+        // A title holding a NUL character comes back cut, and only a configuration file can give one.
+        writeFile(root + QStringLiteral("/nul.weu"), "-title \"a" + QByteArray(1, '\0') + "b\"\r\n");
+        switches = QStringList{u"-config"_s, root + QStringLiteral("/nul.weu")};
+        for (const QString &output : {folderRun, byJobs})
+            writeFile(output + QStringLiteral("/x.wmv"), "an older file");
+    } else {
+        copies = {{u"tone.wav"_s, "x\ntouch PWNED\ny.wav"}, {u"tone.wav"_s, "a'b.wav"}, {u"tone.wav"_s, "$(touch PWNED).wav"},
+                  {u"clip.mp4"_s, "`touch PWNED`.mp4"}, {u"tone.wav"_s, "-rf.wav"}, {u"tone.wav"_s, "caf\xE9.wav"},
+                  {u"tone.wav"_s, "\xF0\x9F\x92\xA9.wav"}, {u"tone.wav"_s, "ends in a line break.wav\n"},
+                  {u"tone.wav"_s, "\t\"quoted\" {} {.} %s \\012 ;|&.wav"}, {u"tone.wav"_s, low + ".wav"},
+                  {u"tone.wav"_s, high + ".wav"}, {u"long.avi"_s, "--help.avi"}, {u"turned.mp4"_s, "it's b.mp4"},
+                  {u"clip.avi"_s, "a.avi"}, {u"clip.mp4"_s, "a.mp4"}, {u"notes.txt"_s, "notes.txt"}};
+        switches = QStringList{u"-v_bitrate"_s, u"300000"_s, u"-title"_s, u"it's $(touch PWNED)\n`touch PWNED`"_s};
+    }
+    for (const auto &[medium, name] : copies)
+        std::filesystem::copy_file(media(medium).toStdString(), source.toStdString() + '/' + name.toStdString());
+    // Several files share the cores as files side by side, each whole: so do their jobs.
+    const QStringList folderSwitches = QStringList{u"-input"_s, source, u"-output"_s, folderRun} + switches;
+    QCOMPARE(RunUtilityProcess(folderSwitches, {}, jobs(2)).exitCode, differing ? 4 : 3);
+    const QStringList list = QStringList{u"--list-jobs"_s, u"-input"_s, source, u"-output"_s, byJobs} + switches;
+    const UtilityRun listed = RunUtilityProcess(list, {}, jobs(2));
+    QCOMPARE(listed.exitCode, differing ? 0 : 3);
+    QCOMPARE(listed.out.count(u'\n'), copies.size() - (differing ? 0 : 2));
+    for (const QChar c : listed.out)
+        QVERIFY2(c == u'\n' || (c >= u' ' && c <= u'~'), qPrintable(listed.out));
+    writeFile(shell + QStringLiteral("/jobs.txt"), listed.out.toUtf8());
+
+    // As a Slurm array task runs its line, or parallel the whole list.
+    QProcess run;
+    run.setProcessEnvironment(UtilityEnvironment(jobs(2)));
+    run.setWorkingDirectory(shell);
+    run.start(QStringLiteral("sh"), {u"-c"_s, u"if [ \"$0\" = parallel ]; then exec parallel --will-cite -j 2 < jobs.txt; fi; "
+                                                "i=1; while [ $i -le $(wc -l < jobs.txt) ]; do "
+                                                "sed -n \"${i}p\" jobs.txt | \"$0\" || exit; i=$((i + 1)); done"_s, runner});
+    QVERIFY(run.waitForFinished(120000));
+    QVERIFY2(run.exitCode() == exitCode, run.readAllStandardError().constData());
+    QCOMPARE(entries(shell), QStringList{u"jobs.txt"_s});
+    const QList<QByteArray> written = rawEntries(folderRun);
+    // An older file beside the differing outputs, or one file's output refused to the earlier file of its name.
+    QCOMPARE(written.size(), copies.size() + (differing ? 1 : -2));
+    QCOMPARE(rawEntries(byJobs), written);
+    for (const QByteArray &name : written)
+        QVERIFY2(rawBytesOf(byJobs, name) == rawBytesOf(folderRun, name) && !rawBytesOf(byJobs, name).isEmpty(), name.constData());
+    if (differing)
+        return;
+    const UtilityRun again = RunUtilityProcess(list, {}, jobs(2));
     QCOMPARE(again.out, QString());
     QVERIFY2(again.err.contains(QLatin1String("Jobs      0 to encode")), qPrintable(again.err));
+}
+
+void EncoderThreadsTest::aListThatCannotBeWrittenFails_data()
+{
+    QTest::addColumn<QString>("into");
+    QTest::newRow("a full disk") << u"> /dev/full"_s;
+    QTest::newRow("a reader that has gone") << u"| true"_s;
+    QTest::newRow("the first line alone") << u"| head -1 > /dev/null"_s;
+}
+
+// The list that did not reach its reader is no list: the listing ends there, and says so.
+void EncoderThreadsTest::aListThatCannotBeWrittenFails()
+{
+    QFETCH(QString, into);
+    QList<std::pair<QString, QString>> copies;
+    for (int i = 0; i < 20; ++i)
+        copies.append({u"tone.wav"_s, QStringLiteral("tone%1.wav").arg(i, 2, 10, QChar(u'0'))});
+    const QString source = folderOf(QStringLiteral("unwritten"), copies);
+    QProcess shell;
+    shell.start(QStringLiteral("bash"), {u"-c"_s, u"\"$0\" --list-jobs -input \"$1\" -output \"$2\" "_s + into + u"; exit ${PIPESTATUS[0]}"_s,
+                                         UtilityPath(), source, source + QStringLiteral("-encoded")});
+    QElapsedTimer took;
+    took.start();
+    QVERIFY(shell.waitForFinished(60000));
+    const QString err = QString::fromLocal8Bit(shell.readAllStandardError());
+    QCOMPARE(shell.exitCode(), 3);
+    QVERIFY2(err.contains(QLatin1String("The output cannot be written: ")) && !err.contains(QLatin1String("to encode")), qPrintable(err));
+    QVERIFY2(took.elapsed() < 10000, qPrintable(QString::number(took.elapsed())));
 }
 
 // A folder of many files that are no sound or video: the summary counts them and names a few.

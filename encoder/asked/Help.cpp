@@ -137,6 +137,10 @@ QString UtilityHelp()
                                   "encodes one file of the folder alone, as the folder run would, for every file it has "
                                   "yet to encode, for a scheduler such as GNU parallel or Slurm to run; the rest of what "
                                   "the utility shows goes to the error stream"))
+        + HelpItem(QStringLiteral("--job NAME"),
+                   QStringLiteral("given first, as in the lines --list-jobs prints: the folder run for the file NAME of the "
+                                  "source folder alone, encoded as the folder run encodes it; in NAME and the arguments "
+                                  "after it a backslash and three octal digits stand for a byte (\\012 a line break)"))
         + HelpAndVersionItems()
         + u'\n'
         + WrapText(QStringLiteral(

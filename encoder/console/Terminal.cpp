@@ -1,8 +1,11 @@
 #include "encoder/console/Terminal.h"
 
+#include "platform/Failure.h"
 #include "platform/NativeFiles.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -68,9 +71,9 @@ void Terminal::data(const QByteArray &line)
 {
     const std::lock_guard lock(mutex_);
     out_.flush();
-    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    const QByteArray bytes = line + '\n';
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()) || std::fflush(stdout) != 0)
+        throw Failure(QStringLiteral("The output cannot be written: %1.").arg(QString::fromLocal8Bit(std::strerror(errno))));
 }
 
 void Terminal::endProgressLine()

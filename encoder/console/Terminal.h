@@ -30,7 +30,8 @@ public:
     // From now on the lines and the progress go to the error stream, and the output carries data
     // alone, written by data().
     void sendLinesToErrorStream();
-    // Writes bytes as they are, and a line end, on the output.
+    // Writes bytes as they are, and a line end, on the output. Throws Failure where the output does
+    // not take them (a full disk, a reader that has gone).
     void data(const QByteArray &line);
 
 private:
