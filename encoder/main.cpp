@@ -7,9 +7,25 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+
+namespace {
+
+// A standard stream the caller closed would be taken by the next file the utility opens, an output
+// among them, and the console's lines would be written into that file: each closed one is taken first.
+void takeClosedStandardStreams()
+{
+    for (int stream = 0; stream <= 2; ++stream)
+        if (fcntl(stream, F_GETFD) < 0 && open("/dev/null", stream == 0 ? O_RDONLY : O_WRONLY) < 0)
+            std::_Exit(ExitFailed);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    takeClosedStandardStreams();
     const QCoreApplication app(argc, argv);
     // A path may name a file whose name is not valid UTF-8; its bytes are kept.
     QStringList arguments;

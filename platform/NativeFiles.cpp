@@ -44,11 +44,6 @@ int validSequence(const uchar *bytes, qsizetype size)
     return length;
 }
 
-QString errorText()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
-
 QString specialKind(mode_t mode)
 {
     if (S_ISFIFO(mode))
@@ -135,10 +130,10 @@ RegularFileReader::RegularFileReader(const QString &path)
     // Without O_NONBLOCK, opening a named pipe waits until something writes to it.
     fd_ = open(NativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0)
-        throw Failure(errorText());
+        throw Failure(LastErrorText());
     struct stat status{};
     if (fstat(fd_, &status) != 0) {
-        const Failure failure(errorText());
+        const Failure failure(LastErrorText());
         close(fd_);
         throw failure;
     }
@@ -162,7 +157,12 @@ QByteArray RegularFileReader::read(qint64 max)
     while ((count = ::read(fd_, bytes.data(), size_t(max))) < 0 && errno == EINTR) {
     }
     if (count < 0)
-        throw Failure(errorText());
+        throw Failure(LastErrorText());
     bytes.truncate(count);
     return bytes;
+}
+
+QString LastErrorText()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
 }

@@ -16,6 +16,9 @@ QByteArray NativePath(const QString &path);
 // of U+1F4C1 is U+DCC1).
 std::optional<char> RawNameByte(QStringView path, qsizetype i);
 
+// What the last failed system call left in errno, in words.
+QString LastErrorText();
+
 // What a path names, links followed.
 enum class FileKind { Missing, Regular, Folder, Special };
 FileKind KindOf(const QString &path);

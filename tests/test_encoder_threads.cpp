@@ -213,6 +213,7 @@ private slots:
     void aFailedPieceIsToldAtOnce();
 
     // Stopping
+    void outputPipedToAnEndedProgramFinishes_data();
     void outputPipedToAnEndedProgramFinishes();
     void stopEndsEveryFileSideBySide_data();
     void stopEndsEveryFileSideBySide();
@@ -703,18 +704,29 @@ void EncoderThreadsTest::aFailedPieceIsToldAtOnce()
 
 // The utility's output piped into a program that reads the first lines and ends: the encode goes
 // on to its end, as asked, and leaves nothing half-written.
+void EncoderThreadsTest::outputPipedToAnEndedProgramFinishes_data()
+{
+    QTest::addColumn<QString>("redirection");
+    QTest::newRow("piped into head") << u"| head -c 100 >/dev/null"_s;
+    // The files the utility opens would take the closed descriptors, and the console's lines would
+    // land in them.
+    QTest::newRow("output and errors closed") << u">&- 2>&-"_s;
+}
+
 void EncoderThreadsTest::outputPipedToAnEndedProgramFinishes()
 {
-    const QString folder = work(QStringLiteral("piped"));
-    QDir().mkpath(folder);
+    QFETCH(QString, redirection);
+    const QString folder = work(QStringLiteral("piped-%1").arg(QLatin1String(QTest::currentDataTag())).replace(u' ', u'-'));
+    const QString source = folderOf(QStringLiteral("piped-source"), {{u"longer.mp4"_s, u"longer.mp4"_s}, {u"clip.avi"_s, u"clip.avi"_s}});
     QProcess shell;
     shell.setProcessEnvironment(UtilityEnvironment(jobs(2)));
-    shell.start(QStringLiteral("bash"), {u"-c"_s, u"\"$0\" -input \"$1\" -output \"$2\" | head -c 100 >/dev/null; exit ${PIPESTATUS[0]}"_s,
-                                         UtilityPath(), media(QStringLiteral("longer.mp4")), folder + QStringLiteral("/longer.wmv")});
+    shell.start(QStringLiteral("bash"), {u"-c"_s, u"\"$0\" -input \"$1\" -output \"$2\" "_s + redirection + u"; exit ${PIPESTATUS[0]}"_s,
+                                         UtilityPath(), source, folder});
     QVERIFY(shell.waitForFinished(120000));
     QCOMPARE(shell.exitCode(), 0);
-    QCOMPARE(entries(folder), QStringList{u"longer.wmv"_s});
+    QCOMPARE(entries(folder), (QStringList{u"clip.wmv"_s, u"longer.wmv"_s}));
     QVERIFY(ReadMedia(folder + QStringLiteral("/longer.wmv")).pictureStarts.size() > 20 * 15);
+    QVERIFY(ReadMedia(folder + QStringLiteral("/clip.wmv")).pictureStarts.size() == 2 * 15);
 }
 
 // A folder encoded side by side under a limit on memory: whatever runs out, and on whichever thread,

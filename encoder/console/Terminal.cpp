@@ -3,9 +3,7 @@
 #include "platform/Failure.h"
 #include "platform/NativeFiles.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -73,7 +71,7 @@ void Terminal::data(const QByteArray &line)
     out_.flush();
     const QByteArray bytes = line + '\n';
     if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()) || std::fflush(stdout) != 0)
-        throw Failure(QStringLiteral("The output cannot be written: %1.").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        throw Failure(QStringLiteral("The output cannot be written: %1.").arg(LastErrorText()));
 }
 
 void Terminal::endProgressLine()

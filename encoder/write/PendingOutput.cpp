@@ -11,7 +11,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
@@ -21,11 +20,6 @@
 namespace {
 
 const QByteArray PartSuffix = ".part";
-
-QString reason()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
 
 // ".clip.wmv.<hex digits>.part" for the output clip.wmv.
 bool isTemporaryName(const std::string &name, const QByteArray &prefix)
@@ -125,7 +119,7 @@ void PendingOutput::create()
         if (fd < 0 && errno == EEXIST)
             continue;
         if (fd < 0)
-            throw Failure(QStringLiteral("Cannot write %1: %2").arg(path_, reason()));
+            throw Failure(QStringLiteral("Cannot write %1: %2").arg(path_, LastErrorText()));
         // A file system without locks leaves the file unlocked, and then no later run removes it either.
         flock(fd, LOCK_EX);
         struct stat status{};
@@ -153,7 +147,7 @@ bool PendingOutput::moveTo(const QString &path, bool replace)
     if (result != 0 && !replace && errno == EEXIST)
         return false;
     if (result != 0)
-        throw Failure(QStringLiteral("Cannot write %1: %2").arg(path_, reason()));
+        throw Failure(QStringLiteral("Cannot write %1: %2").arg(path_, LastErrorText()));
     committed_ = true;
     return true;
 }
