@@ -46,24 +46,23 @@ struct StreamSlot {
 class PassRun {
 public:
     PassRun(const SourceFacts &source, const PassPlan &pass, const QString &path, EncodeObserver &observer, CoreShare share);
-    PassResult run();
+    PassResult carryOut(const PassPlan &pass);
 
 private:
-    void runWhole();
-    void runInPieces();
-    void addPicture(const Lane &lane);
-    void addSound(const MediaReader &reader);
+    void runWhole(const PassPlan &pass);
+    void runInPieces(const PassPlan &pass);
+    void addPicture(const Lane &lane, const PassPlan &pass);
+    void addSound(const MediaReader &reader, const EncodePlan &plan);
     void begin();
-    void openSoundAlone();
+    void openSoundAlone(const EncodePlan &plan);
     void write(const StreamSlot &slot, AVPacket *packet);
     void writeSoundUntil(double seconds);
     void writePicture(const std::vector<PacketHandle> &packets);
     void take(const EncodedPiece &part);
-    void reportPieces(const PieceEncoder &pieces);
-    PassResult finish();
+    void reportPieces(const PieceEncoder &pieces, const EncodePlan &plan);
+    PassResult finish(const EncodePlan &plan);
 
     const SourceFacts &source_;
-    const PassPlan &pass_;
     EncodeObserver &observer_;
     CoreShare share_;
     std::optional<AsfWriter> writer_;
@@ -83,7 +82,7 @@ private:
 
 PassRun::PassRun(const SourceFacts &source, const PassPlan &pass, const QString &path, EncodeObserver &observer,
                  CoreShare share)
-    : source_(source), pass_(pass), observer_(observer), share_(share)
+    : source_(source), observer_(observer), share_(share)
 {
     progress_.pass = pass.pass == Pass::Second ? 2 : 1;
     progress_.passes = pass.pass == Pass::Only ? 1 : 2;
@@ -92,25 +91,24 @@ PassRun::PassRun(const SourceFacts &source, const PassPlan &pass, const QString 
     globalHeaders_ = writer_ && AsfWriter::WantsGlobalHeaders;
 }
 
-PassResult PassRun::run()
+PassResult PassRun::carryOut(const PassPlan &pass)
 {
-    if (pass_.inPieces)
-        runInPieces();
+    if (pass.inPieces)
+        runInPieces(pass);
     else
-        runWhole();
-    return finish();
+        runWhole(pass);
+    return finish(pass.encode);
 }
 
-void PassRun::addPicture(const Lane &lane)
+void PassRun::addPicture(const Lane &lane, const PassPlan &pass)
 {
     const AVCodecContext &encoder = lane.encoder.encoder().context();
     if (writer_)
-        pictureSlot_ = {writer_->addStream(encoder, pass_.encode.video->declaredRate()), encoder.time_base};
+        pictureSlot_ = {writer_->addStream(encoder, pass.encode.video->declaredRate()), encoder.time_base};
 }
 
-void PassRun::addSound(const MediaReader &reader)
+void PassRun::addSound(const MediaReader &reader, const EncodePlan &plan)
 {
-    const EncodePlan &plan = pass_.encode;
     sound_.emplace(SoundLane(reader, plan, globalHeaders_));
     const AVCodecContext &encoder = sound_->encoder.encoder().context();
     soundSlot_ = {writer_->addStream(encoder, SoundRate(*plan.audio, encoder.frame_size)), encoder.time_base};
@@ -128,19 +126,19 @@ void PassRun::write(const StreamSlot &slot, AVPacket *packet)
 }
 
 // The whole picture and the sound, from one reader.
-void PassRun::runWhole()
+void PassRun::runWhole(const PassPlan &pass)
 {
-    const EncodePlan &plan = pass_.encode;
+    const EncodePlan &plan = pass.encode;
     const bool sound = plan.audio && writer_;
-    const double start = pass_.picture.empty() ? plan.start : pass_.picture.front().seekTo;
-    const std::unique_ptr<MediaReader> reader = OpenReader(source_, !pass_.picture.empty(), sound, decoderThreads(share_), start);
+    const double start = pass.picture.empty() ? plan.start : pass.picture.front().seekTo;
+    const std::unique_ptr<MediaReader> reader = OpenReader(source_, !pass.picture.empty(), sound, decoderThreads(share_), start);
     std::optional<Lane> picture;
-    if (!pass_.picture.empty()) {
-        picture.emplace(PictureLane(*reader, source_, pass_, pass_.picture.front(), globalHeaders_));
-        addPicture(*picture);
+    if (!pass.picture.empty()) {
+        picture.emplace(PictureLane(*reader, source_, pass, pass.picture.front(), globalHeaders_));
+        addPicture(*picture, pass);
     }
     if (sound)
-        addSound(*reader);
+        addSound(*reader, plan);
     begin();
     const AVMediaType lead = picture ? AVMEDIA_TYPE_VIDEO : AVMEDIA_TYPE_AUDIO;
     const auto run = share_.alone ? RunLanesInThreads : RunLanesHere;
@@ -159,22 +157,22 @@ void PassRun::runWhole()
 }
 
 // The pieces on threads of their own, the sound from a reader of its own in the calling thread.
-void PassRun::runInPieces()
+void PassRun::runInPieces(const PassPlan &pass)
 {
-    PieceEncoder pieces(source_, pass_, globalHeaders_);
-    addPicture(pieces.firstLane());
-    PieceWorkers workers(pass_.picture.size(), share_.pieces, [&](size_t index, PieceThread &thread, const std::atomic<bool> &calledOff) {
+    PieceEncoder pieces(source_, pass, globalHeaders_);
+    addPicture(pieces.firstLane(), pass);
+    PieceWorkers workers(pass.picture.size(), share_.pieces, [&](size_t index, PieceThread &thread, const std::atomic<bool> &calledOff) {
         return pieces.encode(index, thread, calledOff);
     });
     // The pieces are under way while the sound is set up and the file begun.
-    openSoundAlone();
+    openSoundAlone(pass.encode);
     begin();
-    PieceJoiner joiner(*pass_.encode.video, pictureSlot_.timeBase);
-    for (size_t index = 0; index < pass_.picture.size(); ++index) {
-        EncodedPiece piece = workers.next([&] { reportPieces(pieces); });
-        writePicture(joiner.join(std::move(piece.packets), pass_.picture[index].startFullness));
+    PieceJoiner joiner(*pass.encode.video, pictureSlot_.timeBase);
+    for (size_t index = 0; index < pass.picture.size(); ++index) {
+        EncodedPiece piece = workers.next([&] { reportPieces(pieces, pass.encode); });
+        writePicture(joiner.join(std::move(piece.packets), pass.picture[index].startFullness));
         take(piece);
-        reportPieces(pieces);
+        reportPieces(pieces, pass.encode);
     }
     if (writer_) {
         writePicture(joiner.finish());
@@ -184,13 +182,12 @@ void PassRun::runInPieces()
     result_.rate.dropped += joiner.leftOut();
 }
 
-void PassRun::openSoundAlone()
+void PassRun::openSoundAlone(const EncodePlan &plan)
 {
-    const EncodePlan &plan = pass_.encode;
     if (!plan.audio || !writer_)
         return;
     soundReader_ = OpenReader(source_, false, true, 1, plan.start);
-    addSound(*soundReader_);
+    addSound(*soundReader_, plan);
     soundRun_.emplace(*soundReader_, nullptr, &*sound_, [this](AVMediaType, EncodedPackets &packets) {
         for (PacketHandle &packet : packets.packets)
             soundWaiting_.push_back(std::move(packet));
@@ -222,10 +219,10 @@ void PassRun::writePicture(const std::vector<PacketHandle> &packets)
     }
 }
 
-void PassRun::reportPieces(const PieceEncoder &pieces)
+void PassRun::reportPieces(const PieceEncoder &pieces, const EncodePlan &plan)
 {
     StopIfRequested();
-    const double frames = pass_.encode.duration * av_q2d(pass_.encode.video->frameRate);
+    const double frames = plan.duration * av_q2d(plan.video->frameRate);
     progress_.frames = pieces.framesDone();
     progress_.done = std::clamp(progress_.frames / frames, 0.0, 1.0);
     observer_.progress(progress_);
@@ -246,14 +243,13 @@ void PassRun::take(const EncodedPiece &part)
 
 // Writes what is left of the file and closes it, recording how long the output should last, as the
 // pass encoded this many seconds of it.
-PassResult PassRun::finish()
+PassResult PassRun::finish(const EncodePlan &plan)
 {
     if (sound_ && sound_->encoder.frames() > 0) {
         first_ = std::min(first_, sound_->encoder.first());
         end_ = std::max(end_, sound_->encoder.end());
     }
     result_.encoded = end_ > first_ ? end_ - first_ : 0;
-    const EncodePlan &plan = pass_.encode;
     if (writer_)
         writer_->finish(RecordWithLength(plan.madeFrom, LengthToExpect(plan, result_.encoded)));
     progress_.done = 1;
@@ -268,5 +264,6 @@ PassResult PassRun::finish()
 PassResult RunPass(const SourceFacts &source, const PassPlan &pass, const QString &path, EncodeObserver &observer,
                    CoreShare share)
 {
-    return PassRun(source, pass, path, observer, share).run();
+    PassRun runner(source, pass, path, observer, share);
+    return runner.carryOut(pass);
 }
