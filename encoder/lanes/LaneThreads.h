@@ -1,6 +1,6 @@
 #pragma once
 
-#include "encoder/lanes/LaneStages.h"
+#include "encoder/lanes/Lane.h"
 #include "encoder/read/MediaReader.h"
 
 #include <functional>

@@ -7,16 +7,9 @@
 
 namespace {
 
-PicturePart wholePicture(const EncodePlan &plan)
-{
-    PicturePart whole;
-    whole.seekTo = plan.start;
-    whole.filters = VideoFilterDescription(plan, SectionTrim(plan));
-    return whole;
-}
-
-// A piece keeps its own frames, not those its filters see around it.
-PicturePart pieceOf(const EncodePlan &plan, const PicturePiece &piece)
+// A piece keeps its own frames, not those its filters see around it; the whole picture is the piece
+// from the first frame to the end.
+PicturePart partOf(const EncodePlan &plan, const PicturePiece &piece)
 {
     const Trim trim = PieceTrim(plan, piece);
     PicturePart part;
@@ -42,12 +35,12 @@ PassPlan PlanPass(const EncodePlan &plan, int atOnce)
     pass.pass = plan.video->twoPass() ? Pass::First : Pass::Only;
     pass.keepsRate = plan.video->mode == RateMode::CbrOnePass;
     pass.colourTable = ColourTableFilters(plan.video->colour);
-    const std::vector<PicturePiece> pieces = SplitPicture(plan, atOnce);
+    std::vector<PicturePiece> pieces = SplitPicture(plan, atOnce);
     pass.inPieces = !pieces.empty();
     if (!pass.inPieces)
-        pass.picture.push_back(wholePicture(plan));
+        pieces.push_back(PicturePiece());
     for (const PicturePiece &piece : pieces)
-        pass.picture.push_back(pieceOf(plan, piece));
+        pass.picture.push_back(partOf(plan, piece));
     return pass;
 }
 

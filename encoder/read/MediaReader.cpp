@@ -186,3 +186,14 @@ void MediaReader::decode(Track &track, const AVPacket *packet, const FrameSink &
     if (received == AVERROR(ENOMEM))
         throw Failure(QStringLiteral("Out of memory."));
 }
+
+std::unique_ptr<MediaReader> OpenReader(const SourceFacts &source, bool picture, bool sound, int decoderThreads, double start,
+                                        const std::function<void()> &whileSeeking)
+{
+    auto reader = std::make_unique<MediaReader>(source, picture, sound, decoderThreads);
+    if (start > 0 && picture)
+        reader->seekPictureBefore(start, whileSeeking);
+    else if (start > 0)
+        reader->seek(start);
+    return reader;
+}

@@ -4,6 +4,7 @@
 #include "encoder/probe/SourceProbe.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 using FrameSink = std::function<void(AVMediaType, AVFrame *)>;
@@ -65,3 +66,8 @@ private:
     FrameHandle frame_;
     bool ended_ = false;
 };
+
+// A reader of the source, moved so that the picture (or, without it, the sound) decodes whole from
+// `start` seconds into the source. whileSeeking is called as the picture's key frame is looked for.
+std::unique_ptr<MediaReader> OpenReader(const SourceFacts &source, bool picture, bool sound, int decoderThreads, double start,
+                                        const std::function<void()> &whileSeeking = {});

@@ -1,15 +1,9 @@
 #include "encoder/run/EncodeFile.h"
 
 #include "encoder/plan/PassPlan.h"
-#include "encoder/run/PiecesPass.h"
-#include "encoder/run/WholePass.h"
+#include "encoder/run/Pass.h"
 
 namespace {
-
-PassResult runPass(const SourceFacts &source, const PassPlan &pass, const QString &path, EncodeObserver &observer, CoreShare share)
-{
-    return pass.inPieces ? RunInPieces(source, pass, path, observer, share) : RunWhole(source, pass, path, observer, share);
-}
 
 // What the pass gave, with the output's length as the source gave it.
 EncodeResult resultOf(const EncodePlan &plan, const SourceFacts &source, const PassResult &pass, EncodeObserver &observer)
@@ -31,14 +25,14 @@ EncodeResult EncodeFile(const SourceFacts &source, const EncodePlan &plan, const
 {
     const PassPlan first = PlanPass(plan, share.alone ? share.pieces : 1);
     if (first.pass == Pass::Only)
-        return resultOf(plan, source, runPass(source, first, path, observer, share), observer);
+        return resultOf(plan, source, RunPass(source, first, path, observer, share), observer);
     // The plan keeps the rate asked for, which the file is checked against.
-    const PassPlan second = PlanSecondPass(first, runPass(source, first, path, observer, share).statistics);
+    const PassPlan second = PlanSecondPass(first, RunPass(source, first, path, observer, share).statistics);
     if (second.raisedBitRate)
         observer.note(QStringLiteral("Two passes cannot fit this picture into %1 bit/s, even at the coarsest quantiser; "
                                      "it is encoded at %2 bit/s, the lowest rate that holds it.")
                           .arg(plan.video->bitRate).arg(*second.raisedBitRate));
-    EncodeResult result = resultOf(plan, source, runPass(source, second, path, observer, share), observer);
+    EncodeResult result = resultOf(plan, source, RunPass(source, second, path, observer, share), observer);
     result.rate.raisedBitRate = second.raisedBitRate;
     return result;
 }
