@@ -175,8 +175,9 @@ std::optional<QString> lastSecondDamage(const QString &path)
         if (!decoders.back())
             return QStringLiteral("its stream %1 cannot be decoded").arg(i + 1);
     }
-    if (input->duration != AV_NOPTS_VALUE && input->duration > DecodedEnd)
-        if (const int error = av_seek_frame(input.get(), -1, input->duration - DecodedEnd, AVSEEK_FLAG_BACKWARD); error < 0)
+    const int64_t from = input->duration != AV_NOPTS_VALUE ? std::max<int64_t>(input->duration - DecodedEnd, 0) : 0;
+    if (from > 0)
+        if (const int error = av_seek_frame(input.get(), -1, from, AVSEEK_FLAG_BACKWARD); error < 0)
             return QStringLiteral("its last second cannot be found: %1").arg(LibavReason(error));
     std::vector<int> frames(decoders.size(), 0);
     std::vector<bool> started(decoders.size(), false);
@@ -185,9 +186,12 @@ std::optional<QString> lastSecondDamage(const QString &path)
     int status = 0;
     while ((status = av_read_frame(input.get(), packet.get())) >= 0) {
         const size_t stream = size_t(packet->stream_index);
-        // A picture decodes from a key frame on.
-        started[stream] = started[stream] || (packet->flags & AV_PKT_FLAG_KEY)
-                       || input->streams[stream]->codecpar->codec_type != AVMEDIA_TYPE_VIDEO;
+        const AVStream &read = *input->streams[stream];
+        // A picture decodes from the key frame the seek found on, the sound from its last second.
+        started[stream] = started[stream]
+                       || (read.codecpar->codec_type == AVMEDIA_TYPE_VIDEO
+                               ? (packet->flags & AV_PKT_FLAG_KEY)
+                               : packet->pts != AV_NOPTS_VALUE && av_rescale_q(packet->pts, read.time_base, AV_TIME_BASE_Q) >= from);
         const int error = started[stream] ? decode(decoders[stream].get(), packet.get(), frame.get(), frames[stream]) : 0;
         av_packet_unref(packet.get());
         if (error < 0)
