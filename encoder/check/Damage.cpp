@@ -191,7 +191,7 @@ std::optional<QString> lastSecondDamage(const QString &path)
         started[stream] = started[stream]
                        || (read.codecpar->codec_type == AVMEDIA_TYPE_VIDEO
                                ? (packet->flags & AV_PKT_FLAG_KEY)
-                               : packet->pts != AV_NOPTS_VALUE && av_rescale_q(packet->pts, read.time_base, AV_TIME_BASE_Q) >= from);
+                               : packet->pts != AV_NOPTS_VALUE && av_rescale_q(packet->pts, read.time_base, AVRational{1, AV_TIME_BASE}) >= from);
         const int error = started[stream] ? decode(decoders[stream].get(), packet.get(), frame.get(), frames[stream]) : 0;
         av_packet_unref(packet.get());
         if (error < 0)
@@ -218,9 +218,10 @@ std::optional<QString> LayoutDamage(const ByteReader &read, qint64 size)
         return QStringLiteral("its header cannot be read");
     if (qint64(file->fileSize) != size)
         return QStringLiteral("it holds %1 bytes; its header says %2").arg(size).arg(file->fileSize);
-    if (file->packetSize == 0 || file->dataPackets != file->packets
-        || file->dataSize != AsfDataHeaderSize + file->packets * file->packetSize
-        || file->dataOffset + file->dataSize > file->fileSize)
+    // The header read whole, so the data object's own header lies within the file.
+    const uint64_t room = file->fileSize - uint64_t(file->dataOffset);
+    if (file->packetSize == 0 || file->dataPackets != file->packets || file->packets > room / file->packetSize
+        || file->dataSize != AsfDataHeaderSize + file->packets * file->packetSize || file->dataSize > room)
         return QStringLiteral("its data does not hold the %1 packets its header counts").arg(file->packets);
     bool pictureKey = false;
     if (const std::optional<uint64_t> packet = damagedPacket(read, *file, pictureKey))
