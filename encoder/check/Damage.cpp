@@ -164,8 +164,8 @@ int decode(AVCodecContext *decoder, const AVPacket *packet, AVFrame *frame, int 
     }
 }
 
-// How the last second of the file fails to decode, as a player decodes it after a seek there: from
-// the key frame before, every stream to its end.
+// How the last second of the file fails to decode, as a player decodes it after a seek there: the
+// picture from the key frame before it, the sound from its start, each stream to its end.
 std::optional<QString> lastSecondDamage(const QString &path)
 {
     const InputHandle input = OpenMediaFile(path);
