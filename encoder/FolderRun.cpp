@@ -4,8 +4,6 @@
 #include "encoder/asked/ExitCodes.h"
 #include "encoder/asked/JobLine.h"
 #include "encoder/asked/Jobs.h"
-#include "encoder/check/Comparison.h"
-#include "encoder/check/ReadBack.h"
 #include "encoder/common/StopSignals.h"
 #include "encoder/folder/FolderFiles.h"
 #include "encoder/folder/OutputClaims.h"
@@ -61,21 +59,6 @@ QString sourceUnder(const FolderRun &run, const QString &output)
     return source != run.sources.end() ? source->second : QString();
 }
 
-// Whether output holds what the plan would make, as an earlier run that was stopped may have left it.
-// Anything else there, or a file that cannot be read, is encoded again.
-bool alreadyDone(const EncodePlan &plan, const QString &output)
-{
-    if (KindOf(output) != FileKind::Regular)
-        return false;
-    try {
-        return MadeAsPlanned(plan, ReadBack(output));
-    } catch (const Stopped &) {
-        throw;
-    } catch (const Failure &) {
-        return false;
-    }
-}
-
 bool claimOutput(FolderRun &run, size_t index, const QString &file, const QString &output, ConsoleReporter &console)
 {
     const QString name = QFileInfo(file).fileName();
@@ -102,8 +85,8 @@ struct FolderFile {
 };
 
 // Probes the file of a folder source numbered index, plans it and claims its output, or only reports
-// on it when no output folder was given. An output that an earlier run left as this one would make
-// it is already done.
+// on it when no output folder was given. An output that an earlier run left whole as this one would
+// make it is already done, or differs as before.
 FolderFile prepareFolderFile(FolderRun &run, size_t index, const QString &file, ConsoleReporter &console)
 {
     ForgetLibavComplaint();
@@ -120,10 +103,16 @@ FolderFile prepareFolderFile(FolderRun &run, size_t index, const QString &file, 
         prepared.output = BatchOutputName(file, settings.output, settings.outputString, prepared.plan.video.has_value());
         if (!claimOutput(run, index, file, prepared.output, console)) {
             prepared.outcome = FileOutcome::Spared;
-        } else if (alreadyDone(prepared.plan, prepared.output)) {
-            console.alreadyDone(prepared.output);
-            prepared.outcome = FileOutcome::AlreadyDone;
+            return prepared;
         }
+        const EarlierOutput earlier = FindEarlierOutput(prepared.plan, prepared.output, run.outputNames);
+        if (!earlier.path.isEmpty()) {
+            console.alreadyDone(earlier.path, earlier.differs);
+            prepared.outcome = earlier.differs ? FileOutcome::Differs : FileOutcome::AlreadyDone;
+            return prepared;
+        }
+        for (const QString &damaged : earlier.damaged)
+            console.note(damaged);
     } catch (const NotMedia &) {
         prepared.outcome = FileOutcome::Skipped;
     } catch (const Stopped &) {

@@ -1,9 +1,10 @@
 // The ASF header: what the check reads of any bytes, and what it reads of a header the writer made.
-// Any bytes are read without a fault; a header made from the input's values is read back as made:
+// Any bytes are read without a fault, and checked for damage as an output is; a header made from the input's values is read back as made:
 // its preroll, each stream's rate and buffer, and the content description up to each text's first
 // zero, as players read it.
 //
 // Input: the bytes of a file; the same bytes then give the values of a header to make.
+#include "encoder/check/Damage.h"
 #include "encoder/check/DeclaredHeader.h"
 #include "encoder/write/AsfHeader.h"
 #include "fuzz/Require.h"
@@ -72,6 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     ReadDeclaredHeader(readerOf(bytes));
+    LayoutDamage(readerOf(bytes), bytes.size());
 
     FuzzedDataProvider input(data, size);
     const AsfHeaderFacts made = factsOf(input);

@@ -2,6 +2,7 @@
 
 #include "platform/Failure.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -159,6 +160,24 @@ QByteArray RegularFileReader::read(qint64 max)
     if (count < 0)
         throw Failure(LastErrorText());
     bytes.truncate(count);
+    return bytes;
+}
+
+QByteArray RegularFileReader::readAt(qint64 offset, qint64 count)
+{
+    QByteArray bytes(std::clamp<qint64>(count, 0, std::max<qint64>(size_ - offset, 0)), Qt::Uninitialized);
+    qint64 got = 0;
+    while (got < bytes.size()) {
+        const ssize_t now = pread(fd_, bytes.data() + got, size_t(bytes.size() - got), off_t(offset + got));
+        if (now < 0 && errno == EINTR)
+            continue;
+        if (now < 0)
+            throw Failure(LastErrorText());
+        if (now == 0)
+            break;
+        got += now;
+    }
+    bytes.truncate(got);
     return bytes;
 }
 

@@ -44,6 +44,10 @@ public:
     // holding the reason alone.
     QByteArray read(qint64 max);
 
+    // Up to count bytes from offset on, fewer only where the file ends, whatever was read before.
+    // Throws Failure holding the reason alone.
+    QByteArray readAt(qint64 offset, qint64 count);
+
 private:
     int fd_ = -1;
     qint64 size_ = 0;

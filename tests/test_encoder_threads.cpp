@@ -7,11 +7,13 @@
 #include "TestMain.h"
 #include "UtilityProcess.h"
 
+#include "encoder/check/DeclaredHeader.h"
 #include "encoder/folder/OutputClaims.h"
 #include "encoder/lanes/BoundedQueue.h"
 #include "encoder/lanes/PieceWorkers.h"
 #include "encoder/plan/Pieces.h"
 #include "encoder/run/PieceJoiner.h"
+#include "encoder/write/AsfLayout.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -25,13 +27,18 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 Q_DECLARE_METATYPE(EncodePlan)
 Q_DECLARE_METATYPE(std::vector<TimedFrame>)
 
 // What changes between a folder run and the next.
-enum class Change { HalfRemoved, SettingChanged, SourceTouched, OutputCutShort, OutputDiffers };
+enum class Change {
+    HalfRemoved, SettingChanged, SourceTouched, SourceReplaced, OutputCutShort, IndexZeroed, PacketZeroed, OutputDiffers,
+    DiffersBesideAnOlder,
+};
 Q_DECLARE_METATYPE(Change)
 
 using namespace Qt::StringLiterals;
@@ -66,6 +73,24 @@ QByteArray rawBytesOf(const QString &folder, const QByteArray &name)
 {
     std::ifstream file(folder.toStdString() + '/' + name.toStdString(), std::ios::binary);
     return QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(file), {}));
+}
+
+// The bytes of an output damaged as a crash, a full disk or a bad copy leaves them: cut short, its
+// index or a data packet in the middle zeroed.
+QByteArray damaged(QByteArray bytes, Change change)
+{
+    const std::optional<DeclaredFile> file = ReadDeclaredHeader([&](qint64 offset, qint64 count) { return bytes.mid(offset, count); });
+    if (!file)
+        return {};
+    const qsizetype index = file->dataOffset + qsizetype(file->dataSize);
+    const qsizetype middle = file->dataOffset + AsfDataHeaderSize + qsizetype(file->packets / 2 * file->packetSize);
+    if (change == Change::OutputCutShort)
+        bytes.chop(3000);
+    else if (change == Change::IndexZeroed)
+        bytes.replace(index, bytes.size() - index, QByteArray(bytes.size() - index, '\0'));
+    else if (change == Change::PacketZeroed)
+        bytes.replace(middle, file->packetSize, QByteArray(file->packetSize, '\0'));
+    return bytes;
 }
 
 // Every entry of a folder, hidden ones included.
@@ -762,20 +787,27 @@ void EncoderThreadsTest::aStoppedRunGoesOn_data()
     QTest::addColumn<Change>("change");
     QTest::addColumn<int>("encoded");
     QTest::addColumn<int>("alreadyDone");
-    QTest::newRow("stopped at half") << Change::HalfRemoved << 2 << 2;
-    QTest::newRow("a setting changed") << Change::SettingChanged << 4 << 0;
-    QTest::newRow("a source touched") << Change::SourceTouched << 1 << 3;
-    QTest::newRow("an output cut short") << Change::OutputCutShort << 1 << 3;
-    QTest::newRow("an output that differs") << Change::OutputDiffers << 4 << 0;
+    QTest::addColumn<int>("differing");
+    QTest::newRow("stopped at half") << Change::HalfRemoved << 2 << 2 << 0;
+    QTest::newRow("a setting changed") << Change::SettingChanged << 4 << 0 << 0;
+    QTest::newRow("a source touched") << Change::SourceTouched << 1 << 3 << 0;
+    QTest::newRow("a source replaced under the same size and time") << Change::SourceReplaced << 1 << 3 << 0;
+    QTest::newRow("an output cut short") << Change::OutputCutShort << 1 << 3 << 0;
+    QTest::newRow("an output's index zeroed") << Change::IndexZeroed << 1 << 3 << 0;
+    QTest::newRow("an output's packet zeroed") << Change::PacketZeroed << 1 << 3 << 0;
+    QTest::newRow("outputs that differ") << Change::OutputDiffers << 0 << 4 << 4;
+    QTest::newRow("outputs that differ beside older ones") << Change::DiffersBesideAnOlder << 0 << 4 << 4;
 }
 
-// A folder run again leaves alone what the first wrote from the same source with the same
-// settings and as asked, a source cut short included, byte for byte, and encodes the rest.
+// A folder run again leaves alone what the first wrote from the same source with the same settings,
+// a source cut short included, byte for byte, where it reads whole; and encodes the rest. An output
+// that differs is left alone as well, once, under the name it took, and still differs.
 void EncoderThreadsTest::aStoppedRunGoesOn()
 {
     QFETCH(Change, change);
     QFETCH(int, encoded);
     QFETCH(int, alreadyDone);
+    QFETCH(int, differing);
     const QString tag = QString::number(int(change));
     // b.mp4 holds less than its header announces: its output lasts what it gave.
     const QString source = folderOf(u"again-"_s + tag, {{u"clip.avi"_s, u"a.avi"_s}, {u"cut-off.mp4"_s, u"b.mp4"_s},
@@ -783,10 +815,12 @@ void EncoderThreadsTest::aStoppedRunGoesOn()
     const QString target = source + QStringLiteral("-encoded");
     // A title holding a NUL character comes back cut: every output differs.
     const QString config = work(u"again-"_s + tag + u".weu"_s);
-    writeFile(config, "-title \"a" + QByteArray(change == Change::OutputDiffers ? 1 : 0, '\0') + "b\"\r\n");
+    const QByteArray differingTitle = "-title \"a" + QByteArray(1, '\0') + "b\"\r\n";
+    writeFile(config, change == Change::OutputDiffers ? differingTitle : QByteArray("-title \"ab\"\r\n"));
     const QStringList first = Arguments({"-input"}) + QStringList{source, u"-output"_s, target, u"-config"_s, config};
     QVERIFY(RunUtilityProcess(first, {}, jobs(2)).exitCode == (change == Change::OutputDiffers ? 4 : 0));
     QStringList again = first;
+    const QString a = target + u"/a.wmv"_s;
     switch (change) {
     case Change::HalfRemoved:
         QVERIFY(QFile::remove(target + u"/c.wmv"_s) && QFile::remove(target + u"/d.wma"_s));
@@ -798,21 +832,45 @@ void EncoderThreadsTest::aStoppedRunGoesOn()
         QVERIFY(touched.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
         break;
     }
-    case Change::OutputCutShort: QVERIFY(QFile::resize(target + u"/a.wmv"_s, QFileInfo(target + u"/a.wmv"_s).size() / 2)); break;
-    case Change::OutputDiffers: break;
+    case Change::SourceReplaced: {
+        // One sample of the sound changed, and the time set back to the nanosecond, as cp -p leaves it.
+        const QByteArray path = QFile::encodeName(source + u"/d.wav"_s);
+        struct stat status{};
+        QVERIFY(stat(path.constData(), &status) == 0);
+        QByteArray bytes = bytesOf(source + u"/d.wav"_s);
+        bytes[bytes.size() - 2] = char(~bytes[bytes.size() - 2]);
+        writeFile(source + u"/d.wav"_s, bytes);
+        const timespec times[2] = {status.st_atim, status.st_mtim};
+        QVERIFY(utimensat(AT_FDCWD, path.constData(), times, 0) == 0);
+        break;
     }
+    case Change::OutputCutShort:
+    case Change::IndexZeroed:
+    case Change::PacketZeroed: writeFile(a, damaged(bytesOf(a), change)); break;
+    case Change::OutputDiffers: break;
+    case Change::DiffersBesideAnOlder: writeFile(config, differingTitle); break;
+    }
+    // Outputs that differ: run twice, the second run leaves the first one's alone.
+    if (differing > 0 && change != Change::OutputDiffers)
+        QCOMPARE(RunUtilityProcess(again, {}, jobs(2)).exitCode, 4);
     QMap<QString, QByteArray> before;
     for (const QString &name : entries(target))
         before.insert(name, bytesOf(target + u'/' + name));
     const UtilityRun run = RunUtilityProcess(again, {}, jobs(2));
-    QVERIFY2(run.exitCode == 0 || change == Change::OutputDiffers, qPrintable(Describe(run)));
+    QVERIFY2(run.exitCode == (differing > 0 ? 4 : 0), qPrintable(Describe(run)));
     QCOMPARE(run.out.count(QLatin1String("Already done  ")), alreadyDone);
-    const QString summary = QStringLiteral("Folder    %1 encoded, 0 failed").arg(change == Change::OutputDiffers ? 0 : encoded);
+    QCOMPARE(run.out.count(QLatin1String(", differs as before)")), differing);
+    const QString summary = QStringLiteral("Folder    %1 encoded, 0 failed, %2 differing").arg(encoded).arg(differing);
     QVERIFY2(run.out.contains(summary), qPrintable(run.out));
-    if (alreadyDone > 0)
-        QVERIFY2(run.out.contains(QStringLiteral(", %1 already done\n").arg(alreadyDone)), qPrintable(run.out));
+    if (alreadyDone > differing)
+        QVERIFY2(run.out.contains(QStringLiteral(", %1 already done\n").arg(alreadyDone - differing)), qPrintable(run.out));
     for (const QString &name : run.out.split(u'\n').filter(QLatin1String("Already done  ")))
         QCOMPARE(bytesOf(target + u'/' + name.section(u' ', 3, 3)), before.value(name.section(u' ', 3, 3)));
+    if (differing > 0)
+        QCOMPARE(entries(target), before.keys());
+    if (change == Change::OutputCutShort || change == Change::IndexZeroed || change == Change::PacketZeroed)
+        QVERIFY2(run.out.contains(QLatin1String("a.wmv was written earlier from the same source with the same settings, but ")),
+                 qPrintable(run.out));
 }
 
 // The jobs a folder run lists, run by GNU parallel two at a time, write every output the folder run

@@ -147,7 +147,9 @@ QString UtilityHelp()
             "A configuration file holds one switch per line: the switch, one blank and the value, as Quillmark "
             "writes tmpconfig.weu; lines may end in CR LF or LF.\n\n"
             "A folder run leaves alone an output that an earlier run wrote as asked from the same source (of the "
-            "same size, changed at the same time) with the same switches, as each output records in its header; "
-            "delete the outputs to encode them afresh."))
+            "same size, changed at the same time, with the same first and last megabyte) with the same switches, as "
+            "each output records in its header, and that still holds what its header promises; so too its own "
+            "earlier output that differs from what was asked, counted as differing. Delete the outputs to encode "
+            "them afresh."))
         + exitAndFilesHelp() + environmentAndExamplesHelp();
 }

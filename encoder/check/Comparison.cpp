@@ -216,10 +216,12 @@ QStringList CompareBitRates(const EncodePlan &plan, const WrittenFile &file, con
     return differences;
 }
 
-bool MadeAsPlanned(const EncodePlan &plan, const WrittenFile &file)
+std::optional<QStringList> DifferencesOfEarlier(const EncodePlan &plan, const WrittenFile &file)
 {
     const Record record = ReadRecord(file.tags.value(QLatin1String(MadeFromTag)));
-    return record.madeFrom == plan.madeFrom && CompareWithPlan(plan, file, record.length.value_or(plan.duration)).isEmpty();
+    if (record.madeFrom != plan.madeFrom)
+        return std::nullopt;
+    return CompareWithPlan(plan, file, record.length.value_or(plan.duration));
 }
 
 QStringList RateNotes(const EncodePlan &plan, const WrittenFile &file)

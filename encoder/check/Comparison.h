@@ -5,6 +5,7 @@
 #include "encoder/plan/EncodePlan.h"
 
 #include <QStringList>
+#include <optional>
 
 // How the file differs from the plan: its streams, codecs, picture size, frame rate, sound format,
 // duration (against length, how long the output should last), content description and bit rates.
@@ -20,10 +21,10 @@ QStringList CompareWithPlan(const EncodePlan &plan, const WrittenFile &file, dou
 // happened and what would help.
 QStringList CompareBitRates(const EncodePlan &plan, const WrittenFile &file, const RateRecord &rate = {});
 
-// Whether the file is what the plan would make: it records that it was made from the same source
-// with the same settings (see MadeFrom), and it is as asked, lasting as long as it records the
-// source gave.
-bool MadeAsPlanned(const EncodePlan &plan, const WrittenFile &file);
+// How a file that an earlier run wrote differs from the plan, lasting as long as it records the
+// source gave, where it records that it was made from the same source with the same settings (see
+// MadeFrom): empty where it is as asked. Nothing where it records anything else.
+std::optional<QStringList> DifferencesOfEarlier(const EncodePlan &plan, const WrittenFile &file);
 
 // What is worth telling about a file: a picture that keeps its constant rate and needed well under it.
 QStringList RateNotes(const EncodePlan &plan, const WrittenFile &file);

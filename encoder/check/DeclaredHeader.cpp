@@ -1,48 +1,15 @@
 #include "encoder/check/DeclaredHeader.h"
 
 #include "encoder/write/AsfLayout.h"
+#include "platform/Failure.h"
 #include "platform/NativeFiles.h"
 
 #include <algorithm>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
 // A header larger than this is not one a player reads either.
 constexpr uint64_t LargestHeader = 16 * 1024 * 1024;
-// The data object's own header: its GUID and size, the File ID and the packet count.
-constexpr int DataHeaderSize = 48;
-
-class OpenFile {
-public:
-    explicit OpenFile(const QString &path) : fd_(open(NativePath(path).constData(), O_RDONLY | O_CLOEXEC)) {}
-    ~OpenFile()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    OpenFile(const OpenFile &) = delete;
-    OpenFile &operator=(const OpenFile &) = delete;
-
-    // The bytes at offset, as many as the file holds up to count.
-    QByteArray read(qint64 offset, qint64 count) const
-    {
-        QByteArray bytes(count, '\0');
-        qint64 got = 0;
-        while (fd_ >= 0 && got < count) {
-            const ssize_t now = pread(fd_, bytes.data() + got, size_t(count - got), off_t(offset + got));
-            if (now <= 0)
-                break;
-            got += now;
-        }
-        bytes.truncate(got);
-        return bytes;
-    }
-
-private:
-    int fd_;
-};
 
 DeclaredStream &streamNumbered(DeclaredFile &file, int number)
 {
@@ -62,7 +29,7 @@ void readFileProperties(AsfReader &object, DeclaredFile &file)
     file.playTicks = object.u64();
     object.u64(); // send duration
     file.prerollMs = uint32_t(std::min<uint64_t>(object.u64(), UINT32_MAX));
-    object.u32(); // flags
+    file.seekable = object.u32() & AsfSeekable;
     file.packetSize = object.u32();
 }
 
@@ -133,8 +100,12 @@ const DeclaredStream *DeclaredFile::picture() const
 
 std::optional<DeclaredFile> ReadDeclaredHeader(const QString &path)
 {
-    const OpenFile input(path);
-    return ReadDeclaredHeader([&](qint64 offset, qint64 count) { return input.read(offset, count); });
+    try {
+        RegularFileReader input(path);
+        return ReadDeclaredHeader([&](qint64 offset, qint64 count) { return input.readAt(offset, count); });
+    } catch (const Failure &) {
+        return std::nullopt;
+    }
 }
 
 std::optional<DeclaredFile> ReadDeclaredHeader(const ByteReader &read)
@@ -164,9 +135,11 @@ std::optional<DeclaredFile> ReadDeclaredHeader(const ByteReader &read)
         }
     });
     file.dataOffset = qint64(headerSize);
-    AsfReader data(read(file.dataOffset, DataHeaderSize));
+    AsfReader data(read(file.dataOffset, AsfDataHeaderSize));
     const bool isData = data.guid() == AsfGuids::Data;
     file.dataSize = data.u64();
+    data.guid(); // File ID
+    file.dataPackets = data.u64();
     if (!headerWhole || !extensionWhole || !isData || data.ranOut())
         return std::nullopt;
     return file;

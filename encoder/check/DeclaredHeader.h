@@ -23,10 +23,12 @@ struct DeclaredFile {
     uint64_t fileSize = 0;
     uint64_t packets = 0;
     uint32_t packetSize = 0;
+    bool seekable = false;
     uint32_t prerollMs = 0; // how long a player fills its buffers before it starts
     uint64_t playTicks = 0; // 100 ns, the preroll included
     qint64 dataOffset = 0;  // where the data object begins
     uint64_t dataSize = 0;  // as its own header says
+    uint64_t dataPackets = 0; // as the data object's header says
     std::vector<DeclaredStream> streams;
     ContentDescription content;
 

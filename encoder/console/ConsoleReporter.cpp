@@ -215,9 +215,10 @@ void ConsoleReporter::keptOlder(const QString &output, const QString &placed)
                                                 "and is %2 beside it.").arg(output, QFileInfo(placed).fileName()));
 }
 
-void ConsoleReporter::alreadyDone(const QString &output)
+void ConsoleReporter::alreadyDone(const QString &output, bool differs)
 {
-    show({false, QStringLiteral("Already done  %1 (same source, same settings)").arg(QFileInfo(output).fileName())});
+    show({false, QStringLiteral("Already done  %1 (same source, same settings%2)")
+                     .arg(QFileInfo(output).fileName(), differs ? QStringLiteral(", differs as before") : QString())});
 }
 
 void ConsoleReporter::batchSummary(const FolderTally &tally, bool listing)

@@ -28,7 +28,8 @@ public:
     void written(const QString &path, const WrittenFile &file);
     void differences(const QStringList &differences);
     void keptOlder(const QString &output, const QString &placed);
-    void alreadyDone(const QString &output);
+    // An output an earlier run left as this one would make it, as asked or differing as before.
+    void alreadyDone(const QString &output, bool differs);
     void skipped(const QStringList &names);
     // The summary of a folder run, or with listing, of the jobs it listed.
     void batchSummary(const FolderTally &tally, bool listing);

@@ -2,8 +2,8 @@
 
 QString MadeFrom(const SourceFacts &source, const Settings &settings)
 {
-    return QStringLiteral("source of %1 bytes changed at %2 ns; settings %3")
-        .arg(source.size).arg(source.modifiedNs).arg(SettingsDigest(settings));
+    return QStringLiteral("source of %1 bytes changed at %2 ns, its ends digested %3; settings %4")
+        .arg(source.size).arg(source.modifiedNs).arg(QString::fromLatin1(source.endsDigest.toHex()), SettingsDigest(settings));
 }
 
 namespace {

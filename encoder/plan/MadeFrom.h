@@ -10,8 +10,8 @@
 // is written beside the user's files and a copied or moved folder keeps the record.
 inline constexpr char MadeFromTag[] = "Quillmark/MadeFrom";
 
-// What an output made from the source with the settings records: the source's size and when it was
-// last changed, and a digest of the settings.
+// What an output made from the source with the settings records: the source's size, when it was
+// last changed and the digest of its ends, and a digest of the settings.
 QString MadeFrom(const SourceFacts &source, const Settings &settings);
 
 // The record an output holds once written: what it was made from, and how long the output should

@@ -38,6 +38,7 @@ struct SourceFacts {
     QString path;
     qint64 size = 0;         // bytes
     qint64 modifiedNs = 0;   // when it was last changed, in nanoseconds since 1970
+    QByteArray endsDigest;   // of its first and last megabyte, which tells apart a file replaced under the same size and time
     QString format;
     double duration = 0;
     std::optional<PictureFacts> picture;

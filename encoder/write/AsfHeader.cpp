@@ -6,9 +6,6 @@
 
 namespace {
 
-// File Properties flags: the file may be sought in, not a broadcast.
-constexpr uint32_t Seekable = 0x2;
-
 // The format counts its dates in 100 ns from 1601, this many to 1970.
 constexpr qint64 FileTimeEpochTicks = 116444736000000000;
 
@@ -31,7 +28,7 @@ QByteArray fileProperties(const AsfHeaderFacts &facts)
         bitRate += stream.dataBitRate;
     AsfBytes body;
     body.guid(facts.fileId).u64(facts.fileSize).u64(uint64_t(FileTimeEpochTicks + facts.created / 100)).u64(facts.packets).u64(facts.playTicks).u64(facts.sendTicks)
-        .u64(facts.prerollMs).u32(Seekable).u32(facts.packetSize).u32(facts.packetSize).u32(bitRate);
+        .u64(facts.prerollMs).u32(AsfSeekable).u32(facts.packetSize).u32(facts.packetSize).u32(bitRate);
     return body.bytes();
 }
 
@@ -42,7 +39,7 @@ QByteArray extendedStreamProperties(const AsfStreamFacts &stream)
     body.u64(0).u64(0)                                  // start and end time: the whole file
         .u32(stream.dataBitRate).u32(stream.bufferMs).u32(0) // the bucket, empty at the start
         .u32(stream.dataBitRate).u32(stream.bufferMs).u32(0) // the same as the alternate
-        .u32(stream.largestObject).u32(Seekable).u16(uint16_t(stream.number)).u16(0)
+        .u32(stream.largestObject).u32(AsfSeekable).u16(uint16_t(stream.number)).u16(0)
         .u64(stream.frameTicks).u16(0).u16(0); // no stream names, no payload extensions
     return body.bytes();
 }

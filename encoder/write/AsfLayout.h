@@ -45,6 +45,13 @@ inline constexpr AsfGuid AudioSpread{0xBFC3CD50, 0x618F, 0x11CF, {0x8B, 0xB2, 0x
 // What an object's own header takes: its GUID and its size.
 constexpr int AsfObjectHeaderSize = 24;
 
+// The data object's own header: its GUID and size, the File ID, the packet count, two reserved
+// bytes. The data packets follow it.
+constexpr int AsfDataHeaderSize = 50;
+
+// The File Properties flag that tells a player the file may be sought in.
+constexpr uint32_t AsfSeekable = 0x2;
+
 // The times of an ASF file's objects are in units of 100 ns; its presentation and send times and
 // its preroll in milliseconds.
 constexpr int64_t AsfTicksPerMs = 10000;

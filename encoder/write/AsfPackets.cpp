@@ -5,19 +5,6 @@
 
 namespace {
 
-// The packet's flags: error correction data of two bytes; several payloads, a padding length of two
-// bytes, no sequence and no packet length (every packet has the file's one size); each payload
-// with a replicated data length of one byte, an offset of four, a frame number of one and a stream
-// number of one; payload lengths of two bytes.
-constexpr uint8_t ErrorCorrectionFlags = 0x82;
-constexpr uint8_t LengthTypeFlags = 0x11;
-constexpr uint8_t PropertyFlags = 0x5D;
-constexpr uint8_t PayloadFlags = 0x80;
-constexpr uint8_t KeyFrameFlag = 0x80;
-// The replicated data: the frame's size and its presentation time.
-constexpr uint8_t ReplicatedSize = 8;
-constexpr int MostPayloads = 63;
-
 // A picture frame is begun in what is left of a packet only where this much of it fits; a smaller
 // start would cost a payload header for a few bytes.
 constexpr int SmallestStart = 64;
@@ -46,7 +33,7 @@ void AsfPacketizer::add(const AsfFrame &frame)
         const int rest = frame.size - offset;
         const bool fits = rest <= room();
         const bool wholeSoundFrame = !frame.picture && rest <= packetSize_ - AsfPacketHeaderSize - AsfPayloadHeaderSize;
-        if (count_ > 0 && (count_ == MostPayloads || (!fits && (wholeSoundFrame || room() < SmallestStart)))) {
+        if (count_ > 0 && (count_ == AsfMostPayloads || (!fits && (wholeSoundFrame || room() < SmallestStart)))) {
             flush();
             continue;
         }
@@ -68,8 +55,8 @@ void AsfPacketizer::place(const AsfFrame &frame, int offset, int length)
     if (count_ == 0)
         firstMs_ = frame.presentationMs;
     lastMs_ = frame.presentationMs;
-    payloads_.u8(uint8_t(frame.stream | (frame.key ? KeyFrameFlag : 0))).u8(frame.number).u32(uint32_t(offset))
-        .u8(ReplicatedSize).u32(uint32_t(frame.size)).u32(frame.presentationMs).u16(uint16_t(length))
+    payloads_.u8(uint8_t(frame.stream | (frame.key ? AsfKeyFrameFlag : 0))).u8(frame.number).u32(uint32_t(offset))
+        .u8(AsfReplicatedSize).u32(uint32_t(frame.size)).u32(frame.presentationMs).u16(uint16_t(length))
         .raw(QByteArray::fromRawData(reinterpret_cast<const char *>(frame.data) + offset, length));
     used_ += AsfPayloadHeaderSize + length;
     ++count_;
@@ -83,8 +70,8 @@ void AsfPacketizer::flush()
     // A packet is sent the preroll before its first frame is shown.
     const uint32_t sendMs = firstMs_ > prerollMs_ ? firstMs_ - prerollMs_ : 0;
     AsfBytes packet;
-    packet.u8(ErrorCorrectionFlags).u16(0).u8(LengthTypeFlags).u8(PropertyFlags).u16(uint16_t(padding)).u32(sendMs)
-        .u16(uint16_t(std::min<uint32_t>(lastMs_ - firstMs_, UINT16_MAX))).u8(uint8_t(PayloadFlags | count_))
+    packet.u8(AsfErrorCorrectionFlags).u16(0).u8(AsfLengthTypeFlags).u8(AsfPropertyFlags).u16(uint16_t(padding)).u32(sendMs)
+        .u16(uint16_t(std::min<uint32_t>(lastMs_ - firstMs_, UINT16_MAX))).u8(uint8_t(AsfPayloadFlags | count_))
         .raw(payloads_.bytes()).zeros(padding);
     sink_(packet.bytes());
     ++packets_;

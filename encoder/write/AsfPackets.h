@@ -11,6 +11,20 @@
 constexpr int AsfPacketHeaderSize = 14;
 constexpr int AsfPayloadHeaderSize = 17;
 
+// The packet's flags: error correction data of two bytes; several payloads, a padding length of two
+// bytes, no sequence and no packet length (every packet has the file's one size); each payload
+// with a replicated data length of one byte, an offset of four, a frame number of one and a stream
+// number of one; payload lengths of two bytes. The low bits of the payload flags count the payloads.
+constexpr uint8_t AsfErrorCorrectionFlags = 0x82;
+constexpr uint8_t AsfLengthTypeFlags = 0x11;
+constexpr uint8_t AsfPropertyFlags = 0x5D;
+constexpr uint8_t AsfPayloadFlags = 0x80;
+constexpr int AsfMostPayloads = 63;
+// A payload's stream number carries this flag where its frame is a key frame.
+constexpr uint8_t AsfKeyFrameFlag = 0x80;
+// The replicated data: the frame's size and its presentation time.
+constexpr uint8_t AsfReplicatedSize = 8;
+
 // One frame of a stream, as the data packets carry it.
 struct AsfFrame {
     int stream = 0;              // from 1

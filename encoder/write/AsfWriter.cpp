@@ -22,9 +22,6 @@ constexpr int RecordRoom = 256;
 // that starts late, or ends early, would otherwise keep all of the other in memory.
 constexpr int64_t LongestHoldMs = 10000;
 
-// The data object's own header: its GUID and size, the File ID, the packet count, two reserved bytes.
-constexpr int DataHeaderSize = 50;
-
 // Pictures are described as 24-bit frames, as the format's readers expect of compressed ones.
 constexpr uint16_t PictureBits = 24;
 // Sound is described as coming from 16-bit samples.
@@ -253,7 +250,7 @@ void AsfWriter::writeHeaderAndData(const QString &record, uint64_t fileSize)
         throw WriteFailure(QStringLiteral("The record of what the file was made from outgrew the room kept for it."));
     const QByteArray header = AsfHeaderBytes(facts, int(headerSize_ - bare));
     AsfBytes data;
-    data.guid(AsfGuids::Data).u64(DataHeaderSize + facts.packets * uint64_t(packetSize_)).guid(fileId_).u64(facts.packets).u8(1).u8(1);
+    data.guid(AsfGuids::Data).u64(AsfDataHeaderSize + facts.packets * uint64_t(packetSize_)).guid(fileId_).u64(facts.packets).u8(1).u8(1);
     if (const int64_t sought = avio_seek(file_.get(), 0, SEEK_SET); sought < 0)
         fail(int(sought));
     avio_write(file_.get(), reinterpret_cast<const unsigned char *>(header.constData()), int(header.size()));
@@ -269,7 +266,7 @@ void AsfWriter::finish(const QString &record)
     const QByteArray index = packets_->simpleIndex(fileId_, facts.playTicks);
     avio_write(file_.get(), reinterpret_cast<const unsigned char *>(index.constData()), int(index.size()));
     checkWritten();
-    writeHeaderAndData(record, uint64_t(headerSize_ + DataHeaderSize) + facts.packets * uint64_t(packetSize_) + uint64_t(index.size()));
+    writeHeaderAndData(record, uint64_t(headerSize_ + AsfDataHeaderSize) + facts.packets * uint64_t(packetSize_) + uint64_t(index.size()));
     avio_flush(file_.get());
     checkWritten();
     AVIOContext *closing = file_.release();

@@ -80,6 +80,12 @@ void CheckOutputFolder(const QString &path)
         throw Failure(QStringLiteral("Cannot write %1: %2 is a file, not a folder.").arg(path, folder));
 }
 
+QString BesideName(const QString &path, const QString &marker, int number)
+{
+    const QString tag = number == 1 ? marker : QStringLiteral("%1.%2").arg(marker).arg(number);
+    return ChangeFileExt(path, u'.' + tag + ExtractFileExt(path));
+}
+
 PendingOutput::PendingOutput(const QString &path) : path_(path)
 {
     CheckOutputFolder(path);
@@ -162,8 +168,7 @@ QString PendingOutput::commitBeside(const QString &marker, const QSet<QString> &
     if (moveTo(path_, false))
         return path_;
     for (int number = 1;; ++number) {
-        const QString tag = number == 1 ? marker : QStringLiteral("%1.%2").arg(marker).arg(number);
-        const QString beside = ChangeFileExt(path_, u'.' + tag + ExtractFileExt(path_));
+        const QString beside = BesideName(path_, marker, number);
         if (!reserved.contains(beside) && moveTo(beside, false))
             return beside;
     }

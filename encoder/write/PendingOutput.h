@@ -7,6 +7,10 @@
 // Throws Failure naming the output when the folder it is to be written in does not exist.
 void CheckOutputFolder(const QString &path);
 
+// A name beside path, as PendingOutput::commitBeside gives them: "clip.differs.wmv" for the marker
+// "differs" and the number 1, "clip.differs.2.wmv" for 2.
+QString BesideName(const QString &path, const QString &marker, int number);
+
 // An output file that is written under a hidden temporary name beside its final one and takes the
 // final name only when complete, so that a failed or stopped encode leaves nothing behind and an
 // older file of the same name survives until the new one is whole. The temporary file is locked while
