@@ -47,8 +47,10 @@ uint8_t level(float value)
 
 // BT.1886's gamma is looked up by the bits of the light's float: its exponent and the top bits of its
 // mantissa, 256 steps to each doubling of light, from 2^-24 (black) to 2 (past the most the filters
-// give, a little over 1, reference white). A colour outside BT.709's has a negative light, whose
-// gamma is that of its magnitude, negative, as zscale has it.
+// give, a little over 1, reference white). A colour beyond BT.709's has a negative light, which is
+// taken for black once it is interpolated: the colour is brought to BT.709's edge in linear light,
+// as a screen can show no less. zscale's own gamma of negative light mirrors it on some processors
+// and clips it on others.
 constexpr int MantissaBits = 8;
 constexpr int MantissaShift = 23 - MantissaBits;
 constexpr int LowestExponent = 127 - 24;
@@ -56,14 +58,14 @@ constexpr int GammaSteps = (128 - LowestExponent) << MantissaBits;
 constexpr float Black = 1.0f / (1 << 24);
 constexpr float Brightest = 1.9999f;
 
-int gammaStep(float magnitude)
+int gammaStep(float light)
 {
-    return int(std::bit_cast<uint32_t>(std::clamp(magnitude, Black, Brightest)) >> MantissaShift) - (LowestExponent << MantissaBits);
+    return int(std::bit_cast<uint32_t>(std::clamp(light, Black, Brightest)) >> MantissaShift) - (LowestExponent << MantissaBits);
 }
 
 float gammaOf(const float *gamma, float light)
 {
-    return std::copysign(gamma[gammaStep(std::abs(light))], light);
+    return gamma[gammaStep(light)];
 }
 
 } // namespace
@@ -233,11 +235,10 @@ AVX2 __m256 shownAvx2(const float *plane, const float *gamma, const TetrahedronA
     light = _mm256_fmadd_ps(t.w2, _mm256_i32gather_ps(plane, t.b, 4), light);
     light = _mm256_fmadd_ps(t.w1, _mm256_i32gather_ps(plane, t.a, 4), light);
     light = _mm256_fmadd_ps(t.w0, _mm256_i32gather_ps(plane, t.corner, 4), light);
-    const __m256 sign = _mm256_set1_ps(-0.0f);
-    const __m256 magnitude = _mm256_min_ps(_mm256_max_ps(_mm256_andnot_ps(sign, light), _mm256_set1_ps(Black)), _mm256_set1_ps(Brightest));
-    const __m256i step = _mm256_sub_epi32(_mm256_srli_epi32(_mm256_castps_si256(magnitude), MantissaShift),
+    const __m256 held = _mm256_min_ps(_mm256_max_ps(light, _mm256_set1_ps(Black)), _mm256_set1_ps(Brightest));
+    const __m256i step = _mm256_sub_epi32(_mm256_srli_epi32(_mm256_castps_si256(held), MantissaShift),
                                           _mm256_set1_epi32(LowestExponent << MantissaBits));
-    return _mm256_or_ps(_mm256_i32gather_ps(gamma, step, 4), _mm256_and_ps(sign, light));
+    return _mm256_i32gather_ps(gamma, step, 4);
 }
 
 // Returns how many pixels it did, the rest being fewer than eight.
