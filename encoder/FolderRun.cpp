@@ -1,6 +1,7 @@
 #include "encoder/FolderRun.h"
 
 #include "encoder/OneOutput.h"
+#include "encoder/OutputChecks.h"
 #include "encoder/asked/ExitCodes.h"
 #include "encoder/asked/JobLine.h"
 #include "encoder/asked/Jobs.h"
@@ -8,10 +9,8 @@
 #include "encoder/folder/FolderFiles.h"
 #include "encoder/folder/OutputClaims.h"
 #include "encoder/folder/SideBySide.h"
-#include "params/ParamNames.h"
 #include "platform/NativeFiles.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <algorithm>
 #include <filesystem>
@@ -21,30 +20,24 @@
 
 namespace {
 
-// For a source folder the output is a folder; a name that does not exist yet and ends like a Windows
-// Media file was meant for a file source, and would otherwise become a folder of that name.
-void checkFolderOutput(const Settings &settings)
+// The names a file of the folder may be written under: with a picture, and with sound alone.
+QSet<QString> possibleOutputs(const Settings &settings, const QString &file)
 {
-    const QString &output = settings.output;
-    const FileKind kind = KindOf(output);
-    if (kind == FileKind::Regular || kind == FileKind::Special)
-        throw Failure(QStringLiteral("-output \"%1\" is a file; for a source folder, name the output folder.").arg(output));
-    if (kind == FileKind::Missing && HasAsfExtension(output))
-        throw Failure(QStringLiteral("-output \"%1\" names a file, but -input \"%2\" is a folder, whose files are encoded "
-                                     "into an output folder; name a folder for -output.").arg(output, settings.input));
-}
-
-void prepareOutputFolder(const QString &folder)
-{
-    std::error_code error;
-    std::filesystem::create_directories(NativePath(folder).toStdString(), error);
-    if (error || KindOf(folder) != FileKind::Folder)
-        throw Failure(QStringLiteral("-output \"%1\": the folder cannot be created: %2.")
-                          .arg(folder, QString::fromStdString(error.message())));
+    return {BatchOutputName(file, settings.output, settings.outputString, true),
+            BatchOutputName(file, settings.output, settings.outputString, false)};
 }
 
 // A folder run: its settings, the files of the source folder it read, and the outputs its files claim.
 struct FolderRun {
+    FolderRun(const Settings &asked, const QStringList &files) : settings(asked), claims(size_t(files.size()))
+    {
+        for (const QString &file : files) {
+            if (const std::optional<FileIdentity> identity = IdentityOf(file))
+                sources.emplace(*identity, QFileInfo(file).fileName());
+            outputNames.unite(possibleOutputs(settings, file));
+        }
+    }
+
     const Settings &settings;
     std::unordered_map<FileIdentity, QString, FileIdentityHash> sources; // each source file's name
     OutputClaims claims;
@@ -132,63 +125,10 @@ FileOutcome encodeFolderFile(FolderRun &run, size_t index, const QString &file, 
     return EncodeOutput(prepared.source, prepared.plan, prepared.output, console, share, run.outputNames);
 }
 
-// The utility's own path as a word the shell reads as its bytes: the jobs run where it is installed
-// under the same path. Throws Failure where a control character (a line break) keeps it off one line.
-QByteArray programWord()
-{
-    const QString program = QCoreApplication::applicationFilePath();
-    if (std::any_of(program.begin(), program.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
-        throw Failure(QStringLiteral("The utility's own path holds a line break or another control character, which a "
-                                     "job's line cannot hold; install it under another name."));
-    return '\'' + NativePath(program).replace('\'', "'\\''") + '\'';
-}
-
-// The command that runs the folder run for one file alone: the utility, the file's name, the source
-// and output folders named in full, and every switch asked of each file, its value quoted as a
-// configuration file quotes it; every word but the utility's escaped as JobWord says.
-QByteArray jobLine(const QByteArray &program, const QString &file, const Settings &settings)
-{
-    QByteArray line = program + ' ' + JobOption + ' ' + JobWord(NativePath(QFileInfo(file).fileName()));
-    const auto add = [&line](int row, const QString &value) {
-        line += ' ' + ParamName(row).toUtf8() + ' ' + JobWord(NativePath(u'"' + value + u'"'));
-    };
-    add(RowInput, QFileInfo(settings.input).absoluteFilePath());
-    add(RowOutput, QFileInfo(settings.output).absoluteFilePath());
-    if (!settings.outputString.isEmpty())
-        add(RowOutputString, settings.outputString);
-    for (const Switch &item : settings.encodeSwitches)
-        add(ParamRow(item.name), item.value);
-    return line;
-}
-
 qint64 sizeOf(const QString &file)
 {
     struct stat status{};
     return stat(NativePath(file).constData(), &status) == 0 ? qint64(status.st_size) : 0;
-}
-
-int folderExitCode(const FolderTally &tally)
-{
-    if (!tally.failed.isEmpty() || !tally.spared.isEmpty() || !tally.notDone.isEmpty())
-        return ExitFailed;
-    return tally.differing.isEmpty() ? ExitDone : ExitDiffers;
-}
-
-// The names a file of the folder may be written under: with a picture, and with sound alone.
-QSet<QString> possibleOutputs(const Settings &settings, const QString &file)
-{
-    return {BatchOutputName(file, settings.output, settings.outputString, true),
-            BatchOutputName(file, settings.output, settings.outputString, false)};
-}
-
-// Notes the files of the source folder and every name they may be written under.
-void listFiles(FolderRun &run, const QStringList &files)
-{
-    for (const QString &file : files) {
-        if (const std::optional<FileIdentity> identity = IdentityOf(file))
-            run.sources.emplace(*identity, QFileInfo(file).fileName());
-        run.outputNames.unite(possibleOutputs(run.settings, file));
-    }
 }
 
 // Gives the memory freed by a file's encode back to the system. Each thread allocates from an arena
@@ -254,11 +194,11 @@ int summarize(const Settings &settings, const QStringList &files, const std::vec
         return tally.failed.isEmpty() && tally.notDone.isEmpty() ? ExitDone : ExitFailed;
     }
     console.batchSummary(tally, listing);
-    if (tally.encoded.isEmpty() && tally.alreadyDone.isEmpty() && folderExitCode(tally) == ExitDone) {
+    if (tally.encoded.isEmpty() && tally.alreadyDone.isEmpty() && tally.exitCode() == ExitDone) {
         console.failure(QStringLiteral("-input \"%1\" holds no sound or video file to encode.").arg(settings.input));
         return ExitFailed;
     }
-    return folderExitCode(tally);
+    return tally.exitCode();
 }
 
 // The folder run for the file of the folder named name alone, as the job listed for it runs it, with
@@ -297,15 +237,13 @@ int EncodeSourceFolder(const Settings &settings, Terminal &terminal, ConsoleRepo
     try {
         jobs = JobsAtOnce();
         if (!settings.output.isEmpty()) {
-            checkFolderOutput(settings);
-            prepareOutputFolder(settings.output);
+            PrepareFolderOutput(settings);
         }
     } catch (const Failure &failure) {
         console.failure(failure.message());
         return ExitRefused;
     }
-    FolderRun run{settings, {}, OutputClaims(size_t(files.size())), {}};
-    listFiles(run, files);
+    FolderRun run(settings, files);
     if (only)
         return encodeListedFile(run, files, *only, jobs, terminal, console);
     FolderProgress progress(terminal, sizesOf(files));
@@ -316,19 +254,17 @@ int ListFolderJobs(const Settings &settings, Terminal &terminal, ConsoleReporter
 {
     QByteArray program;
     try {
-        program = programWord();
+        program = JobProgramWord();
         if (KindOf(settings.input) != FileKind::Folder || settings.output.isEmpty())
             throw Failure(QStringLiteral("%1 lists the jobs of a source folder: name the folder with -input and the output "
                                          "folder with -output.").arg(QLatin1String(ListJobsOption)));
-        checkFolderOutput(settings);
-        prepareOutputFolder(settings.output);
+        PrepareFolderOutput(settings);
     } catch (const Failure &failure) {
         console.failure(failure.message());
         return ExitRefused;
     }
     const QStringList files = FilesIn(settings.input);
-    FolderRun run{settings, {}, OutputClaims(size_t(files.size())), {}};
-    listFiles(run, files);
+    FolderRun run(settings, files);
     std::vector<FileOutcome> outcomes;
     for (size_t index = 0; index < size_t(files.size()) && !StopRequested(); ++index) {
         const QString &file = files[qsizetype(index)];
@@ -337,7 +273,7 @@ int ListFolderJobs(const Settings &settings, Terminal &terminal, ConsoleReporter
         // A list that did not reach its reader whole is no list: it ends the run.
         try {
             if (!prepared.outcome)
-                terminal.data(jobLine(program, file, settings));
+                terminal.data(JobLine(program, file, settings));
         } catch (const Failure &failure) {
             console.failure(failure.message());
             return ExitFailed;

@@ -2,57 +2,17 @@
 
 #include "encoder/FolderRun.h"
 #include "encoder/OneOutput.h"
+#include "encoder/OutputChecks.h"
 #include "encoder/asked/JobLine.h"
 #include "encoder/asked/Jobs.h"
 #include "encoder/asked/SwitchCollector.h"
 #include "encoder/common/StopSignals.h"
-#include "encoder/folder/FolderFiles.h"
-#include "encoder/write/PendingOutput.h"
 #include "platform/NativeFiles.h"
 
 #include <QFileInfo>
 #include <optional>
 
 namespace {
-
-bool sameFile(const QString &one, const QString &other)
-{
-    const std::optional<FileIdentity> identity = IdentityOf(one);
-    return identity && identity == IdentityOf(other);
-}
-
-// The file is ASF whatever its name. A name that says otherwise is kept, as the user chose it, but
-// players that go by the name may take the file for what it is not.
-std::optional<QString> containerNameNote(const QString &output)
-{
-    if (HasAsfExtension(output))
-        return std::nullopt;
-    const QString extension = QFileInfo(output).suffix();
-    const QString named = extension.isEmpty() ? QStringLiteral("has no extension") : QStringLiteral("ends in .%1").arg(extension);
-    return QStringLiteral("-output \"%1\" %2, but the file is an ASF (Windows Media) file whatever its name; players "
-                          "that go by the name may refuse it, where .wmv or .wma would not.").arg(output, named);
-}
-
-int exitCodeOf(FileOutcome outcome)
-{
-    switch (outcome) {
-    case FileOutcome::Encoded:
-    case FileOutcome::Reported: return ExitDone;
-    case FileOutcome::Differs: return ExitDiffers;
-    default: return ExitFailed;
-    }
-}
-
-void checkFileOutput(const Settings &settings)
-{
-    const QString &output = settings.output;
-    if (sameFile(settings.input, output))
-        throw Failure(QStringLiteral("-output \"%1\" is the source itself; name another file.").arg(output));
-    if (KindOf(output) == FileKind::Folder)
-        throw Failure(QStringLiteral("-output \"%1\" is a folder; for a source file, name the output file.").arg(output));
-    RefuseSpecialOutput(output);
-    CheckOutputFolder(output);
-}
 
 int encodeSourceFile(const Settings &settings, ConsoleReporter &console)
 {
@@ -64,7 +24,7 @@ int encodeSourceFile(const Settings &settings, ConsoleReporter &console)
         console.source(source);
         if (settings.output.isEmpty())
             return ExitDone;
-        checkFileOutput(settings);
+        CheckFileOutput(settings);
         plan = PlanEncode(settings, source);
         pieces = JobsAtOnce();
     } catch (const Stopped &stopped) {
@@ -76,13 +36,13 @@ int encodeSourceFile(const Settings &settings, ConsoleReporter &console)
     }
     if (!settings.outputString.isEmpty())
         plan.notes += QStringLiteral("-outputstring is left aside: it names the files of a folder source only.");
-    if (const auto note = containerNameNote(settings.output))
+    if (const auto note = ContainerNameNote(settings.output))
         plan.notes += *note;
     console.plan(plan, settings.output);
     const FileOutcome outcome = EncodeOutput(source, plan, settings.output, console, CoreShare{true, pieces});
     if (outcome == FileOutcome::Stopped)
         console.failure(Stopped().message());
-    return exitCodeOf(outcome);
+    return ExitCodeOf(outcome);
 }
 
 } // namespace

@@ -1,7 +1,11 @@
 #include "encoder/asked/JobLine.h"
 
+#include "params/ParamNames.h"
+#include "platform/Failure.h"
 #include "platform/NativeFiles.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <algorithm>
 
 namespace {
@@ -51,4 +55,28 @@ std::optional<JobArguments> ReadJobArguments(const QStringList &arguments)
     for (const QString &argument : arguments.mid(2))
         job.rest += unescaped(argument);
     return job;
+}
+
+QByteArray JobProgramWord()
+{
+    const QString program = QCoreApplication::applicationFilePath();
+    if (std::any_of(program.begin(), program.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
+        throw Failure(QStringLiteral("The utility's own path holds a line break or another control character, which a "
+                                     "job's line cannot hold; install it under another name."));
+    return '\'' + NativePath(program).replace('\'', "'\\''") + '\'';
+}
+
+QByteArray JobLine(const QByteArray &program, const QString &file, const Settings &settings)
+{
+    QByteArray line = program + ' ' + JobOption + ' ' + JobWord(NativePath(QFileInfo(file).fileName()));
+    const auto add = [&line](int row, const QString &value) {
+        line += ' ' + ParamName(row).toUtf8() + ' ' + JobWord(NativePath(u'"' + value + u'"'));
+    };
+    add(RowInput, QFileInfo(settings.input).absoluteFilePath());
+    add(RowOutput, QFileInfo(settings.output).absoluteFilePath());
+    if (!settings.outputString.isEmpty())
+        add(RowOutputString, settings.outputString);
+    for (const Switch &item : settings.encodeSwitches)
+        add(ParamRow(item.name), item.value);
+    return line;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "encoder/asked/Settings.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -23,3 +25,13 @@ struct JobArguments {
     QStringList rest;
 };
 std::optional<JobArguments> ReadJobArguments(const QStringList &arguments);
+
+// The utility's own path as a word the shell reads as its bytes: the jobs run where it is installed
+// under the same path. Throws Failure where a control character (a line break) keeps it off one line.
+QByteArray JobProgramWord();
+
+// The command that runs the folder run for one file alone: the utility (program, as JobProgramWord
+// gives it), the file's name, the source and output folders named in full, and every switch asked of
+// each file, its value quoted as a configuration file quotes it; every word but the utility's
+// escaped as JobWord says.
+QByteArray JobLine(const QByteArray &program, const QString &file, const Settings &settings);

@@ -1,5 +1,7 @@
 #include "encoder/folder/FolderTally.h"
 
+#include "encoder/asked/ExitCodes.h"
+
 void FolderTally::add(FileOutcome outcome, const QString &name)
 {
     switch (outcome) {
@@ -12,4 +14,11 @@ void FolderTally::add(FileOutcome outcome, const QString &name)
     case FileOutcome::Spared: spared += name; break;
     case FileOutcome::Reported: break;
     }
+}
+
+int FolderTally::exitCode() const
+{
+    if (!failed.isEmpty() || !spared.isEmpty() || !notDone.isEmpty())
+        return ExitFailed;
+    return differing.isEmpty() ? ExitDone : ExitDiffers;
 }

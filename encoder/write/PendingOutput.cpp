@@ -70,16 +70,6 @@ QByteArray temporaryPrefix(const QFileInfo &output)
 
 } // namespace
 
-void CheckOutputFolder(const QString &path)
-{
-    const QString folder = QFileInfo(path).path();
-    const FileKind kind = KindOf(folder);
-    if (kind == FileKind::Missing)
-        throw Failure(QStringLiteral("Cannot write %1: the folder %2 does not exist.").arg(path, folder));
-    if (kind != FileKind::Folder)
-        throw Failure(QStringLiteral("Cannot write %1: %2 is a file, not a folder.").arg(path, folder));
-}
-
 QString BesideName(const QString &path, const QString &marker, int number)
 {
     const QString tag = number == 1 ? marker : QStringLiteral("%1.%2").arg(marker).arg(number);
@@ -88,7 +78,6 @@ QString BesideName(const QString &path, const QString &marker, int number)
 
 PendingOutput::PendingOutput(const QString &path) : path_(path)
 {
-    CheckOutputFolder(path);
     removeLeftovers();
     create();
 }

@@ -4,9 +4,6 @@
 #include <QString>
 #include <QStringList>
 
-// Throws Failure naming the output when the folder it is to be written in does not exist.
-void CheckOutputFolder(const QString &path);
-
 // A name beside path, as PendingOutput::commitBeside gives them: "clip.differs.wmv" for the marker
 // "differs" and the number 1, "clip.differs.2.wmv" for 2.
 QString BesideName(const QString &path, const QString &marker, int number);
