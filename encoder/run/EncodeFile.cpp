@@ -26,7 +26,8 @@ EncodeResult EncodeFile(const SourceFacts &source, const EncodePlan &plan, const
     // The plan keeps the rate asked for, which the file is checked against.
     PassPlan pass = PlanPass(plan, share.alone ? share.pieces : 1);
     for (;;) {
-        const PassResult result = RunPass(source, pass, path, observer, share);
+        WriteStage file(path, pass);
+        const PassResult result = RunPass(source, pass, file, observer, share);
         if (pass.pass != Pass::First) {
             EncodeResult encoded = resultOf(plan, source, result, observer);
             encoded.rate.raisedBitRate = pass.raisedBitRate;
