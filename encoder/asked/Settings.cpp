@@ -188,11 +188,6 @@ void apply(Settings &settings, const Switch &item)
 
 } // namespace
 
-const char *EncoderName(VideoCodec codec)
-{
-    return codec == VideoCodec::Wmv7 ? "wmv1" : "wmv2";
-}
-
 QString AllowedValues(int row)
 {
     if (const NumberRule *rule = numberRule(row))

@@ -14,11 +14,6 @@ extern "C" {
 
 enum class VideoCodec { Wmv8, Wmv7 };
 
-// FFmpeg's names of the encoders the utility writes with, which are also the names a read-back
-// gives their streams.
-const char *EncoderName(VideoCodec codec);
-inline constexpr char SoundEncoderName[] = "wmav2";
-
 // The coarsest quantiser the picture encoders go to: their own default ceiling.
 inline constexpr int CoarsestQuantiser = 31;
 

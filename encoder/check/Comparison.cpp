@@ -1,5 +1,6 @@
 #include "encoder/check/Comparison.h"
 
+#include "encoder/encode/StreamEncoder.h"
 #include "encoder/plan/MadeFrom.h"
 
 #include <algorithm>

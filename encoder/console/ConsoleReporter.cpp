@@ -1,6 +1,7 @@
 #include "encoder/console/ConsoleReporter.h"
 
 #include "encoder/asked/Help.h"
+#include "encoder/encode/StreamEncoder.h"
 
 #include <QFileInfo>
 

@@ -53,3 +53,12 @@ void RateKeeper::spent(double seconds, int bytes, bool key, bool coarsest)
         lastKey_ = coarsest ? bits : 0;
     lastDelta_ = coarsest ? (key ? bits / KeyToDelta : bits / frames) : 0;
 }
+
+QString DroppedFramesNote(const VideoPlan &video, int frames, int dropped)
+{
+    const int all = frames + dropped;
+    const double movement = av_q2d(video.frameRate) * frames / all;
+    return QStringLiteral("To hold %1 bit/s, %2 of %3 frames were dropped, so the picture moves at %4 fps on average; "
+                          "a smaller picture, a lower frame rate or a higher bit rate would keep them.")
+        .arg(video.bitRate).arg(dropped).arg(all).arg(QString::number(movement, 'f', 1));
+}

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "encoder/plan/EncodePlan.h"
 #include "encoder/plan/LeakyBucket.h"
+
+#include <QString>
 
 #include <optional>
 
@@ -39,3 +42,7 @@ private:
     double lastKey_ = 0;
     double lastDelta_ = 0;
 };
+
+// The note that this many of the picture's frames were dropped to hold its rate, and what its
+// movement became.
+QString DroppedFramesNote(const VideoPlan &video, int frames, int dropped);

@@ -22,6 +22,11 @@ int quantiserForQuality(int quality)
 
 } // namespace
 
+const char *EncoderName(VideoCodec codec)
+{
+    return codec == VideoCodec::Wmv7 ? "wmv1" : "wmv2";
+}
+
 void StreamEncoder::EncoderFreer::operator()(AVCodecContext *context) const
 {
     av_freep(&context->stats_in); // the caller's to free, libavcodec leaves it

@@ -7,6 +7,11 @@
 #include <QByteArray>
 #include <functional>
 
+// FFmpeg's names of the encoders the utility writes with, which are also the names a read-back
+// gives their streams.
+const char *EncoderName(VideoCodec codec);
+inline constexpr char SoundEncoderName[] = "wmav2";
+
 using PacketSink = std::function<void(AVPacket *)>;
 
 

@@ -98,8 +98,9 @@ QString VideoFilterDescription(const EncodePlan &plan, const Trim &trim)
     filters += rotationFilters(video.rotation);
     if (video.squarePixels)
         filters += QStringLiteral("setsar=1");
+    const QString frameRate = rational(video.frameRate);
     filters += ColourFilters(video.colour);
-    filters += QStringLiteral("fps=%1").arg(rational(video.frameRate));
+    filters += QStringLiteral("fps=%1").arg(frameRate);
     filters += QStringLiteral("format=%1").arg(FilteredPixelFormat(video.colour));
     return filters.join(u',');
 }

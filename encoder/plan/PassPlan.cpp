@@ -5,27 +5,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// A piece keeps its own frames, not those its filters see around it; the whole picture is the piece
-// from the first frame to the end.
-PicturePart partOf(const EncodePlan &plan, const PicturePiece &piece)
-{
-    const Trim trim = PieceTrim(plan, piece);
-    PicturePart part;
-    part.piece = piece;
-    part.start = PieceStart(plan, piece);
-    part.seekTo = trim.start;
-    part.filters = VideoFilterDescription(plan, trim);
-    if (piece.firstFrame > 0)
-        part.keepFrom = piece.firstFrame;
-    part.keepUntil = piece.endFrame;
-    part.startFullness = StartFullness(piece);
-    return part;
-}
-
-} // namespace
-
 PassPlan PlanPass(const EncodePlan &plan, int atOnce)
 {
     PassPlan pass;
@@ -34,13 +13,13 @@ PassPlan PlanPass(const EncodePlan &plan, int atOnce)
         return pass;
     pass.pass = plan.video->twoPass() ? Pass::First : Pass::Only;
     pass.keepsRate = plan.video->mode == RateMode::CbrOnePass;
-    pass.colourTable = ColourTableFilters(plan.video->colour);
     std::vector<PicturePiece> pieces = SplitPicture(plan, atOnce);
     pass.inPieces = !pieces.empty();
     if (!pass.inPieces)
         pieces.push_back(PicturePiece());
     for (const PicturePiece &piece : pieces)
-        pass.picture.push_back(partOf(plan, piece));
+        pass.picture.push_back(PartOf(plan, piece));
+    pass.colourTable = ColourTableFilters(plan.video->colour);
     return pass;
 }
 

@@ -12,18 +12,6 @@
 // Which run through the source an encode makes: the only one, or the first or second of two.
 enum class Pass { Only, First, Second };
 
-// The picture, or one piece of it, as one lane encodes it.
-struct PicturePart {
-    PicturePiece piece;              // {0, nothing} for the whole picture
-    double start = 0;                // where it starts in the output, in seconds
-    double seekTo = 0;               // seconds into the source from which its reader decodes it whole
-    QString filters;                 // the description of its filters
-    std::optional<int64_t> keepFrom; // the first frame of the section it keeps; nothing: all up to its end
-    std::optional<int64_t> keepUntil; // the frame of the section it stops before; nothing: to the end
-    double startFullness = 0;        // the share of a constant rate's buffer taken to be full at its first frame
-    QByteArray statistics;           // a second pass's: what the first pass found of its frames
-};
-
 // How one run through the source encodes, all decided before its first frame is read.
 struct PassPlan {
     Pass pass = Pass::Only;

@@ -52,15 +52,16 @@ double PieceStart(const EncodePlan &plan, const PicturePiece &piece)
 
 Trim PieceTrim(const EncodePlan &plan, const PicturePiece &piece)
 {
+    const double start = PieceStart(plan, piece);
+    const std::optional<double> end = piece.endFrame ? std::optional(frameSeconds(plan, *piece.endFrame)) : std::nullopt;
     const Trim section = SectionTrim(plan);
     Trim trim;
     trim.origin = section.origin;
-    const double start = section.origin + PieceStart(plan, piece);
-    trim.start = piece.firstFrame == 0 ? section.start : std::max(section.start, start - Margin);
+    trim.start = piece.firstFrame == 0 ? section.start : std::max(section.start, section.origin + start - Margin);
     trim.end = section.end;
-    if (piece.endFrame) {
-        const double end = section.origin + frameSeconds(plan, *piece.endFrame) + Margin;
-        trim.end = section.end ? std::min(*section.end, end) : end;
+    if (end) {
+        const double past = section.origin + *end + Margin;
+        trim.end = section.end ? std::min(*section.end, past) : past;
     }
     return trim;
 }
@@ -68,4 +69,19 @@ Trim PieceTrim(const EncodePlan &plan, const PicturePiece &piece)
 double StartFullness(const PicturePiece &piece)
 {
     return piece.firstFrame > 0 ? LaterPieceFullness : 0;
+}
+
+PicturePart PartOf(const EncodePlan &plan, const PicturePiece &piece)
+{
+    PicturePart part;
+    part.piece = piece;
+    part.start = PieceStart(plan, piece);
+    part.startFullness = StartFullness(piece);
+    if (piece.firstFrame > 0)
+        part.keepFrom = piece.firstFrame;
+    part.keepUntil = piece.endFrame;
+    const Trim trim = PieceTrim(plan, piece);
+    part.seekTo = trim.start;
+    part.filters = VideoFilterDescription(plan, trim);
+    return part;
 }

@@ -3,6 +3,8 @@
 #include "encoder/plan/EncodePlan.h"
 #include "encoder/plan/FilterGraphs.h"
 
+#include <QByteArray>
+#include <QString>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -39,3 +41,19 @@ double PieceStart(const EncodePlan &plan, const PicturePiece &piece);
 // encoded as if full at its first frame: none at the start of the output, where the player waits
 // for the buffer to fill, and half at the start of a later piece, which the pieces' joints keep to.
 double StartFullness(const PicturePiece &piece);
+
+// The picture, or one piece of it, as one lane encodes it.
+struct PicturePart {
+    PicturePiece piece;              // {0, nothing} for the whole picture
+    double start = 0;                // where it starts in the output, in seconds
+    double seekTo = 0;               // seconds into the source from which its reader decodes it whole
+    QString filters;                 // the description of its filters
+    std::optional<int64_t> keepFrom; // the first frame of the section it keeps; nothing: all up to its end
+    std::optional<int64_t> keepUntil; // the frame of the section it stops before; nothing: to the end
+    double startFullness = 0;        // the share of a constant rate's buffer taken to be full at its first frame
+    QByteArray statistics;           // a second pass's: what the first pass found of its frames
+};
+
+// The piece as its lane encodes it. A piece keeps its own frames, not those its filters see around
+// it; the whole picture is the piece from the first frame to the end.
+PicturePart PartOf(const EncodePlan &plan, const PicturePiece &piece);

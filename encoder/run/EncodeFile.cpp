@@ -23,16 +23,20 @@ EncodeResult resultOf(const EncodePlan &plan, const SourceFacts &source, const P
 EncodeResult EncodeFile(const SourceFacts &source, const EncodePlan &plan, const QString &path, EncodeObserver &observer,
                         CoreShare share)
 {
-    const PassPlan first = PlanPass(plan, share.alone ? share.pieces : 1);
-    if (first.pass == Pass::Only)
-        return resultOf(plan, source, RunPass(source, first, path, observer, share), observer);
     // The plan keeps the rate asked for, which the file is checked against.
-    const PassPlan second = PlanSecondPass(first, RunPass(source, first, path, observer, share).statistics);
-    if (second.raisedBitRate)
-        observer.note(QStringLiteral("Two passes cannot fit this picture into %1 bit/s, even at the coarsest quantiser; "
-                                     "it is encoded at %2 bit/s, the lowest rate that holds it.")
-                          .arg(plan.video->bitRate).arg(*second.raisedBitRate));
-    EncodeResult result = resultOf(plan, source, RunPass(source, second, path, observer, share), observer);
-    result.rate.raisedBitRate = second.raisedBitRate;
-    return result;
+    PassPlan pass = PlanPass(plan, share.alone ? share.pieces : 1);
+    for (;;) {
+        WriteStage file(path, pass);
+        const PassResult result = RunPass(source, pass, file, observer, share);
+        if (pass.pass != Pass::First) {
+            EncodeResult encoded = resultOf(plan, source, result, observer);
+            encoded.rate.raisedBitRate = pass.raisedBitRate;
+            return encoded;
+        }
+        pass = PlanSecondPass(pass, result.statistics);
+        if (pass.raisedBitRate)
+            observer.note(QStringLiteral("Two passes cannot fit this picture into %1 bit/s, even at the coarsest quantiser; "
+                                         "it is encoded at %2 bit/s, the lowest rate that holds it.")
+                              .arg(plan.video->bitRate).arg(*pass.raisedBitRate));
+    }
 }

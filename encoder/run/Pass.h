@@ -3,6 +3,7 @@
 #include "encoder/check/RateRecord.h"
 #include "encoder/plan/PassPlan.h"
 #include "encoder/run/EncodeFile.h"
+#include "encoder/write/WriteStage.h"
 
 #include <QByteArray>
 #include <vector>
@@ -14,10 +15,10 @@ struct PassResult {
     double encoded = 0; // seconds from the start of the first frame encoded to the end of the last
 };
 
-// Runs the source once as the pass plans it, writing to path unless the pass writes nothing. The
+// Runs the source once as the pass plans it, into the file, and finishes the file. The
 // whole picture runs through its lane beside the sound's, both fed by one reader; pieces of it are
 // encoded on threads of their own, as many at once as the share allows, while the calling thread
 // encodes the sound and writes both in the order of their timestamps, joining the pieces within a
 // constant rate's buffer.
-PassResult RunPass(const SourceFacts &source, const PassPlan &pass, const QString &path, EncodeObserver &observer,
+PassResult RunPass(const SourceFacts &source, const PassPlan &pass, WriteStage &file, EncodeObserver &observer,
                    CoreShare share);
