@@ -93,7 +93,7 @@ FolderFile prepareFolderFile(FolderRun &run, size_t index, const QString &file, 
             return prepared;
         }
         prepared.plan = PlanEncode(settings, prepared.source);
-        prepared.output = BatchOutputName(file, settings.output, settings.outputString, prepared.plan.video.has_value());
+        prepared.output = BatchOutputName(file, settings.output, settings.outputString, prepared.plan.picture.has_value());
         if (!claimOutput(run, index, file, prepared.output, console)) {
             prepared.outcome = FileOutcome::Spared;
             return prepared;

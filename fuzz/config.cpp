@@ -76,7 +76,7 @@ void checkSwitches(const std::vector<Switch> &switches)
                 item.name + u' ' + item.origin);
 }
 
-void checkVideo(const VideoPlan &video, const PictureFacts &picture)
+void checkVideo(const PicturePlan &video, const PictureFacts &picture)
 {
     const QString detail = QStringLiteral("%1x%2 at %3/%4 fps, %5 bit/s, buffer %6 ms")
                                .arg(video.width).arg(video.height).arg(video.frameRate.num).arg(video.frameRate.den)
@@ -99,11 +99,11 @@ void checkVideo(const VideoPlan &video, const PictureFacts &picture)
 
 void checkPlan(const EncodePlan &plan, const SourceFacts &source)
 {
-    Require(plan.video || plan.audio, "a plan encodes a picture or a sound");
-    if (plan.video)
-        checkVideo(*plan.video, *source.picture);
-    if (plan.audio)
-        Require(plan.audio->bitRate >= LowestSoundBitRate && plan.audio->sampleRate > 0 && plan.audio->channels > 0,
+    Require(plan.picture || plan.sound, "a plan encodes a picture or a sound");
+    if (plan.picture)
+        checkVideo(*plan.picture, *source.picture);
+    if (plan.sound)
+        Require(plan.sound->bitRate >= LowestSoundBitRate && plan.sound->sampleRate > 0 && plan.sound->channels > 0,
                 "the sound's format is one the encoder takes");
     Require(std::isfinite(plan.start) && plan.start >= 0 && std::isfinite(plan.duration) && plan.duration >= 0,
             "the section starts at or after 0 and lasts 0 s or more",

@@ -225,14 +225,14 @@ void EncoderConfigTest::pathsHoldingNulAreRefused()
 void EncoderConfigTest::extremeSourcesGivePlansTheEncoderTakes()
 {
     const EncodePlan slow = PlanEncode(settingsOf({}), pictureSource(160, 120, {1, 33554432}));
-    QCOMPARE(slow.video->bufferMs, INT_MAX);
+    QCOMPARE(slow.picture->bufferMs, INT_MAX);
     QVERIFY2(slow.notes.contains(QStringLiteral("A buffer of 5000 ms holds less than one frame; 2147483647 ms is used.")),
              qPrintable(slow.notes.join(u'\n')));
 
     const EncodePlan wide = PlanEncode(settingsOf({QStringLiteral("-v_clip"), QStringLiteral("0 0 -5 -5")}),
                                        pictureSource(INT_MAX, INT_MAX, {25, 1}));
-    QVERIFY(!wide.video->crop);
-    QCOMPARE(wide.video->width, 4096);
+    QVERIFY(!wide.picture->crop);
+    QCOMPARE(wide.picture->width, 4096);
     QVERIFY2(wide.notes.contains(QStringLiteral("-v_clip \"0 0 -5 -5\" reaches past the 2147483647x2147483647 picture; "
                                                 "the clip stops at its edges.")),
              qPrintable(wide.notes.join(u'\n')));

@@ -772,8 +772,8 @@ void EncoderFidelityTest::presetsKeepTheirTotal()
     QFETCH(QString, told);
     const EncodePlan plan = PlanEncode(ParseSettings(CollectSwitches(Arguments({"-input", "film.avi", "-output", "film.wmv"}) + switches)),
                                        filmSource());
-    QCOMPARE(plan.video->bitRate, picture);
-    QCOMPARE(plan.audio->bitRate, sound);
+    QCOMPARE(plan.picture->bitRate, picture);
+    QCOMPARE(plan.sound->bitRate, sound);
     const QString notes = plan.notes.join(u'\n');
     if (told.isEmpty())
         QVERIFY2(!notes.contains(QStringLiteral("in all")), qPrintable(notes));

@@ -466,11 +466,11 @@ namespace {
 EncodePlan pictureOf(double seconds, RateMode mode = RateMode::CbrOnePass, Preprocessing preprocessing = Preprocessing::None)
 {
     EncodePlan plan;
-    plan.video.emplace();
-    plan.video->frameRate = {30, 1};
-    plan.video->keyDistance = 8;
-    plan.video->mode = mode;
-    plan.video->preprocessing = preprocessing;
+    plan.picture.emplace();
+    plan.picture->frameRate = {30, 1};
+    plan.picture->keyDistance = 8;
+    plan.picture->mode = mode;
+    plan.picture->preprocessing = preprocessing;
     plan.duration = seconds;
     return plan;
 }
@@ -495,7 +495,7 @@ void EncoderThreadsTest::picturesAreCutEvenly_data()
     QTest::newRow("inverse telecine") << pictureOf(60, RateMode::CbrOnePass, Preprocessing::InverseTelecine) << 2
                                       << QList<int>{};
     EncodePlan sound = pictureOf(60);
-    sound.video.reset();
+    sound.picture.reset();
     QTest::newRow("sound alone") << sound << 2 << QList<int>{};
 }
 

@@ -37,7 +37,7 @@ std::optional<PlayerBucket> declaredBucket(const WrittenFile &file)
 // How far past the buffer the picture may go: one frame's share of the rate, as a frame's bits
 // come in over the time it is shown, or 3 % of the buffer where that is more, for timestamps kept
 // to the millisecond and the rate keeper's guess at the size of the next frame.
-double bufferAllowance(const PlayerBucket &bucket, const VideoPlan &video)
+double bufferAllowance(const PlayerBucket &bucket, const PicturePlan &video)
 {
     return std::max(bucket.bitRate / av_q2d(video.frameRate), 0.03 * bucket.bits());
 }
@@ -72,13 +72,13 @@ bool withinRate(double written, double asked)
 // The picture of a file that was asked for at a constant rate; nothing for other pictures.
 const WrittenPicture *constantRatePicture(const EncodePlan &plan, const WrittenFile &file)
 {
-    if (!plan.video || !plan.video->usesBuffer() || !file.picture || file.picture->frames.empty())
+    if (!plan.picture || !plan.picture->usesBuffer() || !file.picture || file.picture->frames.empty())
         return nullptr;
     return &*file.picture;
 }
 
 // Why the encode could not keep the picture within its buffer, and what would help.
-QString overrunCause(const VideoPlan &video, const RateRecord &rate)
+QString overrunCause(const PicturePlan &video, const RateRecord &rate)
 {
     const QString help = QStringLiteral(" A smaller picture, a lower frame rate or a higher bit rate would help.");
     if (rate.raisedBitRate)
@@ -96,7 +96,7 @@ QString overrunCause(const VideoPlan &video, const RateRecord &rate)
 }
 
 // Where and why a player of the file would have to wait longest, if anywhere.
-std::optional<QString> waitDifference(const VideoPlan &video, const WrittenPicture &picture, const PlayerBucket &bucket,
+std::optional<QString> waitDifference(const PicturePlan &video, const WrittenPicture &picture, const PlayerBucket &bucket,
                                       const RateRecord &rate)
 {
     const double buffer = bucket.bits();
@@ -116,7 +116,7 @@ std::optional<QString> waitDifference(const VideoPlan &video, const WrittenPictu
 
 // How a picture at a constant rate differs from what was asked, as its file declares it to players
 // and as a player of it would play it.
-QStringList pictureRateDifferences(const VideoPlan &video, const WrittenFile &file, const RateRecord &rate)
+QStringList pictureRateDifferences(const PicturePlan &video, const WrittenFile &file, const RateRecord &rate)
 {
     const std::optional<PlayerBucket> bucket = declaredBucket(file);
     if (!bucket)
@@ -139,7 +139,7 @@ QStringList pictureRateDifferences(const VideoPlan &video, const WrittenFile &fi
     return differences;
 }
 
-void comparePicture(const VideoPlan &video, const std::optional<WrittenPicture> &picture, QStringList &differences)
+void comparePicture(const PicturePlan &video, const std::optional<WrittenPicture> &picture, QStringList &differences)
 {
     if (!picture) {
         differences += QStringLiteral("The file has no picture stream, though one was asked for.");
@@ -188,12 +188,12 @@ void compareContent(const ContentDescription &asked, const ContentDescription &w
 QStringList CompareWithPlan(const EncodePlan &plan, const WrittenFile &file, double length, const RateRecord &rate)
 {
     QStringList differences;
-    if (plan.video)
-        comparePicture(*plan.video, file.picture, differences);
+    if (plan.picture)
+        comparePicture(*plan.picture, file.picture, differences);
     else if (file.picture)
         differences += QStringLiteral("The file has a picture stream, though none was asked for.");
-    if (plan.audio)
-        compareSound(*plan.audio, file.sound, differences);
+    if (plan.sound)
+        compareSound(*plan.sound, file.sound, differences);
     else if (file.sound)
         differences += QStringLiteral("The file has a sound stream, though none was asked for.");
     if (length > 0 && std::abs(file.duration - length) > DurationTolerance(plan))
@@ -211,9 +211,9 @@ QStringList CompareBitRates(const EncodePlan &plan, const WrittenFile &file, con
 {
     QStringList differences;
     if (constantRatePicture(plan, file))
-        differences += pictureRateDifferences(*plan.video, file, rate);
-    if (plan.audio && file.sound && file.sound->bitRate > 0 && !withinRate(file.sound->bitRate, plan.audio->bitRate))
-        differences += QStringLiteral("The sound stream is %1; %2 was asked for.").arg(kbits(file.sound->bitRate), kbits(plan.audio->bitRate));
+        differences += pictureRateDifferences(*plan.picture, file, rate);
+    if (plan.sound && file.sound && file.sound->bitRate > 0 && !withinRate(file.sound->bitRate, plan.sound->bitRate))
+        differences += QStringLiteral("The sound stream is %1; %2 was asked for.").arg(kbits(file.sound->bitRate), kbits(plan.sound->bitRate));
     return differences;
 }
 
@@ -228,12 +228,12 @@ std::optional<QStringList> DifferencesOfEarlier(const EncodePlan &plan, const Wr
 QStringList RateNotes(const EncodePlan &plan, const WrittenFile &file)
 {
     const WrittenPicture *picture = constantRatePicture(plan, file);
-    if (!picture || picture->frames.size() < 2 || !pictureRateDifferences(*plan.video, file, {}).isEmpty())
+    if (!picture || picture->frames.size() < 2 || !pictureRateDifferences(*plan.picture, file, {}).isEmpty())
         return {};
-    const double written = pictureBitRate(*picture, av_q2d(plan.video->frameRate));
-    if (written >= plan.video->bitRate * (1 - RateTolerance))
+    const double written = pictureBitRate(*picture, av_q2d(plan.picture->frameRate));
+    if (written >= plan.picture->bitRate * (1 - RateTolerance))
         return {};
     return {QStringLiteral("The picture needed only %1 kbit/s of the %2 kbit/s asked for: a simpler picture needs fewer bits, "
                            "and a player plays it as smoothly.")
-                .arg(std::lround(written / 1000)).arg(std::lround(plan.video->bitRate / 1000.0))};
+                .arg(std::lround(written / 1000)).arg(std::lround(plan.picture->bitRate / 1000.0))};
 }

@@ -48,7 +48,7 @@ QString turnText(int rotation)
     return {};
 }
 
-QString modeText(const VideoPlan &video)
+QString modeText(const PicturePlan &video)
 {
     const QString rate = QStringLiteral("%1 bit/s").arg(video.bitRate);
     switch (video.mode) {
@@ -76,7 +76,7 @@ QString preprocessingText(Preprocessing method)
     return {};
 }
 
-QString pictureText(const VideoPlan &video)
+QString pictureText(const PicturePlan &video)
 {
     QString text = QStringLiteral("%1 (%2) %3x%4 at %5 fps; %6; a key frame every %7 s")
                        .arg(video.codec == VideoCodec::Wmv7 ? QStringLiteral("WMV7") : QStringLiteral("WMV8"),
@@ -149,11 +149,11 @@ void ConsoleReporter::source(const SourceFacts &facts)
 void ConsoleReporter::plan(const EncodePlan &plan, const QString &output)
 {
     line(QStringLiteral("Output"), output);
-    line(QStringLiteral("Picture"), plan.video ? pictureText(*plan.video) : QStringLiteral("none"));
-    line(QStringLiteral("Sound"), plan.audio ? QStringLiteral("WMA (%1) %2 kbit/s, %3 Hz, %4")
+    line(QStringLiteral("Picture"), plan.picture ? pictureText(*plan.picture) : QStringLiteral("none"));
+    line(QStringLiteral("Sound"), plan.sound ? QStringLiteral("WMA (%1) %2 kbit/s, %3 Hz, %4")
                                                    .arg(QLatin1String(SoundEncoderName))
-                                                   .arg(plan.audio->bitRate / 1000).arg(plan.audio->sampleRate)
-                                                   .arg(channels(plan.audio->channels))
+                                                   .arg(plan.sound->bitRate / 1000).arg(plan.sound->sampleRate)
+                                                   .arg(channels(plan.sound->channels))
                                              : QStringLiteral("none"));
     if (plan.start > 0 || plan.end)
         line(QStringLiteral("Section"), QStringLiteral("%1 to %2").arg(seconds(plan.start), plan.end ? seconds(*plan.end) : QStringLiteral("the end")));

@@ -54,7 +54,7 @@ void RateKeeper::spent(double seconds, int bytes, bool key, bool coarsest)
     lastDelta_ = coarsest ? (key ? bits / KeyToDelta : bits / frames) : 0;
 }
 
-QString DroppedFramesNote(const VideoPlan &video, int frames, int dropped)
+QString DroppedFramesNote(const PicturePlan &video, int frames, int dropped)
 {
     const int all = frames + dropped;
     const double movement = av_q2d(video.frameRate) * frames / all;

@@ -45,4 +45,4 @@ private:
 
 // The note that this many of the picture's frames were dropped to hold its rate, and what its
 // movement became.
-QString DroppedFramesNote(const VideoPlan &video, int frames, int dropped);
+QString DroppedFramesNote(const PicturePlan &video, int frames, int dropped);

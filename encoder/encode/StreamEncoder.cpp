@@ -51,7 +51,7 @@ void StreamEncoder::open()
         throw Failure(QStringLiteral("Cannot open the %1 encoder: %2").arg(kind_, LibavReason(error)));
 }
 
-StreamEncoder StreamEncoder::forPicture(const VideoPlan &video, AVRational sampleAspect, Pass pass,
+StreamEncoder StreamEncoder::forPicture(const PicturePlan &video, AVRational sampleAspect, Pass pass,
                                         const QByteArray &statistics, bool globalHeader, double startFullness)
 {
     StreamEncoder encoder(EncoderName(video.codec), QStringLiteral("picture"));

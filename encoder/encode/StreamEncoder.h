@@ -20,7 +20,7 @@ class StreamEncoder {
 public:
     // statistics: what the first pass collected, for the second; startFullness: the share of a
     // constant rate's buffer that is taken to be full at the first frame (see LeakyBucket).
-    static StreamEncoder forPicture(const VideoPlan &video, AVRational sampleAspect, Pass pass,
+    static StreamEncoder forPicture(const PicturePlan &video, AVRational sampleAspect, Pass pass,
                                     const QByteArray &statistics, bool globalHeader, double startFullness);
     static StreamEncoder forSound(const AudioFormat &format, bool globalHeader);
 

@@ -60,10 +60,10 @@ void noteUnusedRateSwitches(const Settings &settings, RateMode mode, QStringList
         leftAside(QStringLiteral("-v_buffer"));
 }
 
-VideoPlan planVideo(const Settings &settings, const PictureFacts &picture, QStringList &notes)
+PicturePlan planPicture(const Settings &settings, const PictureFacts &picture, QStringList &notes)
 {
     const ProfilePicture *profile = settings.profile && settings.profile->picture ? &*settings.profile->picture : nullptr;
-    VideoPlan video;
+    PicturePlan video;
     video.codec = settings.codec.value_or(VideoCodec::Wmv8);
     video.preprocessing = settings.preprocessing.value_or(Preprocessing::None);
     video.rotation = picture.rotation;
@@ -128,30 +128,30 @@ std::optional<AudioFormat> planSound(const Settings &settings, const SourceFacts
 // small size, and the file then says plainly what it will be.
 void keepProfileTotal(EncodePlan &plan, const Settings &settings)
 {
-    if (!plan.video || !plan.audio || !settings.profile || !settings.profile->picture || settings.bitRate
-        || plan.video->mode == RateMode::VbrQuality)
+    if (!plan.picture || !plan.sound || !settings.profile || !settings.profile->picture || settings.bitRate
+        || plan.picture->mode == RateMode::VbrQuality)
         return;
     const int askedSound = chosenSound(settings).format.bitRate;
-    const int raise = plan.audio->bitRate - askedSound;
+    const int raise = plan.sound->bitRate - askedSound;
     if (raise <= 0)
         return;
-    const int total = plan.video->bitRate + askedSound;
-    const int picture = std::max(plan.video->bitRate - raise, LowestProfilePictureRate);
-    if (picture + plan.audio->bitRate == total)
+    const int total = plan.picture->bitRate + askedSound;
+    const int picture = std::max(plan.picture->bitRate - raise, LowestProfilePictureRate);
+    if (picture + plan.sound->bitRate == total)
         plan.notes += QStringLiteral("The picture gives up the %1 kbit/s the sound was raised by, %2 kbit/s instead of %3, so that "
                                      "the file keeps its %4 kbit/s in all.")
-                          .arg(raise / 1000).arg(picture / 1000).arg(plan.video->bitRate / 1000).arg(total / 1000);
+                          .arg(raise / 1000).arg(picture / 1000).arg(plan.picture->bitRate / 1000).arg(total / 1000);
     else
         plan.notes += QStringLiteral("The profile %1 makes files of %2 kbit/s in all, but its sound alone takes %3 kbit/s at the "
                                      "least: the file will be about %4 kbit/s, %3 for the sound and %5 for the picture.")
-                          .arg(QLatin1String(settings.profile->name)).arg(total / 1000).arg(plan.audio->bitRate / 1000)
-                          .arg((picture + plan.audio->bitRate) / 1000).arg(picture / 1000);
-    plan.video->bitRate = picture;
+                          .arg(QLatin1String(settings.profile->name)).arg(total / 1000).arg(plan.sound->bitRate / 1000)
+                          .arg((picture + plan.sound->bitRate) / 1000).arg(picture / 1000);
+    plan.picture->bitRate = picture;
 }
 
 void planSection(EncodePlan &plan, const Settings &settings, const SourceFacts &source)
 {
-    double length = std::max(plan.video ? source.picture->duration : 0.0, plan.audio ? source.sound->duration : 0.0);
+    double length = std::max(plan.picture ? source.picture->duration : 0.0, plan.sound ? source.sound->duration : 0.0);
     if (length <= 0)
         length = source.duration;
     plan.duration = length;
@@ -183,14 +183,14 @@ QString nothingToEncode(const SourceFacts &source)
 
 } // namespace
 
-int VideoPlan::keyFrameInterval() const
+int PicturePlan::keyFrameInterval() const
 {
     return std::max(1, int(std::lround(keyDistance * av_q2d(frameRate))));
 }
 
 double DurationTolerance(const EncodePlan &plan)
 {
-    return 0.1 + (plan.video ? 1 / av_q2d(plan.video->frameRate) : 0) + (plan.audio ? 0.05 : 0);
+    return 0.1 + (plan.picture ? 1 / av_q2d(plan.picture->frameRate) : 0) + (plan.sound ? 0.05 : 0);
 }
 
 double LengthToExpect(const EncodePlan &plan, double encoded)
@@ -201,12 +201,12 @@ double LengthToExpect(const EncodePlan &plan, double encoded)
     return encoded;
 }
 
-double VideoPlan::bufferBits() const
+double PicturePlan::bufferBits() const
 {
     return BufferBits(bitRate, bufferMs);
 }
 
-StreamRate VideoPlan::declaredRate() const
+StreamRate PicturePlan::declaredRate() const
 {
     return usesBuffer() ? StreamRate{bitRate, bufferMs} : StreamRate{std::nullopt, DefaultBufferMs};
 }
@@ -225,14 +225,14 @@ EncodePlan PlanEncode(const Settings &settings, const SourceFacts &source)
     plan.madeNs = source.modifiedNs;
     const bool pictureWanted = !settings.profile || settings.profile->picture;
     if (source.picture && pictureWanted)
-        plan.video = planVideo(settings, *source.picture, plan.notes);
+        plan.picture = planPicture(settings, *source.picture, plan.notes);
     else if (source.picture)
         plan.notes += QStringLiteral("The profile %1 makes files without a picture; the source's picture is left out.")
                           .arg(QLatin1String(settings.profile->name));
     else if (settings.hasPictureSwitch())
         plan.notes += QStringLiteral("The source has no picture; the picture settings are left aside.");
-    plan.audio = planSound(settings, source, plan.notes);
-    if (!plan.video && !plan.audio)
+    plan.sound = planSound(settings, source, plan.notes);
+    if (!plan.picture && !plan.sound)
         throw Failure(nothingToEncode(source));
     keepProfileTotal(plan, settings);
     planSection(plan, settings, source);

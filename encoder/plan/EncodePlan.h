@@ -30,7 +30,7 @@ struct CropRect {
     int height = 0;
 };
 
-struct VideoPlan {
+struct PicturePlan {
     VideoCodec codec = VideoCodec::Wmv8;
     Preprocessing preprocessing = Preprocessing::None;
     int rotation = 0; // degrees clockwise, as the source's picture is turned upright
@@ -60,8 +60,8 @@ struct VideoPlan {
 // Every value of one encode, worked out from the switches, the profile, the utility's defaults and
 // the source itself.
 struct EncodePlan {
-    std::optional<VideoPlan> video;
-    std::optional<AudioFormat> audio;
+    std::optional<PicturePlan> picture;
+    std::optional<AudioFormat> sound;
     double start = 0;          // seconds into the source
     std::optional<double> end; // nothing: to the end of the source
     double duration = 0;       // seconds the output should last; 0 when the source does not tell

@@ -77,9 +77,9 @@ Trim SectionTrim(const EncodePlan &plan)
     return {plan.start, plan.end, plan.start};
 }
 
-QString VideoFilterDescription(const EncodePlan &plan, const Trim &trim)
+QString PictureFilterDescription(const EncodePlan &plan, const Trim &trim)
 {
-    const VideoPlan &video = *plan.video;
+    const PicturePlan &video = *plan.picture;
     QStringList filters = trimFilters(trim, QString());
     filters += deinterlaceFilters(video.preprocessing);
     if (video.crop)
@@ -105,11 +105,11 @@ QString VideoFilterDescription(const EncodePlan &plan, const Trim &trim)
     return filters.join(u',');
 }
 
-QString AudioFilterDescription(const EncodePlan &plan)
+QString SoundFilterDescription(const EncodePlan &plan)
 {
     QStringList filters = trimFilters(SectionTrim(plan), QStringLiteral("a"));
     filters += QStringLiteral("aformat=sample_fmts=fltp:sample_rates=%1:channel_layouts=%2")
-                   .arg(plan.audio->sampleRate)
-                   .arg(plan.audio->channels == 1 ? QStringLiteral("mono") : QStringLiteral("stereo"));
+                   .arg(plan.sound->sampleRate)
+                   .arg(plan.sound->channels == 1 ? QStringLiteral("mono") : QStringLiteral("stereo"));
     return filters.join(u',');
 }

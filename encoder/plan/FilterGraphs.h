@@ -20,5 +20,5 @@ struct Trim {
 // The plan's section, moved to the start of the output.
 Trim SectionTrim(const EncodePlan &plan);
 
-QString VideoFilterDescription(const EncodePlan &plan, const Trim &trim);
-QString AudioFilterDescription(const EncodePlan &plan);
+QString PictureFilterDescription(const EncodePlan &plan, const Trim &trim);
+QString SoundFilterDescription(const EncodePlan &plan);

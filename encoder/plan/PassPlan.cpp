@@ -9,17 +9,17 @@ PassPlan PlanPass(const EncodePlan &plan, int atOnce)
 {
     PassPlan pass;
     pass.encode = plan;
-    if (!plan.video)
+    if (!plan.picture)
         return pass;
-    pass.pass = plan.video->twoPass() ? Pass::First : Pass::Only;
-    pass.keepsRate = plan.video->mode == RateMode::CbrOnePass;
+    pass.pass = plan.picture->twoPass() ? Pass::First : Pass::Only;
+    pass.keepsRate = plan.picture->mode == RateMode::CbrOnePass;
     std::vector<PicturePiece> pieces = SplitPicture(plan, atOnce);
     pass.inPieces = !pieces.empty();
     if (!pass.inPieces)
         pieces.push_back(PicturePiece());
     for (const PicturePiece &piece : pieces)
         pass.picture.push_back(PartOf(plan, piece));
-    pass.colourTable = ColourTableFilters(plan.video->colour);
+    pass.colourTable = ColourTableFilters(plan.picture->colour);
     return pass;
 }
 
@@ -30,7 +30,7 @@ PassPlan PlanSecondPass(const PassPlan &first, const std::vector<QByteArray> &st
     PassPlan second = first;
     second.pass = Pass::Second;
     second.picture.clear();
-    VideoPlan &video = *second.encode.video;
+    PicturePlan &video = *second.encode.picture;
     // Each part's second pass must fit its own frames.
     int bitRate = video.bitRate;
     for (size_t index = 0; index < first.picture.size(); ++index) {

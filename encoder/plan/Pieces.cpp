@@ -19,17 +19,17 @@ constexpr double LaterPieceFullness = 0.5;
 
 double frameSeconds(const EncodePlan &plan, int64_t frame)
 {
-    return double(frame) / av_q2d(plan.video->frameRate);
+    return double(frame) / av_q2d(plan.picture->frameRate);
 }
 
 } // namespace
 
 std::vector<PicturePiece> SplitPicture(const EncodePlan &plan, int atOnce)
 {
-    if (atOnce < 2 || !plan.video || plan.duration <= 0 || plan.video->mode == RateMode::VbrTwoPass
-        || plan.video->preprocessing == Preprocessing::InverseTelecine)
+    if (atOnce < 2 || !plan.picture || plan.duration <= 0 || plan.picture->mode == RateMode::VbrTwoPass
+        || plan.picture->preprocessing == Preprocessing::InverseTelecine)
         return {};
-    const double rate = av_q2d(plan.video->frameRate);
+    const double rate = av_q2d(plan.picture->frameRate);
     const auto frames = int64_t(std::ceil(plan.duration * rate));
     const auto shortest = int64_t(std::ceil(ShortestPiece * rate));
     const auto longest = int64_t(std::ceil(LongestPiece * rate));
@@ -82,6 +82,6 @@ PicturePart PartOf(const EncodePlan &plan, const PicturePiece &piece)
     part.keepUntil = piece.endFrame;
     const Trim trim = PieceTrim(plan, piece);
     part.seekTo = trim.start;
-    part.filters = VideoFilterDescription(plan, trim);
+    part.filters = PictureFilterDescription(plan, trim);
     return part;
 }

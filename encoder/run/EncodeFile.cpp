@@ -18,6 +18,14 @@ EncodeResult resultOf(const EncodePlan &plan, const SourceFacts &source, const P
     return {pass.rate, length};
 }
 
+// Runs the pass into its own file, which is finished, or removed, before the next pass is planned.
+PassResult runPassIntoFile(const SourceFacts &source, const PassPlan &pass, const QString &path, EncodeObserver &observer,
+                           CoreShare share)
+{
+    WriteStage file(path, pass);
+    return RunPass(source, pass, file, observer, share);
+}
+
 } // namespace
 
 EncodeResult EncodeFile(const SourceFacts &source, const EncodePlan &plan, const QString &path, EncodeObserver &observer,
@@ -26,8 +34,7 @@ EncodeResult EncodeFile(const SourceFacts &source, const EncodePlan &plan, const
     // The plan keeps the rate asked for, which the file is checked against.
     PassPlan pass = PlanPass(plan, share.alone ? share.pieces : 1);
     for (;;) {
-        WriteStage file(path, pass);
-        const PassResult result = RunPass(source, pass, file, observer, share);
+        const PassResult result = runPassIntoFile(source, pass, path, observer, share);
         if (pass.pass != Pass::First) {
             EncodeResult encoded = resultOf(plan, source, result, observer);
             encoded.rate.raisedBitRate = pass.raisedBitRate;
@@ -37,6 +44,6 @@ EncodeResult EncodeFile(const SourceFacts &source, const EncodePlan &plan, const
         if (pass.raisedBitRate)
             observer.note(QStringLiteral("Two passes cannot fit this picture into %1 bit/s, even at the coarsest quantiser; "
                                          "it is encoded at %2 bit/s, the lowest rate that holds it.")
-                              .arg(plan.video->bitRate).arg(*pass.raisedBitRate));
+                              .arg(plan.picture->bitRate).arg(*pass.raisedBitRate));
     }
 }

@@ -5,7 +5,7 @@
 Lane PictureLane(const MediaReader &reader, const SourceFacts &source, const PassPlan &pass, const PicturePart &part,
                  bool globalHeaders)
 {
-    const VideoPlan &video = *pass.encode.video;
+    const PicturePlan &video = *pass.encode.picture;
     FilterChain chain = FilterChain::forPicture(reader.decoder(AVMEDIA_TYPE_VIDEO), reader.timeBase(AVMEDIA_TYPE_VIDEO),
                                                 source.picture->storedSampleAspect(), source.picture->frameRate, part.filters);
     StreamEncoder encoder =
@@ -25,9 +25,9 @@ Lane PictureLane(const MediaReader &reader, const SourceFacts &source, const Pas
 
 Lane SoundLane(const MediaReader &reader, const EncodePlan &plan, bool globalHeaders)
 {
-    StreamEncoder encoder = StreamEncoder::forSound(*plan.audio, globalHeaders);
+    StreamEncoder encoder = StreamEncoder::forSound(*plan.sound, globalHeaders);
     FilterChain chain = FilterChain::forSound(reader.decoder(AVMEDIA_TYPE_AUDIO), reader.timeBase(AVMEDIA_TYPE_AUDIO),
-                                              AudioFilterDescription(plan), encoder.context().frame_size);
+                                              SoundFilterDescription(plan), encoder.context().frame_size);
     const AVRational timeBase = chain.timeBase();
     return Lane{FilterStage(std::move(chain)), EncodeStage(std::move(encoder), timeBase, true)};
 }

@@ -60,7 +60,7 @@ PassResult PassRun::carryOut(const PassPlan &pass, WriteStage &file)
     else
         runWhole(pass, file);
     const EncodePlan &plan = pass.encode;
-    const QString dropped = result_.rate.dropped > 0 ? DroppedFramesNote(*plan.video, result_.rate.frames, result_.rate.dropped) : QString();
+    const QString dropped = result_.rate.dropped > 0 ? DroppedFramesNote(*plan.picture, result_.rate.frames, result_.rate.dropped) : QString();
     result_.encoded = end_ > first_ ? end_ - first_ : 0;
     file.finish(result_.encoded);
     progress_.done = 1;
@@ -74,7 +74,7 @@ PassResult PassRun::carryOut(const PassPlan &pass, WriteStage &file)
 void PassRun::runWhole(const PassPlan &pass, WriteStage &file)
 {
     const EncodePlan &plan = pass.encode;
-    const bool withSound = plan.audio && file.writes();
+    const bool withSound = plan.sound && file.writes();
     const double start = pass.picture.empty() ? plan.start : pass.picture.front().seekTo;
     const std::unique_ptr<MediaReader> reader = OpenReader(source_, !pass.picture.empty(), withSound, decoderThreads(share_), start);
     std::optional<Lane> picture;
@@ -117,8 +117,8 @@ void PassRun::runInPieces(const PassPlan &pass, WriteStage &file)
     // The pieces are under way while the sound is set up and the file begun.
     PiecesWriter writer(source_, plan, file);
     file.begin();
-    PieceJoiner joiner(*plan.video, file.timeBase(AVMEDIA_TYPE_VIDEO));
-    const double frames = plan.duration * av_q2d(plan.video->frameRate);
+    PieceJoiner joiner(*plan.picture, file.timeBase(AVMEDIA_TYPE_VIDEO));
+    const double frames = plan.duration * av_q2d(plan.picture->frameRate);
     const auto report = [&] {
         StopIfRequested();
         progress_.frames = pieces.framesDone();

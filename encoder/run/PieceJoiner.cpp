@@ -27,7 +27,7 @@ size_t FramesToLeaveOut(const LeakyBucket &bucket, double buffer, const std::vec
     return before.size() - kept;
 }
 
-PieceJoiner::PieceJoiner(const VideoPlan &video, AVRational timeBase) : timeBase_(timeBase)
+PieceJoiner::PieceJoiner(const PicturePlan &video, AVRational timeBase) : timeBase_(timeBase)
 {
     if (video.usesBuffer()) {
         bucket_.emplace(video.bitRate);

@@ -24,7 +24,7 @@ size_t FramesToLeaveOut(const LeakyBucket &bucket, double buffer, const std::vec
 class PieceJoiner {
 public:
     // timeBase: the packets' timestamps', counted from the output's start.
-    PieceJoiner(const VideoPlan &video, AVRational timeBase);
+    PieceJoiner(const PicturePlan &video, AVRational timeBase);
 
     // Takes the next piece's packets, encoded as if this share of the buffer were full at its first
     // frame, and gives back those of the piece before to write.

@@ -7,7 +7,7 @@
 
 PiecesWriter::PiecesWriter(const SourceFacts &source, const EncodePlan &plan, WriteStage &file) : file_(file)
 {
-    if (!plan.audio || !file.writes())
+    if (!plan.sound || !file.writes())
         return;
     reader_ = OpenReader(source, false, true, 1, plan.start);
     sound_.emplace(SoundLane(*reader_, plan, file.globalHeaders()));

@@ -11,13 +11,13 @@ WriteStage::WriteStage(const QString &path, const PassPlan &pass) : plan_(pass.e
 void WriteStage::addPicture(const AVCodecContext &encoder)
 {
     if (writer_)
-        picture_ = {writer_->addStream(encoder, plan_.video->declaredRate()), encoder.time_base};
+        picture_ = {writer_->addStream(encoder, plan_.picture->declaredRate()), encoder.time_base};
 }
 
 void WriteStage::addSound(const AVCodecContext &encoder)
 {
     if (writer_)
-        sound_ = {writer_->addStream(encoder, SoundRate(*plan_.audio, encoder.frame_size)), encoder.time_base};
+        sound_ = {writer_->addStream(encoder, SoundRate(*plan_.sound, encoder.frame_size)), encoder.time_base};
 }
 
 void WriteStage::begin()
