@@ -13,7 +13,6 @@
 
 #include <QFileInfo>
 #include <algorithm>
-#include <filesystem>
 #include <malloc.h>
 #include <unordered_map>
 #include <sys/stat.h>

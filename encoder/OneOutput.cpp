@@ -6,9 +6,7 @@
 #include "encoder/common/StopSignals.h"
 #include "encoder/write/AsfWriter.h"
 #include "encoder/write/PendingOutput.h"
-#include "platform/NativeFiles.h"
 
-#include <QFileInfo>
 #include <new>
 
 FileOutcome ReportFailure(ConsoleReporter &console, const QString &output)

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "encoder/console/ConsoleReporter.h"
-#include "encoder/run/FileOutcome.h"
 #include "encoder/plan/EncodePlan.h"
 #include "encoder/run/EncodeFile.h"
+#include "encoder/run/FileOutcome.h"
 
 #include <QSet>
 #include <QString>

@@ -9,7 +9,6 @@
 #include "encoder/common/StopSignals.h"
 #include "platform/NativeFiles.h"
 
-#include <QFileInfo>
 #include <optional>
 
 namespace {

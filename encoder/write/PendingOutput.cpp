@@ -76,7 +76,7 @@ QString BesideName(const QString &path, const QString &marker, int number)
     return ChangeFileExt(path, u'.' + tag + ExtractFileExt(path));
 }
 
-PendingOutput::PendingOutput(const QString &path) : path_(path)
+PendingOutput::PendingOutput(const QString &path) : path_(path), prefix_(temporaryPrefix(QFileInfo(path)))
 {
     removeLeftovers();
     create();
@@ -92,12 +92,11 @@ PendingOutput::~PendingOutput()
 void PendingOutput::removeLeftovers()
 {
     const QFileInfo info(path_);
-    const QByteArray prefix = temporaryPrefix(info);
     std::error_code error;
     for (auto entry = std::filesystem::directory_iterator(NativePath(info.path()).toStdString(), error);
          !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
         const std::string name = entry->path().filename().native();
-        if (isTemporaryName(name, prefix) && removeUnlocked(entry->path().native()))
+        if (isTemporaryName(name, prefix_) && removeUnlocked(entry->path().native()))
             removed_ += PathFromNative(QByteArray::fromStdString(name));
     }
 }
@@ -106,9 +105,8 @@ void PendingOutput::create()
 {
     // Made by hand rather than by QTemporaryFile, whose files only their owner may read.
     const QFileInfo info(path_);
-    const QByteArray prefix = temporaryPrefix(info);
     while (fd_ < 0) {
-        const QByteArray name = prefix + QByteArray::number(QRandomGenerator::global()->generate(), 16) + PartSuffix;
+        const QByteArray name = prefix_ + QByteArray::number(QRandomGenerator::global()->generate(), 16) + PartSuffix;
         const QString candidate = info.dir().filePath(PathFromNative(name));
         const int fd = open(NativePath(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno == EEXIST)

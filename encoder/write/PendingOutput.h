@@ -42,6 +42,7 @@ private:
     bool moveTo(const QString &path, bool replace);
 
     QString path_;
+    QByteArray prefix_; // the start of its temporary names, ".clip.wmv."
     QString temporary_;
     QStringList removed_;
     int fd_ = -1;
