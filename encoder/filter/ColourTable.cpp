@@ -29,11 +29,11 @@ int codeOf(int point, int step)
     return std::min(point * step, Codes - 1);
 }
 
-// The strides of the three axes within a plane of the table, in floats.
+// The strides of the three axes within the table, in points.
 constexpr int LumaStride = 1;
 constexpr int CrStride = LumaPoints * LumaStride;
 constexpr int CbStride = ChromaPoints * CrStride;
-constexpr int Plane = ChromaPoints * CbStride;
+constexpr int Points = ChromaPoints * CbStride;
 
 // BT.601's weights, and limited range.
 constexpr float Kr = 0.299f;
@@ -42,7 +42,8 @@ constexpr float Kg = 1 - Kr - Kb;
 
 uint8_t level(float value)
 {
-    return uint8_t(std::clamp(value, 0.0f, 255.0f) + 0.5f);
+    // min and max, unlike a clamp, become no branches.
+    return uint8_t(std::min(std::max(value, 0.0f), 255.0f) + 0.5f);
 }
 
 // BT.1886's gamma is looked up by the bits of the light's float: its exponent and the top bits of its
@@ -58,14 +59,15 @@ constexpr int GammaSteps = (128 - LowestExponent) << MantissaBits;
 constexpr float Black = 1.0f / (1 << 24);
 constexpr float Brightest = 1.9999f;
 
-int gammaStep(float light)
-{
-    return int(std::bit_cast<uint32_t>(std::clamp(light, Black, Brightest)) >> MantissaShift) - (LowestExponent << MantissaBits);
-}
+// The steps of a point's red, green and blue in the gamma table, worked out at once.
+using Steps = uint32_t __attribute__((vector_size(16)));
 
-float gammaOf(const float *gamma, float light)
+Steps gammaSteps(ColourTable::Light light)
 {
-    return gamma[gammaStep(light)];
+    const ColourTable::Light black = {Black, Black, Black, Black};
+    const ColourTable::Light brightest = {Brightest, Brightest, Brightest, Brightest};
+    const ColourTable::Light held = light < black ? black : light > brightest ? brightest : light;
+    return (std::bit_cast<Steps>(held) >> MantissaShift) - uint32_t(LowestExponent << MantissaBits);
 }
 
 } // namespace
@@ -112,14 +114,14 @@ ColourTable ColourTable::sample(const QString &description)
     chain.pull([&](AVFrame *light) {
         if (light->format != AV_PIX_FMT_GBRPF32LE || light->width != width || light->height != height)
             throw Failure(QStringLiteral("The colour filters \"%1\" gave no linear light.").arg(description));
-        table.light_.resize(size_t(Plane) * 3);
+        table.light_.resize(size_t(Points));
         // gbrpf32le holds green, blue and red planes.
         for (const auto &[channel, plane] : {std::pair{0, 2}, std::pair{1, 0}, std::pair{2, 1}})
             for (int row = 0; row < height; ++row) {
                 const auto *from = reinterpret_cast<const float *>(light->data[plane] + row * light->linesize[plane]);
                 // A value the filters could not work out stands for no light, as the lookups need numbers.
-                std::transform(from, from + width, table.light_.begin() + channel * Plane + row * width,
-                               [](float value) { return std::isfinite(value) ? value : 0.0f; });
+                for (int point = 0; point < width; ++point)
+                    table.light_[size_t(row * width + point)][channel] = std::isfinite(from[point]) ? from[point] : 0.0f;
             }
     });
     if (table.light_.empty())
@@ -158,37 +160,51 @@ struct RowOut {
     float *blue;
 };
 
+// The red, green and blue of a 2x2 block's two rows, a block being two pixels of each.
+struct BlockRows {
+    const float *top[3];
+    const float *bottom[3];
+};
+
+// Chroma in limited range, from the difference of blue or red and luma.
+constexpr float CbScale = 224 / (2 * (1 - Kb));
+constexpr float CrScale = 224 / (2 * (1 - Kr));
+
+// Where a code lies on an axis: the point before it, and how far past it, in steps.
+struct AxisPlace {
+    int point;
+    float past;
+};
+
+AxisPlace placeOf(int code, int step, int points, float lastCell)
+{
+    const int point = std::min(code / step, points - 2);
+    // The last cell of an axis ends at the highest code, a code short of a whole step.
+    return {point, float(code - point * step) * (1.0f / float(step) + float(point == points - 2) * lastCell)};
+}
+
 // The pixels of the row from `from` to `to`, one at a time.
-void mapPixels(const float *table, const float *gamma, const RowIn &in, const RowOut &out, int from, int to)
+void mapPixels(const ColourTable::Light *table, const float *gamma, const RowIn &in, const RowOut &out, int from, int to)
 {
     for (int x = from; x < to; ++x) {
-        const int yCode = std::min<int>(in.luma[x], Codes - 1);
-        const int cbCode = std::min<int>(in.cb[x >> 1], Codes - 1);
-        const int crCode = std::min<int>(in.cr[x >> 1], Codes - 1);
-        const int yPoint = std::min(yCode / LumaStep, LumaPoints - 2);
-        const int cbPoint = std::min(cbCode / ChromaStep, ChromaPoints - 2);
-        const int crPoint = std::min(crCode / ChromaStep, ChromaPoints - 2);
-        // The last cell of an axis ends at the highest code, a code short of a whole step.
-        const float fy = float(yCode - yPoint * LumaStep) * (1.0f / LumaStep + float(yPoint == LumaPoints - 2) * LumaLastCell);
-        const float fb = float(cbCode - cbPoint * ChromaStep) * (1.0f / ChromaStep + float(cbPoint == ChromaPoints - 2) * ChromaLastCell);
-        const float fr = float(crCode - crPoint * ChromaStep) * (1.0f / ChromaStep + float(crPoint == ChromaPoints - 2) * ChromaLastCell);
+        const AxisPlace y = placeOf(std::min<int>(in.luma[x], Codes - 1), LumaStep, LumaPoints, LumaLastCell);
+        const AxisPlace cb = placeOf(std::min<int>(in.cb[x >> 1], Codes - 1), ChromaStep, ChromaPoints, ChromaLastCell);
+        const AxisPlace cr = placeOf(std::min<int>(in.cr[x >> 1], Codes - 1), ChromaStep, ChromaPoints, ChromaLastCell);
         // Tetrahedral interpolation: from the cell's first corner along the axis with the furthest way
         // in, then the next, to the opposite corner.
-        const float most = std::max(fy, std::max(fb, fr));
-        const float least = std::min(fy, std::min(fb, fr));
-        const float middle = fy + fb + fr - most - least;
-        const int first = fy >= fb && fy >= fr ? LumaStride : fb >= fr ? CbStride : CrStride;
-        const int last = fr <= fb && fr <= fy ? CrStride : fb <= fy ? CbStride : LumaStride;
-        const int corner = cbPoint * CbStride + crPoint * CrStride + yPoint * LumaStride;
-        const int a = corner + first;
-        const int c = corner + LumaStride + CbStride + CrStride;
-        const int b = c - last;
-        const auto light = [&](const float *plane) {
-            return (1 - most) * plane[corner] + (most - middle) * plane[a] + (middle - least) * plane[b] + least * plane[c];
-        };
-        const float red = gammaOf(gamma, light(table));
-        const float green = gammaOf(gamma, light(table + Plane));
-        const float blue = gammaOf(gamma, light(table + 2 * Plane));
+        const float most = std::max(y.past, std::max(cb.past, cr.past));
+        const float least = std::min(y.past, std::min(cb.past, cr.past));
+        const float middle = y.past + cb.past + cr.past - most - least;
+        const int first = y.past >= cb.past && y.past >= cr.past ? LumaStride : cb.past >= cr.past ? CbStride : CrStride;
+        const int last = cr.past <= cb.past && cr.past <= y.past ? CrStride : cb.past <= y.past ? CbStride : LumaStride;
+        const ColourTable::Light *corner = table + cb.point * CbStride + cr.point * CrStride + y.point * LumaStride;
+        const ColourTable::Light *opposite = corner + LumaStride + CbStride + CrStride;
+        const ColourTable::Light light =
+            (1 - most) * corner[0] + (most - middle) * corner[first] + (middle - least) * opposite[-last] + least * opposite[0];
+        const Steps steps = gammaSteps(light);
+        const float red = gamma[steps[0]];
+        const float green = gamma[steps[1]];
+        const float blue = gamma[steps[2]];
         out.luma[x] = level(16 + 219 * (Kr * red + Kg * green + Kb * blue));
         out.red[x] = red;
         out.green[x] = green;
@@ -197,8 +213,17 @@ void mapPixels(const float *table, const float *gamma, const RowIn &in, const Ro
 }
 
 #ifdef __x86_64__
-// The same, eight pixels at a time, for processors that gather from tables (AVX2).
+// The same, eight pixels at a time, on processors with AVX2: the cells and weights of eight pixels
+// are worked out at once, and each pixel's four corners are read and weighed as vectors of red,
+// green and blue; gathering each colour's corners apart costs several times as much on some
+// processors.
 #define AVX2 __attribute__((target("avx2,fma")))
+
+bool hasAvx2()
+{
+    static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    return has;
+}
 
 // Eight codes' points on an axis of the given step, and how far past them, in steps.
 AVX2 __m256 betweenAvx2(__m256i code, int shift, int step, float lastCell, __m256i &point)
@@ -222,27 +247,51 @@ AVX2 __m256i pickAvx2(__m256i otherwise, __m256i chosen, __m256 where)
     return _mm256_blendv_epi8(otherwise, chosen, _mm256_castps_si256(where));
 }
 
-// A tetrahedron of a cell: its four corners and their weights.
-struct TetrahedronAvx2 {
-    __m256i corner, a, b, c;
-    __m256 w0, w1, w2, w3;
-};
-
-// The gamma-corrected value of a plane of the table at eight pixels.
-AVX2 __m256 shownAvx2(const float *plane, const float *gamma, const TetrahedronAvx2 &t)
+// The gamma-corrected values of eight pixels' light.
+AVX2 __m256 shownAvx2(const float *gamma, __m256 light)
 {
-    __m256 light = _mm256_mul_ps(t.w3, _mm256_i32gather_ps(plane, t.c, 4));
-    light = _mm256_fmadd_ps(t.w2, _mm256_i32gather_ps(plane, t.b, 4), light);
-    light = _mm256_fmadd_ps(t.w1, _mm256_i32gather_ps(plane, t.a, 4), light);
-    light = _mm256_fmadd_ps(t.w0, _mm256_i32gather_ps(plane, t.corner, 4), light);
     const __m256 held = _mm256_min_ps(_mm256_max_ps(light, _mm256_set1_ps(Black)), _mm256_set1_ps(Brightest));
     const __m256i step = _mm256_sub_epi32(_mm256_srli_epi32(_mm256_castps_si256(held), MantissaShift),
                                           _mm256_set1_epi32(LowestExponent << MantissaBits));
     return _mm256_i32gather_ps(gamma, step, 4);
 }
 
+// Eight values as levels, as level() makes them.
+AVX2 void storeLevelsAvx2(__m256 value, uint8_t *out)
+{
+    const __m256 held = _mm256_add_ps(_mm256_min_ps(_mm256_max_ps(value, _mm256_setzero_ps()), _mm256_set1_ps(255)), _mm256_set1_ps(0.5f));
+    const __m256i levels = _mm256_cvttps_epi32(held);
+    const __m256i words = _mm256_packus_epi32(levels, levels);
+    const __m256i bytes = _mm256_packus_epi16(words, words);
+    _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_unpacklo_epi32(_mm256_castsi256_si128(bytes), _mm256_extracti128_si256(bytes, 1)));
+}
+
+// The light of eight pixels, each the weighed sum of its cell's four corners, as red, green and blue
+// vectors. Pixels x and x + 4 are weighed side by side, a point in each half of a vector.
+AVX2 void weighEight(const ColourTable::Light *table, const int32_t (*corners)[8], const __m256 weights[4], __m256 &red, __m256 &green,
+                     __m256 &blue)
+{
+    const auto point = [&](int corner, int pixel) { return reinterpret_cast<const float *>(table + corners[corner][pixel]); };
+    __m256 light[4];
+    for (int pixel = 0; pixel < 4; ++pixel) {
+        const __m256i pair = _mm256_setr_epi32(pixel, pixel, pixel, pixel, pixel + 4, pixel + 4, pixel + 4, pixel + 4);
+        light[pixel] = _mm256_mul_ps(_mm256_permutevar8x32_ps(weights[0], pair), _mm256_loadu2_m128(point(0, pixel + 4), point(0, pixel)));
+        for (int corner = 1; corner < 4; ++corner)
+            light[pixel] = _mm256_fmadd_ps(_mm256_permutevar8x32_ps(weights[corner], pair),
+                                           _mm256_loadu2_m128(point(corner, pixel + 4), point(corner, pixel)), light[pixel]);
+    }
+    // Each half holds four pixels' red, green, blue and unused values; turned about, a colour's.
+    const __m256 redGreen01 = _mm256_unpacklo_ps(light[0], light[1]);
+    const __m256 redGreen23 = _mm256_unpacklo_ps(light[2], light[3]);
+    const __m256 blue01 = _mm256_unpackhi_ps(light[0], light[1]);
+    const __m256 blue23 = _mm256_unpackhi_ps(light[2], light[3]);
+    red = _mm256_castpd_ps(_mm256_unpacklo_pd(_mm256_castps_pd(redGreen01), _mm256_castps_pd(redGreen23)));
+    green = _mm256_castpd_ps(_mm256_unpackhi_pd(_mm256_castps_pd(redGreen01), _mm256_castps_pd(redGreen23)));
+    blue = _mm256_castpd_ps(_mm256_unpacklo_pd(_mm256_castps_pd(blue01), _mm256_castps_pd(blue23)));
+}
+
 // Returns how many pixels it did, the rest being fewer than eight.
-AVX2 int mapPixelsAvx2(const float *table, const float *gamma, const RowIn &in, const RowOut &out, int width)
+AVX2 int mapPixelsAvx2(const ColourTable::Light *table, const float *gamma, const RowIn &in, const RowOut &out, int width)
 {
     const __m256i lumaStride = _mm256_set1_epi32(LumaStride);
     const __m256i cbStride = _mm256_set1_epi32(CbStride);
@@ -255,6 +304,7 @@ AVX2 int mapPixelsAvx2(const float *table, const float *gamma, const RowIn &in, 
         const __m256 fy = betweenAvx2(yCode, 3, LumaStep, LumaLastCell, yPoint);
         const __m256 fb = betweenAvx2(chromaAvx2(in.cb, x), 4, ChromaStep, ChromaLastCell, cbPoint);
         const __m256 fr = betweenAvx2(chromaAvx2(in.cr, x), 4, ChromaStep, ChromaLastCell, crPoint);
+        // Tetrahedral interpolation, as mapPixels does it.
         const __m256 most = _mm256_max_ps(fy, _mm256_max_ps(fb, fr));
         const __m256 least = _mm256_min_ps(fy, _mm256_min_ps(fb, fr));
         const __m256 middle = _mm256_sub_ps(_mm256_sub_ps(_mm256_add_ps(fy, _mm256_add_ps(fb, fr)), most), least);
@@ -262,29 +312,24 @@ AVX2 int mapPixelsAvx2(const float *table, const float *gamma, const RowIn &in, 
         const __m256i first = pickAvx2(pickAvx2(crStride, cbStride, _mm256_cmp_ps(fb, fr, _CMP_GE_OQ)), lumaStride, yFirst);
         const __m256 rLast = _mm256_and_ps(_mm256_cmp_ps(fr, fb, _CMP_LE_OQ), _mm256_cmp_ps(fr, fy, _CMP_LE_OQ));
         const __m256i last = pickAvx2(pickAvx2(lumaStride, cbStride, _mm256_cmp_ps(fb, fy, _CMP_LE_OQ)), crStride, rLast);
-        TetrahedronAvx2 t;
-        t.corner = _mm256_add_epi32(_mm256_add_epi32(_mm256_mullo_epi32(cbPoint, cbStride), _mm256_mullo_epi32(crPoint, crStride)),
-                                    _mm256_mullo_epi32(yPoint, lumaStride));
-        t.a = _mm256_add_epi32(t.corner, first);
-        t.c = _mm256_add_epi32(t.corner, _mm256_set1_epi32(LumaStride + CbStride + CrStride));
-        t.b = _mm256_sub_epi32(t.c, last);
-        t.w0 = _mm256_sub_ps(_mm256_set1_ps(1), most);
-        t.w1 = _mm256_sub_ps(most, middle);
-        t.w2 = _mm256_sub_ps(middle, least);
-        t.w3 = least;
-        const __m256 red = shownAvx2(table, gamma, t);
-        const __m256 green = shownAvx2(table + Plane, gamma, t);
-        const __m256 blue = shownAvx2(table + 2 * Plane, gamma, t);
+        alignas(32) int32_t corners[4][8];
+        const __m256i corner = _mm256_add_epi32(_mm256_add_epi32(_mm256_mullo_epi32(cbPoint, cbStride), _mm256_mullo_epi32(crPoint, crStride)),
+                                                _mm256_mullo_epi32(yPoint, lumaStride));
+        const __m256i opposite = _mm256_add_epi32(corner, _mm256_set1_epi32(LumaStride + CbStride + CrStride));
+        _mm256_store_si256(reinterpret_cast<__m256i *>(corners[0]), corner);
+        _mm256_store_si256(reinterpret_cast<__m256i *>(corners[1]), _mm256_add_epi32(corner, first));
+        _mm256_store_si256(reinterpret_cast<__m256i *>(corners[2]), _mm256_sub_epi32(opposite, last));
+        _mm256_store_si256(reinterpret_cast<__m256i *>(corners[3]), opposite);
+        const __m256 weights[4] = {_mm256_sub_ps(_mm256_set1_ps(1), most), _mm256_sub_ps(most, middle), _mm256_sub_ps(middle, least), least};
+        __m256 red, green, blue;
+        weighEight(table, corners, weights, red, green, blue);
+        red = shownAvx2(gamma, red);
+        green = shownAvx2(gamma, green);
+        blue = shownAvx2(gamma, blue);
         __m256 luma = _mm256_mul_ps(_mm256_set1_ps(Kb), blue);
         luma = _mm256_fmadd_ps(_mm256_set1_ps(Kg), green, luma);
         luma = _mm256_fmadd_ps(_mm256_set1_ps(Kr), red, luma);
-        luma = _mm256_fmadd_ps(_mm256_set1_ps(219), luma, _mm256_set1_ps(16));
-        luma = _mm256_add_ps(_mm256_min_ps(_mm256_max_ps(luma, _mm256_setzero_ps()), _mm256_set1_ps(255)), _mm256_set1_ps(0.5f));
-        const __m256i levels = _mm256_cvttps_epi32(luma);
-        const __m256i words = _mm256_packus_epi32(levels, levels);
-        const __m256i bytes = _mm256_packus_epi16(words, words);
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(out.luma + x),
-                         _mm_unpacklo_epi32(_mm256_castsi256_si128(bytes), _mm256_extracti128_si256(bytes, 1)));
+        storeLevelsAvx2(_mm256_fmadd_ps(_mm256_set1_ps(219), luma, _mm256_set1_ps(16)), out.luma + x);
         _mm256_storeu_ps(out.red + x, red);
         _mm256_storeu_ps(out.green + x, green);
         _mm256_storeu_ps(out.blue + x, blue);
@@ -292,25 +337,70 @@ AVX2 int mapPixelsAvx2(const float *table, const float *gamma, const RowIn &in, 
     return x;
 }
 
+// The sums of the pixel pairs of eight blocks of a row, from the given block on.
+AVX2 __m256 pairsAvx2(const float *row, int block)
+{
+    // The sums come in the order of blocks 0, 1, 4, 5, 2, 3, 6, 7.
+    const __m256 sums = _mm256_hadd_ps(_mm256_loadu_ps(row + 2 * block), _mm256_loadu_ps(row + 2 * block + 8));
+    return _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(sums), _MM_SHUFFLE(3, 1, 2, 0)));
+}
+
+AVX2 __m256 meanAvx2(const BlockRows &rows, int channel, int block)
+{
+    return _mm256_mul_ps(_mm256_add_ps(pairsAvx2(rows.top[channel], block), pairsAvx2(rows.bottom[channel], block)), _mm256_set1_ps(0.25f));
+}
+
+// The chroma of eight 2x2 blocks at a time, as blockChroma works it out; returns how many blocks it did.
+AVX2 int blockChromaAvx2(const BlockRows &rows, uint8_t *cbOut, uint8_t *crOut, int blocks)
+{
+    int block = 0;
+    for (; block + 8 <= blocks; block += 8) {
+        const __m256 r = meanAvx2(rows, 0, block);
+        const __m256 g = meanAvx2(rows, 1, block);
+        const __m256 b = meanAvx2(rows, 2, block);
+        const __m256 luma = _mm256_fmadd_ps(_mm256_set1_ps(Kr), r, _mm256_fmadd_ps(_mm256_set1_ps(Kg), g, _mm256_mul_ps(_mm256_set1_ps(Kb), b)));
+        storeLevelsAvx2(_mm256_fmadd_ps(_mm256_sub_ps(b, luma), _mm256_set1_ps(CbScale), _mm256_set1_ps(128)), cbOut + block);
+        storeLevelsAvx2(_mm256_fmadd_ps(_mm256_sub_ps(r, luma), _mm256_set1_ps(CrScale), _mm256_set1_ps(128)), crOut + block);
+    }
+    return block;
+}
+
 #undef AVX2
 
 #endif
 
-} // namespace
-
-void ColourTable::mapRow(const uint16_t *luma, const uint16_t *cb, const uint16_t *cr, int width, uint8_t *lumaOut, float *red,
-                          float *green, float *blue) const
+void blockChroma(const BlockRows &rows, uint8_t *cbOut, uint8_t *crOut, int blocks)
 {
-    const RowIn in{luma, cb, cr};
-    const RowOut out{lumaOut, red, green, blue};
 #ifdef __x86_64__
-    static const bool gathers = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    const int done = gathers ? mapPixelsAvx2(light_.data(), gamma_.data(), in, out, width) : 0;
+    const int done = hasAvx2() ? blockChromaAvx2(rows, cbOut, crOut, blocks) : 0;
 #else
     const int done = 0;
 #endif
-    mapPixels(light_.data(), gamma_.data(), in, out, done, width);
+    for (int block = done; block < blocks; ++block) {
+        const int x = block * 2;
+        const auto mean = [&](int channel) {
+            return (rows.top[channel][x] + rows.top[channel][x + 1] + rows.bottom[channel][x] + rows.bottom[channel][x + 1]) * 0.25f;
+        };
+        const float r = mean(0);
+        const float g = mean(1);
+        const float b = mean(2);
+        const float luma = Kr * r + Kg * g + Kb * b;
+        cbOut[block] = level(128 + (b - luma) * CbScale);
+        crOut[block] = level(128 + (r - luma) * CrScale);
+    }
 }
+
+void mapRow(const ColourTable::Light *table, const float *gamma, const RowIn &in, const RowOut &out, int width)
+{
+#ifdef __x86_64__
+    const int done = hasAvx2() ? mapPixelsAvx2(table, gamma, in, out, width) : 0;
+#else
+    const int done = 0;
+#endif
+    mapPixels(table, gamma, in, out, done, width);
+}
+
+} // namespace
 
 void ColourTable::apply(const AVFrame &in, AVFrame &out) const
 {
@@ -329,25 +419,14 @@ void ColourTable::apply(const AVFrame &in, AVFrame &out) const
         // A last row alone is counted twice.
         const int rowCount = std::min(2, height - y);
         for (int row = 0; row < rowCount; ++row) {
-            mapRow(row16(in, 0, y + row), row16(in, 1, y / 2), row16(in, 2, y / 2), width, out.data[0] + (y + row) * out.linesize[0],
-                   rgbRow(row, 0), rgbRow(row, 1), rgbRow(row, 2));
+            mapRow(light_.data(), gamma_.data(), {row16(in, 0, y + row), row16(in, 1, y / 2), row16(in, 2, y / 2)},
+                      {out.data[0] + (y + row) * out.linesize[0], rgbRow(row, 0), rgbRow(row, 1), rgbRow(row, 2)}, width);
             if (width % 2)
                 for (int channel = 0; channel < 3; ++channel)
                     rgbRow(row, channel)[width] = rgbRow(row, channel)[width - 1];
         }
         const int bottom = rowCount - 1;
-        const float *r0 = rgbRow(0, 0), *g0 = rgbRow(0, 1), *b0 = rgbRow(0, 2);
-        const float *r1 = rgbRow(bottom, 0), *g1 = rgbRow(bottom, 1), *b1 = rgbRow(bottom, 2);
-        uint8_t *cbOut = out.data[1] + (y / 2) * out.linesize[1];
-        uint8_t *crOut = out.data[2] + (y / 2) * out.linesize[2];
-        for (int block = 0; block < blocks; ++block) {
-            const int x = block * 2;
-            const float r = (r0[x] + r0[x + 1] + r1[x] + r1[x + 1]) * 0.25f;
-            const float g = (g0[x] + g0[x + 1] + g1[x] + g1[x + 1]) * 0.25f;
-            const float b = (b0[x] + b0[x + 1] + b1[x] + b1[x + 1]) * 0.25f;
-            const float luma = Kr * r + Kg * g + Kb * b;
-            cbOut[block] = level(128 + 224 * (b - luma) / (2 * (1 - Kb)));
-            crOut[block] = level(128 + 224 * (r - luma) / (2 * (1 - Kr)));
-        }
+        const BlockRows pair{{rgbRow(0, 0), rgbRow(0, 1), rgbRow(0, 2)}, {rgbRow(bottom, 0), rgbRow(bottom, 1), rgbRow(bottom, 2)}};
+        blockChroma(pair, out.data[1] + (y / 2) * out.linesize[1], out.data[2] + (y / 2) * out.linesize[2], blocks);
     }
 }

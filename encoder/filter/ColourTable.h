@@ -30,14 +30,15 @@ public:
     // Converts a yuv420p10le picture into a yuv420p one of the same size, which the caller allocates.
     void apply(const AVFrame &in, AVFrame &out) const;
 
+    // Linear red, green and blue at a point, and a fourth value unused: a point is read in one load,
+    // and the four corners of a cell are weighed in four vector operations on any processor.
+    using Light = float __attribute__((vector_size(16)));
+
 private:
     ColourTable();
-    void mapRow(const uint16_t *luma, const uint16_t *cb, const uint16_t *cr, int width, uint8_t *lumaOut, float *red, float *green,
-                float *blue) const;
 
-    // Linear red, green and blue at each point, a plane each, the luma index running fastest:
-    // [R, G, B][Cb][Cr][Y'].
-    std::vector<float> light_;
+    // The points, the luma index running fastest: [Cb][Cr][Y'].
+    std::vector<Light> light_;
     // BT.1886's gamma, 1/2.4, looked up by the bits of a float of linear light.
     std::vector<float> gamma_;
 };
