@@ -42,8 +42,7 @@ constexpr float Kg = 1 - Kr - Kb;
 
 uint8_t level(float value)
 {
-    // min and max, unlike a clamp, become no branches.
-    return uint8_t(std::min(std::max(value, 0.0f), 255.0f) + 0.5f);
+    return uint8_t(std::clamp(value, 0.0f, 255.0f) + 0.5f);
 }
 
 // BT.1886's gamma is looked up by the bits of the light's float: its exponent and the top bits of its
@@ -420,7 +419,7 @@ void ColourTable::apply(const AVFrame &in, AVFrame &out) const
         const int rowCount = std::min(2, height - y);
         for (int row = 0; row < rowCount; ++row) {
             mapRow(light_.data(), gamma_.data(), {row16(in, 0, y + row), row16(in, 1, y / 2), row16(in, 2, y / 2)},
-                      {out.data[0] + (y + row) * out.linesize[0], rgbRow(row, 0), rgbRow(row, 1), rgbRow(row, 2)}, width);
+                   {out.data[0] + (y + row) * out.linesize[0], rgbRow(row, 0), rgbRow(row, 1), rgbRow(row, 2)}, width);
             if (width % 2)
                 for (int channel = 0; channel < 3; ++channel)
                     rgbRow(row, channel)[width] = rgbRow(row, channel)[width - 1];
