@@ -489,31 +489,38 @@ void EncoderFidelityTest::coloursComeOutAsDrawn_data()
 {
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("colour"); // as the source line names it
-    QTest::newRow("BT.709 H.264") << "bt709.mp4" << ", BT.709";
-    QTest::newRow("BT.709 10-bit HEVC") << "bt709-10bit.mkv" << ", BT.709, 10-bit";
-    QTest::newRow("a phone's full-range BT.709") << "phone.mkv" << ", BT.709, full range, 10-bit";
-    QTest::newRow("HD untagged") << "untagged.mp4" << ", BT.709 (untagged, by its size)";
-    QTest::newRow("BT.601 H.264") << "bt601.mp4" << "";
-    QTest::newRow("full-range MJPEG") << "jpeg.avi" << ", full range";
-    QTest::newRow("RGB at HD size, QuickTime Animation") << "animation.mov" << "";
-    QTest::newRow("BT.2020 SDR") << "bt2020.mkv" << ", BT.2020, 10-bit";
-    QTest::newRow("HDR HLG") << "hlg-patches.mkv" << ", HDR HLG, BT.2020, 10-bit";
-    QTest::newRow("HDR PQ") << "pq-patches.mkv" << ", HDR PQ, BT.2020, 10-bit";
+    QTest::addColumn<int>("width");      // of the output; the source is 1280 pixels wide
+    QTest::newRow("BT.709 H.264") << "bt709.mp4" << ", BT.709" << 1280;
+    QTest::newRow("BT.709 H.264 shrunk to a quarter") << "bt709.mp4" << ", BT.709" << 640;
+    QTest::newRow("BT.709 10-bit HEVC") << "bt709-10bit.mkv" << ", BT.709, 10-bit" << 1280;
+    QTest::newRow("a phone's full-range BT.709") << "phone.mkv" << ", BT.709, full range, 10-bit" << 1280;
+    QTest::newRow("a phone's full-range BT.709 shrunk to a quarter") << "phone.mkv" << ", BT.709, full range, 10-bit" << 640;
+    QTest::newRow("HD untagged") << "untagged.mp4" << ", BT.709 (untagged, by its size)" << 1280;
+    QTest::newRow("BT.601 H.264") << "bt601.mp4" << "" << 1280;
+    QTest::newRow("full-range MJPEG") << "jpeg.avi" << ", full range" << 1280;
+    QTest::newRow("RGB at HD size, QuickTime Animation") << "animation.mov" << "" << 1280;
+    QTest::newRow("RGB shrunk to a quarter") << "animation.mov" << "" << 640;
+    QTest::newRow("BT.2020 SDR") << "bt2020.mkv" << ", BT.2020, 10-bit" << 1280;
+    QTest::newRow("HDR HLG") << "hlg-patches.mkv" << ", HDR HLG, BT.2020, 10-bit" << 1280;
+    QTest::newRow("HDR PQ") << "pq-patches.mkv" << ", HDR PQ, BT.2020, 10-bit" << 1280;
 }
 
 // A player shows each patch in the colour it was drawn in, within 6 levels, whatever the source's
-// matrix, range, depth, primaries and dynamic range.
+// matrix, range, depth, primaries and dynamic range, and however much the picture is shrunk.
 void EncoderFidelityTest::coloursComeOutAsDrawn()
 {
     QFETCH(QString, source);
     QFETCH(QString, colour);
+    QFETCH(int, width);
     const QString out = output(QStringLiteral("colour.wmv"));
-    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(source), "-output", out, "-v_bitrate", "8000000"}));
+    const int shrunk = 1280 / width;
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(source), "-output", out, "-v_bitrate", "8000000", "-v_width"})
+                                             + QStringList{QString::number(width), u"-v_height"_s, QString::number(360 / shrunk)});
     QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
     QVERIFY2(run.out.contains(QStringLiteral(" at 25 fps%1\n").arg(colour)), qPrintable(run.out));
     const std::pair<QRect, QList<int>> patches[] = {{QRect(200, 100, 240, 160), {48, 192, 96}}, {QRect(840, 100, 240, 160), {192, 48, 128}}};
     for (const auto &[patch, drawn] : patches) {
-        const QList<int> shown = shownColour(out, patch);
+        const QList<int> shown = shownColour(out, QRect(patch.topLeft() / shrunk, patch.size() / shrunk));
         for (int channel = 0; channel < 3; ++channel)
             QVERIFY2(std::abs(shown[channel] - drawn[channel]) <= 6,
                      qPrintable(QStringLiteral("shown %1 %2 %3").arg(shown[0]).arg(shown[1]).arg(shown[2])));

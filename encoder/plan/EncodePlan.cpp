@@ -76,6 +76,7 @@ PicturePlan planPicture(const Settings &settings, const PictureFacts &picture, Q
     const PictureSize size = PlanPictureSize(settings, profile, kept, picture.sampleAspect, video.squarePixels, notes);
     video.width = size.width;
     video.height = size.height;
+    video.keptPixels = int64_t(kept.width) * kept.height;
     video.frameRate = planFrameRate(settings, profile, picture.frameRate, notes);
     video.mode = settings.mode.value_or(RateMode::CbrOnePass);
     video.bitRate = settings.bitRate.value_or(profile ? profile->bitRate : DefaultPictureBitRate);

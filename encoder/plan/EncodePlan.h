@@ -37,6 +37,7 @@ struct PicturePlan {
     std::optional<CropRect> crop; // in the upright picture
     int width = 0;
     int height = 0;
+    int64_t keptPixels = 0; // of the source's picture, cropped, before it is scaled
     bool squarePixels = false; // false: the pixels are shaped to keep the source's picture shape
     AVRational frameRate{0, 1};
     RateMode mode = RateMode::CbrOnePass;
