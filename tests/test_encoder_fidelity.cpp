@@ -494,7 +494,6 @@ void EncoderFidelityTest::coloursComeOutAsDrawn_data()
     QTest::newRow("BT.709 H.264 shrunk to a quarter") << "bt709.mp4" << ", BT.709" << 640;
     QTest::newRow("BT.709 10-bit HEVC") << "bt709-10bit.mkv" << ", BT.709, 10-bit" << 1280;
     QTest::newRow("a phone's full-range BT.709") << "phone.mkv" << ", BT.709, full range, 10-bit" << 1280;
-    QTest::newRow("a phone's full-range BT.709 shrunk to a quarter") << "phone.mkv" << ", BT.709, full range, 10-bit" << 640;
     QTest::newRow("HD untagged") << "untagged.mp4" << ", BT.709 (untagged, by its size)" << 1280;
     QTest::newRow("BT.601 H.264") << "bt601.mp4" << "" << 1280;
     QTest::newRow("full-range MJPEG") << "jpeg.avi" << ", full range" << 1280;

@@ -97,8 +97,9 @@ QString PictureFilterDescription(const EncodePlan &plan, const Trim &trim)
     // A picture for a colour table (mostly 10-bit) is scaled by zscale, which scales 10 bits at half
     // the cost of scale's bicubic, and into the BT.2020 Y'CbCr that the table takes, should it be
     // stored as RGB. So is a limited-range Y'CbCr picture shrunk to a quarter of its pixels or fewer
-    // (a phone's 4K to 720p), with scale's own bicubic, at about two thirds of scale's cost; scale
-    // keeps the rest, as zscale takes no packed pixels, nor RGB or full range without being told.
+    // (a phone's 4K to 720p), with scale's own bicubic, at about two thirds of scale's cost. RGB and
+    // full range keep scale, which makes limited-range Y'CbCr of them as it scales; zscale would
+    // have to be told their matrix and range.
     if (video.colour.tabled())
         filters += QStringLiteral("zscale=w=%1:h=%2:f=bicubic:m=2020_ncl").arg(width).arg(height);
     else if (shrunkByZscale(video))
