@@ -272,9 +272,11 @@ AVX2 void weighEight(const ColourTable::Light *table, const int32_t (*corners)[8
 {
     const auto point = [&](int corner, int pixel) { return reinterpret_cast<const float *>(table + corners[corner][pixel]); };
     __m256 light[4];
+#pragma GCC unroll 4
     for (int pixel = 0; pixel < 4; ++pixel) {
         const __m256i pair = _mm256_setr_epi32(pixel, pixel, pixel, pixel, pixel + 4, pixel + 4, pixel + 4, pixel + 4);
         light[pixel] = _mm256_mul_ps(_mm256_permutevar8x32_ps(weights[0], pair), _mm256_loadu2_m128(point(0, pixel + 4), point(0, pixel)));
+#pragma GCC unroll 3
         for (int corner = 1; corner < 4; ++corner)
             light[pixel] = _mm256_fmadd_ps(_mm256_permutevar8x32_ps(weights[corner], pair),
                                            _mm256_loadu2_m128(point(corner, pixel + 4), point(corner, pixel)), light[pixel]);
