@@ -7,11 +7,14 @@
 #include "TestMain.h"
 #include "UtilityProcess.h"
 
+#include "encoder/asked/SwitchCollector.h"
 #include "encoder/check/DeclaredHeader.h"
 #include "encoder/folder/OutputClaims.h"
 #include "encoder/lanes/BoundedQueue.h"
 #include "encoder/lanes/PieceWorkers.h"
 #include "encoder/plan/Pieces.h"
+#include "encoder/probe/SourceProbe.h"
+#include "encoder/run/EncodeFile.h"
 #include "encoder/run/PieceJoiner.h"
 #include "encoder/write/AsfLayout.h"
 
@@ -232,6 +235,8 @@ private slots:
     void jointsLeaveOutTheFewestFrames_data();
     void jointsLeaveOutTheFewestFrames();
     void piecesKeepTheBufferAtTheirJoints();
+    void progressCountsDroppedFrames_data();
+    void progressCountsDroppedFrames();
     void piecesPickTheFramesOnePieceDoes_data();
     void piecesPickTheFramesOnePieceDoes();
     void aSourceShorterThanItsHeaderIsReadToItsEnd();
@@ -633,6 +638,45 @@ void EncoderThreadsTest::piecesKeepTheBufferAtTheirJoints()
     QVERIFY2(rate, qPrintable(run.out));
     const double wait = ReadMedia(out).longestPictureWait(rate->bitRate, rate->bufferSeconds);
     QVERIFY2(wait <= rate->allowedWait(), qPrintable(QStringLiteral("a player waits %1 s").arg(wait)));
+}
+
+namespace {
+
+// Every progress report of an encode.
+class ProgressRecorder : public EncodeObserver {
+public:
+    void note(const QString &) override {}
+    void progress(const EncodeProgress &progress) override { reports.push_back(progress); }
+    std::vector<EncodeProgress> reports;
+};
+
+} // namespace
+
+void EncoderThreadsTest::progressCountsDroppedFrames_data()
+{
+    QTest::addColumn<int>("pieces");
+    QTest::newRow("in one piece") << 1;
+    QTest::newRow("in pieces") << 2;
+}
+
+// Frames dropped to hold the rate are done with as much as those encoded: before the pass ends, its
+// progress has come to the last frame, and its speed counts every frame.
+void EncoderThreadsTest::progressCountsDroppedFrames()
+{
+    QFETCH(int, pieces);
+    const QString source = media(QStringLiteral("grain.avi"));
+    const QString out = work(QStringLiteral("progress-%1.wmv").arg(pieces));
+    const EncodePlan plan = PlanEncode(ParseSettings(CollectSwitches(Arguments({"-input", source, "-output", out, "-v_bitrate", "70000"}))),
+                                       ProbeSource(source));
+    ProgressRecorder recorder;
+    const EncodeResult result = EncodeFile(ProbeSource(source), plan, out, recorder, {true, pieces});
+    QVERIFY(result.rate.dropped > 0);
+    QVERIFY(recorder.reports.size() > 2);
+    const int frames = int(std::lround(plan.duration * av_q2d(plan.picture->frameRate)));
+    // The last report tells the pass is over; the one before, how far the frames had come.
+    const EncodeProgress &beforeTheEnd = recorder.reports[recorder.reports.size() - 2];
+    QCOMPARE(beforeTheEnd.frames, frames);
+    QVERIFY2(beforeTheEnd.done > 0.99, qPrintable(QString::number(beforeTheEnd.done)));
 }
 
 // The grey of each frame of a file's picture, as the frame of the counter it shows.

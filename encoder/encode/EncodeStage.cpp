@@ -39,7 +39,7 @@ EncodedPackets EncodeStage::encode(FilteredFrames &filtered)
         }
     }
     out.position = position_;
-    out.frames = frames_;
+    out.handled = frames_ + dropped_;
     return out;
 }
 

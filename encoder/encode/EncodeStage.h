@@ -12,7 +12,7 @@
 struct EncodedPackets {
     std::vector<PacketHandle> packets;
     double position = 0; // seconds of output encoded
-    int frames = 0;      // frames encoded so far
+    int handled = 0;     // frames encoded or dropped so far: how far the picture has come
     std::exception_ptr failure;
 };
 

@@ -9,7 +9,7 @@ struct EncodeProgress {
     int pass = 1;
     int passes = 1;
     double done = 0; // part of this pass, 0 to 1
-    int frames = 0;  // picture frames encoded in this pass
+    int frames = 0;  // picture frames encoded, or dropped to hold the rate, in this pass
 };
 
 // Told what happens while a file is encoded.

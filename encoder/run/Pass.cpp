@@ -97,7 +97,7 @@ void PassRun::runWhole(const PassPlan &pass, WriteStage &file)
         if (type == lead)
             progress_.done = plan.duration > 0 ? std::clamp(packets.position / plan.duration, 0.0, 1.0) : 0;
         if (type == AVMEDIA_TYPE_VIDEO)
-            progress_.frames = packets.frames;
+            progress_.frames = packets.handled;
         observer_.progress(progress_);
     });
     if (picture)

@@ -42,11 +42,11 @@ Lane preparePiece(PieceThread &thread, const SourceFacts &source, const PassPlan
 EncodedPiece runPiece(MediaReader &reader, Lane &lane, const PieceWatch &watch, std::atomic<int> &framesDone)
 {
     std::vector<PacketHandle> packets;
-    int frames = 0;
+    int handled = 0;
     RunLanesHere(reader, &lane, nullptr, [&](AVMediaType, EncodedPackets &encoded) {
         watch.check();
-        framesDone += encoded.frames - frames;
-        frames = encoded.frames;
+        framesDone += encoded.handled - handled;
+        handled = encoded.handled;
         for (PacketHandle &packet : encoded.packets)
             packets.push_back(std::move(packet));
     });

@@ -21,7 +21,7 @@ public:
     // Ends early with Cancelled once calledOff is set.
     EncodedPiece encode(size_t index, PieceThread &thread, const std::atomic<bool> &calledOff);
 
-    int framesDone() const { return framesDone_; } // picture frames encoded so far, by every piece
+    int framesDone() const { return framesDone_; } // picture frames encoded or dropped so far, by every piece
 
 private:
     const SourceFacts &source_;
