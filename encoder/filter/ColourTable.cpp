@@ -246,13 +246,16 @@ AVX2 __m256i pickAvx2(__m256i otherwise, __m256i chosen, __m256 where)
     return _mm256_blendv_epi8(otherwise, chosen, _mm256_castps_si256(where));
 }
 
-// The gamma-corrected values of eight pixels' light.
+// The gamma-corrected values of eight pixels' light, looked up one by one: eight plain loads take
+// less time than a gather instruction on some processors, and no more on others.
 AVX2 __m256 shownAvx2(const float *gamma, __m256 light)
 {
     const __m256 held = _mm256_min_ps(_mm256_max_ps(light, _mm256_set1_ps(Black)), _mm256_set1_ps(Brightest));
-    const __m256i step = _mm256_sub_epi32(_mm256_srli_epi32(_mm256_castps_si256(held), MantissaShift),
-                                          _mm256_set1_epi32(LowestExponent << MantissaBits));
-    return _mm256_i32gather_ps(gamma, step, 4);
+    alignas(32) uint32_t step[8];
+    _mm256_store_si256(reinterpret_cast<__m256i *>(step), _mm256_sub_epi32(_mm256_srli_epi32(_mm256_castps_si256(held), MantissaShift),
+                                                                             _mm256_set1_epi32(LowestExponent << MantissaBits)));
+    return _mm256_setr_ps(gamma[step[0]], gamma[step[1]], gamma[step[2]], gamma[step[3]], gamma[step[4]], gamma[step[5]], gamma[step[6]],
+                          gamma[step[7]]);
 }
 
 // Eight values as levels, as level() makes them.
