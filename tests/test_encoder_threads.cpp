@@ -666,10 +666,11 @@ void EncoderThreadsTest::progressCountsDroppedFrames()
     QFETCH(int, pieces);
     const QString source = media(QStringLiteral("grain.avi"));
     const QString out = work(QStringLiteral("progress-%1.wmv").arg(pieces));
+    const SourceFacts facts = ProbeSource(source);
     const EncodePlan plan = PlanEncode(ParseSettings(CollectSwitches(Arguments({"-input", source, "-output", out, "-v_bitrate", "70000"}))),
-                                       ProbeSource(source));
+                                       facts);
     ProgressRecorder recorder;
-    const EncodeResult result = EncodeFile(ProbeSource(source), plan, out, recorder, {true, pieces});
+    const EncodeResult result = EncodeFile(facts, plan, out, recorder, {true, pieces});
     QVERIFY(result.rate.dropped > 0);
     QVERIFY(recorder.reports.size() > 2);
     const int frames = int(std::lround(plan.duration * av_q2d(plan.picture->frameRate)));
