@@ -88,7 +88,9 @@ void CheckFileOutput(const Settings &settings)
     const QString &output = settings.output;
     if (sameFile(settings.input, output))
         throw Failure(QStringLiteral("-output \"%1\" is the source itself; name another file.").arg(output));
-    if (KindOf(output) == FileKind::Folder)
+    // A name ending in a separator is a folder whether or not it exists yet: the window proposes one
+    // when the source box names a folder on the way to the file typed into it.
+    if (KindOf(output) == FileKind::Folder || output.endsWith(u'/'))
         throw Failure(QStringLiteral("-output \"%1\" is a folder; for a source file, name the output file.").arg(output));
     RefuseSpecialOutput(output);
     CheckOutputFolder(output);

@@ -412,6 +412,9 @@ void EncoderSafetyTest::refusedBeforeAnythingIsWritten_data()
     QTest::newRow("output folder missing") << Arguments({"-input", clip, "-output", work(QStringLiteral("missing/out.wmv"))})
                                            << QStringLiteral("Cannot write %1: the folder %2 does not exist.")
                                                   .arg(work(QStringLiteral("missing/out.wmv")), work(QStringLiteral("missing")));
+    QTest::newRow("output a folder yet to be made") << Arguments({"-input", clip, "-output", work(QStringLiteral("encoded/"))})
+                                                    << QStringLiteral("-output \"%1\" is a folder; for a source file, name the output file.")
+                                                           .arg(work(QStringLiteral("encoded/")));
     QTest::newRow("a folder source named like a file, a file output")
         << Arguments({"-input", folderNamedLikeAFile, "-output", refused})
         << QStringLiteral("-output \"%1\" names a file, but -input \"%2\" is a folder").arg(refused, folderNamedLikeAFile);
