@@ -16,7 +16,9 @@ DeclaredStream &streamNumbered(DeclaredFile &file, int number)
     const auto found = std::find_if(file.streams.begin(), file.streams.end(), [&](const DeclaredStream &stream) { return stream.number == number; });
     if (found != file.streams.end())
         return *found;
-    file.streams.push_back({number, false, std::nullopt, std::nullopt});
+    DeclaredStream stream;
+    stream.number = number;
+    file.streams.push_back(stream);
     return file.streams.back();
 }
 
@@ -53,6 +55,9 @@ void readExtendedStreamProperties(AsfReader &object, DeclaredFile &file)
     DeclaredStream &stream = streamNumbered(file, object.u16());
     stream.bitRate = bitRate;
     stream.bufferMs = bufferMs;
+    object.u16(); // language
+    if (const uint64_t frameTicks = object.u64(); frameTicks > 0)
+        stream.frameTicks = frameTicks;
 }
 
 void readContentDescription(AsfReader &object, DeclaredFile &file)

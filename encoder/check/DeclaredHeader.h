@@ -15,6 +15,7 @@ struct DeclaredStream {
     bool picture = false;
     std::optional<uint32_t> bitRate; // bit/s
     std::optional<uint32_t> bufferMs;
+    std::optional<uint64_t> frameTicks; // 100 ns, how long a frame lasts on average
 };
 
 // What an ASF file's header and its data object's header declare, read from the file's bytes as

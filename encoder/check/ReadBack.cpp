@@ -80,6 +80,20 @@ WrittenSound soundOf(const AVCodecParameters &codec, const Span &span)
             span.end > span.first ? double(span.bytes) * 8 / (span.end - span.first) : 0};
 }
 
+// Where the picture's last frame ends. ASF tells no frame's length: each lasts until the next
+// begins, and the last one as long as the frames' spacing, or, where there is one frame alone, as
+// long as the header says a frame lasts.
+double pictureEnd(const WrittenPicture &picture, const std::optional<DeclaredFile> &declared)
+{
+    if (picture.frames.empty())
+        return 0;
+    double length = picture.frameRate > 0 ? 1 / picture.frameRate : 0;
+    const DeclaredStream *stream = declared ? declared->picture() : nullptr;
+    if (length == 0 && stream && stream->frameTicks)
+        length = double(*stream->frameTicks) / 1e7;
+    return picture.frames.back().seconds + length;
+}
+
 } // namespace
 
 WrittenFile ReadBack(const QString &path)
@@ -93,6 +107,7 @@ WrittenFile ReadBack(const QString &path)
     while ((tag = av_dict_get(input->metadata, "", tag, AV_DICT_IGNORE_SUFFIX)))
         file.tags.insert(QString::fromLatin1(tag->key), QString::fromUtf8(tag->value));
     std::vector<Span> spans = readSpans(input.get(), path);
+    file.declared = ReadDeclaredHeader(path);
     double first = std::numeric_limits<double>::max();
     double end = 0;
     for (unsigned i = 0; i < input->nb_streams; ++i) {
@@ -101,12 +116,13 @@ WrittenFile ReadBack(const QString &path)
             first = std::min(first, spans[i].first);
             end = std::max(end, spans[i].end);
         }
-        if (codec.codec_type == AVMEDIA_TYPE_VIDEO && !file.picture)
+        if (codec.codec_type == AVMEDIA_TYPE_VIDEO && !file.picture) {
             file.picture = pictureOf(codec, spans[i]);
+            end = std::max(end, pictureEnd(*file.picture, file.declared));
+        }
         if (codec.codec_type == AVMEDIA_TYPE_AUDIO && !file.sound)
             file.sound = soundOf(codec, spans[i]);
     }
     file.duration = end > first ? end - first : 0;
-    file.declared = ReadDeclaredHeader(path);
     return file;
 }
