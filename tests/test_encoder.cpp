@@ -53,6 +53,8 @@ private slots:
     void unwritableOutputLeavesNothing();
     void stoppedEncodeKeepsTheOlderFile();
     void profilesAddUpToTheirNames();
+    void tracksAreThosePlayersPlay_data();
+    void tracksAreThosePlayersPlay();
 
 private:
     QString media(const QString &name) const { return media_.filePath(name); }
@@ -94,6 +96,14 @@ void EncoderTest::initTestCase()
               Arguments({"-itsoffset", "11", "-f", "lavfi", "-i", "testsrc2=size=64x48:rate=15:duration=3",
                          "-f", "lavfi", "-i", "sine=sample_rate=22050:duration=14", "-c:v", "mpeg4", "-c:a", "pcm_s16le"}));
     writeFile(media(QStringLiteral("notes.txt")), "not a media file\n");
+    // Two pictures and two sounds, with the second of each marked as the one to play, and the same
+    // with none marked.
+    const QStringList tracks = Arguments({"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=15", "-f", "lavfi", "-i", "testsrc=size=64x48:rate=15",
+                                          "-f", "lavfi", "-i", "sine=frequency=300", "-f", "lavfi", "-i", "sine=frequency=1000", "-t", "1",
+                                          "-map", "0", "-map", "1", "-map", "2", "-map", "3", "-c:v", "mpeg4", "-c:a", "pcm_s16le",
+                                          "-disposition:v:0", "0", "-disposition:a:0", "0"});
+    makeMedia(QStringLiteral("second-marked.mkv"), tracks + Arguments({"-disposition:v:1", "default", "-disposition:a:1", "default"}));
+    makeMedia(QStringLiteral("none-marked.mkv"), tracks + Arguments({"-disposition:v:1", "0", "-disposition:a:1", "0"}));
 }
 
 void EncoderTest::switchShowsInTheFile_data()
@@ -466,6 +476,26 @@ void EncoderTest::profilesAddUpToTheirNames()
         QCOMPARE((picture + sound) / 1000, rate.match(name).captured(1).toInt());
     }
     QCOMPARE(ProfileNames().size(), 19);
+}
+
+void EncoderTest::tracksAreThosePlayersPlay_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<int>("picture");
+    QTest::addColumn<int>("sound");
+    QTest::newRow("the tracks marked to play") << QStringLiteral("second-marked.mkv") << 1 << 3;
+    QTest::newRow("none marked: the first of each kind") << QStringLiteral("none-marked.mkv") << 0 << 2;
+}
+
+void EncoderTest::tracksAreThosePlayersPlay()
+{
+    QFETCH(QString, source);
+    QFETCH(int, picture);
+    QFETCH(int, sound);
+    const SourceFacts facts = ProbeSource(media(source));
+    QVERIFY(facts.picture && facts.sound);
+    QCOMPARE(facts.picture->stream, picture);
+    QCOMPARE(facts.sound->stream, sound);
 }
 
 QUILLMARK_TEST_MAIN(EncoderTest)

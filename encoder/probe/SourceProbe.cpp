@@ -88,6 +88,33 @@ QByteArray endsDigest(const QString &path)
     }
 }
 
+bool playable(const AVStream &stream, AVMediaType type)
+{
+    const AVCodecParameters &codec = *stream.codecpar;
+    if (codec.codec_id == AV_CODEC_ID_NONE || codec.codec_type != type)
+        return false;
+    if (type == AVMEDIA_TYPE_VIDEO)
+        return codec.width > 0 && codec.height > 0 && !(stream.disposition & AV_DISPOSITION_ATTACHED_PIC);
+    return codec.sample_rate > 0 && codec.ch_layout.nb_channels > 0;
+}
+
+// The stream of the kind a player plays: the first one marked as the default, else the first one;
+// -1 where there is none.
+int playedStream(const AVFormatContext &input, AVMediaType type)
+{
+    int first = -1;
+    for (unsigned i = 0; i < input.nb_streams; ++i) {
+        const AVStream &stream = *input.streams[i];
+        if (!playable(stream, type))
+            continue;
+        if (stream.disposition & AV_DISPOSITION_DEFAULT)
+            return int(i);
+        if (first < 0)
+            first = int(i);
+    }
+    return first;
+}
+
 } // namespace
 
 InputHandle OpenMediaFile(const QString &path)
@@ -125,18 +152,10 @@ SourceFacts ProbeSource(const QString &path)
     facts.format = QString::fromLatin1(input->iformat->name);
     if (input->duration != AV_NOPTS_VALUE && input->duration > 0)
         facts.duration = double(input->duration) / AV_TIME_BASE;
-    for (unsigned i = 0; i < input->nb_streams; ++i) {
-        const AVStream *stream = input->streams[i];
-        const AVCodecParameters *codec = stream->codecpar;
-        if (codec->codec_id == AV_CODEC_ID_NONE)
-            continue;
-        if (codec->codec_type == AVMEDIA_TYPE_VIDEO && !facts.picture && codec->width > 0 && codec->height > 0
-            && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
-            facts.picture = pictureFacts(input.get(), int(i));
-        if (codec->codec_type == AVMEDIA_TYPE_AUDIO && !facts.sound && codec->sample_rate > 0
-            && codec->ch_layout.nb_channels > 0)
-            facts.sound = soundFacts(input.get(), int(i));
-    }
+    if (const int picture = playedStream(*input, AVMEDIA_TYPE_VIDEO); picture >= 0)
+        facts.picture = pictureFacts(input.get(), picture);
+    if (const int sound = playedStream(*input, AVMEDIA_TYPE_AUDIO); sound >= 0)
+        facts.sound = soundFacts(input.get(), sound);
     if (isStillOrTextFormat(facts.format) || (!facts.picture && !facts.sound))
         throw NotMedia(QStringLiteral("%1 is not a sound or video file.").arg(path));
     if (facts.duration <= 0)
