@@ -26,6 +26,55 @@ void writeFile(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
+// Where a flash of white on black, and a click in silence, begin in the file, in seconds, up to
+// `before`: the black and the silence that run to the end of the file end there too.
+struct Cues {
+    QVector<double> flashes;
+    QVector<double> clicks;
+};
+
+Cues cuesIn(const QString &path, double before)
+{
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), Arguments({"-hide_banner", "-nostats", "-i", path, "-vf", "blackdetect=d=0.02:pic_th=0.9",
+                                                      "-af", "silencedetect=n=-30dB:d=0.3", "-f", "null", "-"}));
+    ffmpeg.waitForFinished(60000);
+    Cues cues;
+    const QString log = QString::fromUtf8(ffmpeg.readAllStandardError());
+    for (const QRegularExpressionMatch &found : QRegularExpression(QStringLiteral("(black|silence)_end: ?([0-9.]+)")).globalMatch(log))
+        if (const double seconds = found.captured(2).toDouble(); seconds < before)
+            (found.captured(1) == u"black"_s ? cues.flashes : cues.clicks) += seconds;
+    return cues;
+}
+
+// The transport stream with the time of its picture's nth packet moved by `shift`, in 90 kHz ticks,
+// as damage in a broadcast leaves it.
+QByteArray withDamagedTime(QByteArray ts, int nth, int64_t shift)
+{
+    const auto byte = [&](qsizetype at) { return int64_t(uint8_t(ts[at])); };
+    int seen = 0;
+    for (qsizetype at = 0; at + 188 <= ts.size(); at += 188) {
+        const int pid = int((byte(at + 1) & 0x1f) << 8 | byte(at + 2));
+        const bool startsUnit = byte(at + 1) & 0x40;
+        const qsizetype pes = at + 4 + ((byte(at + 3) & 0x20) ? 1 + byte(at + 4) : 0);
+        if (pid != 0x100 || !startsUnit || ts.mid(pes, 4) != QByteArray("\0\0\1\xe0", 4) || ++seen != nth)
+            continue;
+        const qsizetype end = pes + ((byte(pes + 7) & 0x40) ? 19 : 14); // the PTS, and the DTS where there is one
+        for (qsizetype field = pes + 9; field < end; field += 5) {
+            const int64_t time = (byte(field) >> 1 & 7) << 30 | byte(field + 1) << 22 | byte(field + 2) >> 1 << 15
+                                 | byte(field + 3) << 7 | byte(field + 4) >> 1;
+            const int64_t moved = time + shift;
+            ts[field] = char((byte(field) & 0xf0) | (moved >> 29 & 0x0e) | 1);
+            ts[field + 1] = char(moved >> 22);
+            ts[field + 2] = char((moved >> 14 & 0xfe) | 1);
+            ts[field + 3] = char(moved >> 7);
+            ts[field + 4] = char((moved << 1 & 0xfe) | 1);
+        }
+        break;
+    }
+    return ts;
+}
+
 } // namespace
 
 class EncoderTest : public QObject {
@@ -55,6 +104,8 @@ private slots:
     void profilesAddUpToTheirNames();
     void tracksAreThosePlayersPlay_data();
     void tracksAreThosePlayersPlay();
+    void recordingsPlayOnOverTheirClocks_data();
+    void recordingsPlayOnOverTheirClocks();
 
 private:
     QString media(const QString &name) const { return media_.filePath(name); }
@@ -104,6 +155,18 @@ void EncoderTest::initTestCase()
                                           "-disposition:v:0", "0", "-disposition:a:0", "0"});
     makeMedia(QStringLiteral("second-marked.mkv"), tracks + Arguments({"-disposition:v:1", "default", "-disposition:a:1", "default"}));
     makeMedia(QStringLiteral("none-marked.mkv"), tracks + Arguments({"-disposition:v:1", "0", "-disposition:a:1", "0"}));
+    // A recording of 6 s with a flash and a click 1 s in: twice over in one file, its clock starting
+    // again half way, as recordings joined end to end do; and with one packet's time damaged.
+    makeMedia(QStringLiteral("recording.ts"),
+              Arguments({"-f", "lavfi", "-i", "color=black:size=160x120:rate=25,drawbox=c=white:t=fill:enable='between(t,1,1.039)'",
+                         "-f", "lavfi", "-i", "aevalsrc='if(between(t,1,1.05),0.8*sin(2*PI*1000*t),0)':s=48000", "-t", "6",
+                         "-c:v", "mpeg2video", "-c:a", "mp2"}));
+    QFile recording(media(QStringLiteral("recording.ts")));
+    QVERIFY(recording.open(QIODevice::ReadOnly));
+    const QByteArray recorded = recording.readAll();
+    writeFile(media(QStringLiteral("joined.ts")), recorded.repeated(2));
+    writeFile(media(QStringLiteral("later.ts")), withDamagedTime(recorded, 41, 5 * 90000));
+    writeFile(media(QStringLiteral("earlier.ts")), withDamagedTime(recorded, 41, -90000));
 }
 
 void EncoderTest::switchShowsInTheFile_data()
@@ -496,6 +559,40 @@ void EncoderTest::tracksAreThosePlayersPlay()
     QVERIFY(facts.picture && facts.sound);
     QCOMPARE(facts.picture->stream, picture);
     QCOMPARE(facts.sound->stream, sound);
+}
+
+void EncoderTest::recordingsPlayOnOverTheirClocks_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("switches");
+    QTest::addColumn<double>("duration");
+    QTest::addColumn<QVector<double>>("flashes");
+    const QString joined = QStringLiteral("joined.ts");
+    QTest::newRow("joined, whole, at 15 fps") << joined << Arguments({"-v_framerate", "15"}) << 12.0 << QVector<double>{1, 7};
+    QTest::newRow("joined, a section across the join") << joined << Arguments({"-time", "5000", "9000"}) << 4.0 << QVector<double>{2};
+    QTest::newRow("a time damaged 5 s later") << QStringLiteral("later.ts") << QStringList{} << 6.0 << QVector<double>{1};
+    QTest::newRow("a time damaged 1 s earlier") << QStringLiteral("earlier.ts") << QStringList{} << 6.0 << QVector<double>{1};
+}
+
+// The second recording follows the first, where a time in the file stands for a moment of each, and
+// a damaged time is passed over; the sound stays in step with the picture.
+void EncoderTest::recordingsPlayOnOverTheirClocks()
+{
+    QFETCH(QString, source);
+    QFETCH(QStringList, switches);
+    QFETCH(double, duration);
+    QFETCH(QVector<double>, flashes);
+    const QString out = output(QStringLiteral("recording.wmv"));
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", media(source), "-output", out}) + switches);
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
+    QVERIFY2(std::abs(ReadMedia(out).duration - duration) < 0.2, qPrintable(Describe(run)));
+    const Cues cues = cuesIn(out, duration - 0.5);
+    QCOMPARE(cues.flashes.size(), flashes.size());
+    QCOMPARE(cues.clicks.size(), flashes.size());
+    for (qsizetype i = 0; i < flashes.size(); ++i) {
+        QVERIFY2(std::abs(cues.flashes[i] - flashes[i]) < 0.1, qPrintable(QString::number(cues.flashes[i])));
+        QVERIFY2(std::abs(cues.clicks[i] - cues.flashes[i]) < 0.07, qPrintable(QString::number(cues.clicks[i])));
+    }
 }
 
 QUILLMARK_TEST_MAIN(EncoderTest)

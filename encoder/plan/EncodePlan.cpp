@@ -174,6 +174,26 @@ void planSection(EncodePlan &plan, const Settings &settings, const SourceFacts &
     plan.duration = length > 0 || plan.end ? plan.end.value_or(length) - plan.start : 0;
 }
 
+QStringList clockNotes(const SourceClock &clock)
+{
+    QStringList notes;
+    if (!clock.shifts.empty())
+        notes += QStringLiteral("The source's clock starts again part way, as in recordings joined end to end: its %1 parts are "
+                                "encoded one after the other, %2 s in all.")
+                     .arg(clock.shifts.size())
+                     .arg(QString::number(clock.seconds, 'f', 3));
+    qsizetype damaged = 0;
+    for (const auto &stream : clock.damaged)
+        damaged += qsizetype(stream.second.size());
+    if (damaged == 1)
+        notes += QStringLiteral("One of the source's packets carries a damaged time, far from those around it; players pass "
+                                "over it, and so does the encode.");
+    else if (damaged > 1)
+        notes += QStringLiteral("%1 of the source's packets carry damaged times, far from those around them; players pass "
+                                "over them, and so does the encode.").arg(damaged);
+    return notes;
+}
+
 QString nothingToEncode(const SourceFacts &source)
 {
     if (source.picture && source.sound)
@@ -224,6 +244,8 @@ EncodePlan PlanEncode(const Settings &settings, const SourceFacts &source)
     plan.content = settings.content;
     plan.madeFrom = MadeFrom(source, settings);
     plan.madeNs = source.modifiedNs;
+    plan.clockMended = source.clock.mends();
+    plan.notes += clockNotes(source.clock);
     const bool pictureWanted = !settings.profile || settings.profile->picture;
     if (source.picture && pictureWanted)
         plan.picture = planPicture(settings, *source.picture, plan.notes);

@@ -66,6 +66,7 @@ struct EncodePlan {
     double start = 0;          // seconds into the source
     std::optional<double> end; // nothing: to the end of the source
     double duration = 0;       // seconds the output should last; 0 when the source does not tell
+    bool clockMended = false;  // the source's clock starts again or jumps: no time in it can be sought
     ContentDescription content;
     QString madeFrom;  // what the output records it was made from (see MadeFrom)
     qint64 madeNs = 0; // when the content was made, as far as is known: when the source was last changed

@@ -26,7 +26,7 @@ double frameSeconds(const EncodePlan &plan, int64_t frame)
 
 std::vector<PicturePiece> SplitPicture(const EncodePlan &plan, int atOnce)
 {
-    if (atOnce < 2 || !plan.picture || plan.duration <= 0 || plan.picture->mode == RateMode::VbrTwoPass
+    if (atOnce < 2 || !plan.picture || plan.duration <= 0 || plan.clockMended || plan.picture->mode == RateMode::VbrTwoPass
         || plan.picture->preprocessing == Preprocessing::InverseTelecine)
         return {};
     const double rate = av_q2d(plan.picture->frameRate);

@@ -5,6 +5,7 @@
 #include "platform/NativeFiles.h"
 
 #include <QCryptographicHash>
+#include <algorithm>
 #include <sys/stat.h>
 #include <utility>
 
@@ -115,6 +116,30 @@ int playedStream(const AVFormatContext &input, AVMediaType type)
     return first;
 }
 
+// Reads the whole source to find where its clock starts again or jumps, and how long it lasts,
+// its parts end to end: a container's length is then that of its last part, or reaches a damaged
+// time.
+void readClock(AVFormatContext &input, SourceFacts &facts)
+{
+    // The sound runs on from part to part: an encoder takes its samples one after the other, and a
+    // gap or an overlap in it would put the picture out of step.
+    std::vector<int> streams;
+    for (const int stream : {facts.sound ? facts.sound->stream : -1, facts.picture ? facts.picture->stream : -1})
+        if (stream >= 0)
+            streams.push_back(stream);
+    for (unsigned i = 0; i < input.nb_streams; ++i)
+        if (std::find(streams.begin(), streams.end(), int(i)) == streams.end())
+            input.streams[i]->discard = AVDISCARD_ALL;
+    facts.clock = ReadSourceClock(input, streams);
+    if (!facts.clock.mends())
+        return;
+    facts.duration = facts.clock.seconds;
+    if (facts.picture)
+        facts.picture->duration = facts.clock.seconds;
+    if (facts.sound)
+        facts.sound->duration = facts.clock.seconds;
+}
+
 } // namespace
 
 InputHandle OpenMediaFile(const QString &path)
@@ -158,6 +183,8 @@ SourceFacts ProbeSource(const QString &path)
         facts.sound = soundFacts(input.get(), sound);
     if (isStillOrTextFormat(facts.format) || (!facts.picture && !facts.sound))
         throw NotMedia(QStringLiteral("%1 is not a sound or video file.").arg(path));
+    if (ClockMayJump(*input))
+        readClock(*input, facts);
     if (facts.duration <= 0)
         facts.duration = std::max(facts.picture ? facts.picture->duration : 0.0, facts.sound ? facts.sound->duration : 0.0);
     return facts;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "encoder/common/LibavSupport.h"
+#include "encoder/probe/SourceClock.h"
 #include "encoder/probe/PictureColour.h"
 #include "platform/Failure.h"
 
@@ -43,6 +44,7 @@ struct SourceFacts {
     double duration = 0;
     std::optional<PictureFacts> picture;
     std::optional<SoundFacts> sound;
+    SourceClock clock; // where the source's clock starts again or jumps, for formats where it may; else nothing
 };
 
 // A file that is not a sound or video file: no format libavformat knows, a still picture, a text,

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 MediaReader::MediaReader(const SourceFacts &source, bool picture, bool sound, int decoderThreads)
-    : path_(source.path), input_(OpenMediaFile(source.path)), packet_(NewPacket()), frame_(NewFrame())
+    : path_(source.path), clock_(source.clock), input_(OpenMediaFile(source.path)), packet_(NewPacket()), frame_(NewFrame())
 {
     if (picture)
         picture_ = openTrack(AVMEDIA_TYPE_VIDEO, source.picture->stream, decoderThreads);
@@ -105,6 +105,8 @@ void MediaReader::seekPictureBefore(double seconds, const std::function<void()> 
 // Seeks to a key frame at or before this many seconds into the source, or to its start.
 bool MediaReader::moveTo(double seconds)
 {
+    if (clock_.mends())
+        return false;
     const int64_t start = input_->start_time == AV_NOPTS_VALUE ? 0 : input_->start_time;
     const int64_t target = start + std::max<int64_t>(0, int64_t(seconds * AV_TIME_BASE));
     if (avformat_seek_file(input_.get(), -1, INT64_MIN, target, target, 0) < 0)
@@ -127,6 +129,7 @@ void MediaReader::restart()
         if (open->decoder)
             avcodec_flush_buffers(open->decoder.get());
         open->nextPts = 0;
+        open->packets = 0;
     }
 }
 
@@ -162,8 +165,10 @@ bool MediaReader::decodeNext(const FrameSink &sink)
     if (status < 0)
         ThrowLibavFailure(QStringLiteral("Cannot read %1").arg(path_), status);
     for (Track *open : {&picture_, &sound_})
-        if (open->decoder && open->stream == packet_->stream_index)
+        if (open->decoder && open->stream == packet_->stream_index) {
+            MendTimestamps(*packet_, input_->streams[open->stream]->time_base, clock_, open->packets++);
             decode(*open, packet_.get(), sink);
+        }
     av_packet_unref(packet_.get());
     return true;
 }

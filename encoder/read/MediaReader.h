@@ -17,7 +17,8 @@ public:
     MediaReader(const SourceFacts &source, bool picture, bool sound, int decoderThreads);
 
     // Moves to a key frame shortly before this many seconds into the source. Where the source
-    // cannot seek, decoding starts again at its beginning, which reaches the same frames more slowly.
+    // cannot seek, or its clock is mended, decoding starts again at its beginning, which reaches the
+    // same frames more slowly.
     void seek(double seconds);
 
     // Moves so that the picture is decoded whole from no later than this many seconds into the
@@ -46,6 +47,7 @@ private:
         int64_t startOffset = 0;
         AVRational frameRate{0, 1}; // a picture's, where the source tells it
         int64_t nextPts = 0;        // where the frame after the last one starts
+        int64_t packets = 0;        // read since the source's start
     };
 
     int64_t duration(const Track &track, const AVFrame &frame) const;
@@ -59,6 +61,7 @@ private:
     void decode(Track &track, const AVPacket *packet, const FrameSink &sink);
 
     QString path_;
+    SourceClock clock_;
     InputHandle input_;
     Track picture_;
     Track sound_;
