@@ -27,7 +27,8 @@ void writeFile(const QString &path, const QByteArray &bytes)
 }
 
 // Where a flash of white on black, and a click in silence, begin in the file, in seconds, up to
-// `before`: the black and the silence that run to the end of the file end there too.
+// `before`: the black and the silence that run to the end of the file end there too. The sound's
+// samples are timed one after the other from its first, as players that play it so hear them.
 struct Cues {
     QVector<double> flashes;
     QVector<double> clicks;
@@ -37,7 +38,7 @@ Cues cuesIn(const QString &path, double before)
 {
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral("ffmpeg"), Arguments({"-hide_banner", "-nostats", "-i", path, "-vf", "blackdetect=d=0.02:pic_th=0.9",
-                                                      "-af", "silencedetect=n=-30dB:d=0.3", "-f", "null", "-"}));
+                                                      "-af", "asetpts=STARTPTS+N/SR/TB,silencedetect=n=-30dB:d=0.3", "-f", "null", "-"}));
     ffmpeg.waitForFinished(60000);
     Cues cues;
     const QString log = QString::fromUtf8(ffmpeg.readAllStandardError());
@@ -167,6 +168,11 @@ void EncoderTest::initTestCase()
     writeFile(media(QStringLiteral("joined.ts")), recorded.repeated(2));
     writeFile(media(QStringLiteral("later.ts")), withDamagedTime(recorded, 41, 5 * 90000));
     writeFile(media(QStringLiteral("earlier.ts")), withDamagedTime(recorded, 41, -90000));
+    // The same flash and click 4 s in, the sound missing from 2 s to 3 s.
+    makeMedia(QStringLiteral("sound-gap.mkv"),
+              Arguments({"-f", "lavfi", "-i", "color=black:size=160x120:rate=25,drawbox=c=white:t=fill:enable='between(t,4,4.039)'",
+                         "-f", "lavfi", "-i", "aevalsrc='if(between(t,4,4.05),0.8*sin(2*PI*1000*t),0)':s=48000", "-t", "6",
+                         "-af", "aselect='not(between(t,2,3))'", "-c:v", "mpeg4", "-c:a", "pcm_s16le"}));
 }
 
 void EncoderTest::switchShowsInTheFile_data()
@@ -572,10 +578,12 @@ void EncoderTest::recordingsPlayOnOverTheirClocks_data()
     QTest::newRow("joined, a section across the join") << joined << Arguments({"-time", "5000", "9000"}) << 4.0 << QVector<double>{2};
     QTest::newRow("a time damaged 5 s later") << QStringLiteral("later.ts") << QStringList{} << 6.0 << QVector<double>{1};
     QTest::newRow("a time damaged 1 s earlier") << QStringLiteral("earlier.ts") << QStringList{} << 6.0 << QVector<double>{1};
+    QTest::newRow("a second of sound missing") << QStringLiteral("sound-gap.mkv") << QStringList{} << 6.0 << QVector<double>{4};
 }
 
-// The second recording follows the first, where a time in the file stands for a moment of each, and
-// a damaged time is passed over; the sound stays in step with the picture.
+// The second recording follows the first, where a time in the file stands for a moment of each, a
+// damaged time is passed over, and a gap in the sound is filled: the sound stays in step with the
+// picture.
 void EncoderTest::recordingsPlayOnOverTheirClocks()
 {
     QFETCH(QString, source);

@@ -119,6 +119,10 @@ QString PictureFilterDescription(const EncodePlan &plan, const Trim &trim)
 QString SoundFilterDescription(const EncodePlan &plan)
 {
     QStringList filters = trimFilters(SectionTrim(plan), QStringLiteral("a"));
+    // A gap in the sound, where a recording dropped some, is filled with silence, and an overlap cut:
+    // the encoder takes the samples one after the other, and the sound after a gap would otherwise
+    // run ahead of the picture for players that play it so.
+    filters += QStringLiteral("aresample=async=1:min_hard_comp=0.03");
     filters += QStringLiteral("aformat=sample_fmts=fltp:sample_rates=%1:channel_layouts=%2")
                    .arg(plan.sound->sampleRate)
                    .arg(plan.sound->channels == 1 ? QStringLiteral("mono") : QStringLiteral("stereo"));
