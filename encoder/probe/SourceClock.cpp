@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr AVRational Microseconds{1, AV_TIME_BASE};
+
 // Times that go back by less than this are the jitter of a damaged stream, not a new part.
 constexpr int64_t Jitter = AV_TIME_BASE / 10;
 
@@ -25,7 +27,7 @@ std::optional<int64_t> packetTime(const AVPacket &packet, AVRational timeBase)
     const int64_t stamp = packet.dts != AV_NOPTS_VALUE ? packet.dts : packet.pts;
     if (stamp == AV_NOPTS_VALUE)
         return std::nullopt;
-    return av_rescale_q(stamp, timeBase, AV_TIME_BASE_Q);
+    return av_rescale_q(stamp, timeBase, Microseconds);
 }
 
 // Where one stream's parts begin, and which of its packets are damaged.
@@ -103,7 +105,7 @@ SourceClock ReadSourceClock(AVFormatContext &input, const std::vector<int> &stre
             const AVRational timeBase = input.streams[packet->stream_index]->time_base;
             std::optional<Timed> timed;
             if (const std::optional<int64_t> time = packetTime(*packet, timeBase))
-                timed = Timed{*time, *time + av_rescale_q(packet->duration, timeBase, AV_TIME_BASE_Q)};
+                timed = Timed{*time, *time + av_rescale_q(packet->duration, timeBase, Microseconds)};
             packets[size_t(followed - streams.begin())].push_back(timed);
         }
         av_packet_unref(packet.get());
@@ -148,7 +150,7 @@ void MendTimestamps(AVPacket &packet, AVRational timeBase, const SourceClock &cl
     if (clock.shifts.empty() || found == clock.starts.end())
         return;
     const auto part = size_t(std::upper_bound(found->second.begin(), found->second.end(), number) - found->second.begin());
-    const int64_t shift = av_rescale_q(clock.shifts[std::min(part, clock.shifts.size() - 1)], AV_TIME_BASE_Q, timeBase);
+    const int64_t shift = av_rescale_q(clock.shifts[std::min(part, clock.shifts.size() - 1)], Microseconds, timeBase);
     if (packet.pts != AV_NOPTS_VALUE)
         packet.pts += shift;
     if (packet.dts != AV_NOPTS_VALUE)
