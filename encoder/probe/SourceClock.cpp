@@ -11,7 +11,8 @@ namespace {
 
 constexpr AVRational Microseconds{1, AV_TIME_BASE};
 
-// Times that go back by less than this are the jitter of a damaged stream, not a new part.
+// A time this near the one before it, either way, follows it: packets come this close together, and
+// a stream's times may jitter by as much.
 constexpr int64_t Jitter = AV_TIME_BASE / 10;
 
 // One packet of a stream followed: where it starts and ends, in AV_TIME_BASE units.
@@ -61,7 +62,8 @@ StreamClock streamClock(const Packets &packets)
     return clock;
 }
 
-// Where each part of the stream starts and ends: from its first sound packet to the end of the last.
+// Where each part of the stream starts and ends: from its first packet whose time is not damaged to
+// the latest end of one.
 std::vector<Timed> partSpans(const Packets &packets, const StreamClock &clock)
 {
     std::vector<Timed> spans;
@@ -71,7 +73,7 @@ std::vector<Timed> partSpans(const Packets &packets, const StreamClock &clock)
         std::optional<Timed> span;
         for (size_t i = from; i < to; ++i)
             if (packets[i] && !std::binary_search(clock.damaged.begin(), clock.damaged.end(), int64_t(i)))
-                span = Timed{span ? span->start : packets[i]->start, std::max(span ? span->end : 0, packets[i]->end)};
+                span = span ? Timed{span->start, std::max(span->end, packets[i]->end)} : *packets[i];
         spans.push_back(span.value_or(Timed{}));
     }
     return spans;
