@@ -1,8 +1,8 @@
 #pragma once
 
 #include "encoder/common/LibavSupport.h"
-#include "encoder/probe/SourceClock.h"
 #include "encoder/probe/PictureColour.h"
+#include "encoder/probe/SourceClock.h"
 #include "platform/Failure.h"
 
 #include <QString>
