@@ -175,6 +175,19 @@ QList<QList<int>> patchMiddles(const AVFrame &picture)
 }
 
 // Whether GStreamer's player decodes every stream of the file to its end without an error.
+// The loudest sample of a file's sound as a player decodes it, 1.0 being full scale.
+double soundPeak(const QString &path)
+{
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), Arguments({"-v", "error", "-i", path, "-map", "0:a", "-f", "f32le", "-"}));
+    ffmpeg.waitForFinished(30000);
+    const QByteArray samples = ffmpeg.readAllStandardOutput();
+    float peak = 0;
+    for (qsizetype at = 0; at + 4 <= samples.size(); at += 4)
+        peak = std::max(peak, std::abs(qFromLittleEndian<float>(samples.constData() + at)));
+    return peak;
+}
+
 bool gstreamerPlaysThrough(const QString &path)
 {
     GstElement *player = gst_element_factory_make("playbin", nullptr);
@@ -246,6 +259,8 @@ private slots:
     void outputNamesOtherThanAsfAreNoted();
     void soundAloneSeeksWithinAFrame_data();
     void soundAloneSeeksWithinAFrame();
+    void mixedDownSoundStaysWithinFullScale_data();
+    void mixedDownSoundStaysWithinFullScale();
     void prerollIsTheBuffer_data();
     void prerollIsTheBuffer();
 
@@ -864,6 +879,42 @@ void EncoderFidelityTest::soundAloneSeeksWithinAFrame()
         QVERIFY2(std::abs(ffmpeg - target) <= 0.05, qPrintable(QStringLiteral("ffmpeg lands at %1 for %2").arg(ffmpeg).arg(target)));
         QVERIFY2(std::abs(gstreamer - target) <= 0.05, qPrintable(QStringLiteral("GStreamer lands at %1 for %2").arg(gstreamer).arg(target)));
     }
+}
+
+void EncoderFidelityTest::mixedDownSoundStaysWithinFullScale_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<double>("lowest");
+    // The same tone, at 0.875 of full scale, in every channel of the source.
+    QTest::newRow("5.1 to stereo") << "5.1" << 6 << "128_44_2" << 0.8;
+    QTest::newRow("16 channels to stereo") << "hexadecagonal" << 16 << "128_44_2" << 0.8;
+    QTest::newRow("stereo to mono") << "stereo" << 2 << "32_44_1" << 0.8;
+    QTest::newRow("stereo stays as loud") << "stereo" << 2 << "128_44_2" << 0.8;
+    QTest::newRow("mono to stereo, as before") << "mono" << 1 << "128_44_2" << 0.6;
+}
+
+// Channels added together for fewer speakers must not pass full scale, where every player clips
+// them into a crackle; a loud film's 5.1 would otherwise come out distorted.
+void EncoderFidelityTest::mixedDownSoundStaysWithinFullScale()
+{
+    QFETCH(QString, layout);
+    QFETCH(int, channels);
+    QFETCH(QString, setting);
+    QFETCH(double, lowest);
+    QStringList pan{layout};
+    for (int channel = 0; channel < channels; ++channel)
+        pan += QStringLiteral("c%1=c0").arg(channel);
+    const QString source = MakeMedia(media_.path(), QStringLiteral("loud-%1.wav").arg(layout),
+                                     Arguments({"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=2,volume=7", "-af"})
+                                         + QStringList{u"pan="_s + pan.join(u'|')} + Arguments({"-c:a", "pcm_s16le"}));
+    QVERIFY(!source.isEmpty());
+    const QString out = output(QStringLiteral("mixed.wma"));
+    const UtilityRun run = RunUtilityProcess(Arguments({"-input", source, "-output", out, "-a_setting", setting}));
+    QVERIFY2(run.exitCode == 0, qPrintable(Describe(run)));
+    const double peak = soundPeak(out);
+    QVERIFY2(peak <= 1.0 && peak >= lowest, qPrintable(QStringLiteral("peak %1").arg(peak)));
 }
 
 void EncoderFidelityTest::prerollIsTheBuffer_data()

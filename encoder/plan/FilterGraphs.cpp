@@ -121,8 +121,12 @@ QString SoundFilterDescription(const EncodePlan &plan)
     QStringList filters = trimFilters(SectionTrim(plan), QStringLiteral("a"));
     // A gap in the sound, where a recording dropped some, is filled with silence, and an overlap cut:
     // the encoder takes the samples one after the other, and the sound after a gap would otherwise
-    // run ahead of the picture for players that play it so.
-    filters += QStringLiteral("aresample=async=1:min_hard_comp=0.03");
+    // run ahead of the picture for players that play it so. Channels mixed down for fewer speakers
+    // (5.1 to stereo, stereo to mono) are scaled so that their sum stays within full scale: the
+    // encoder takes floating-point samples, which libswresample would otherwise leave above it, for
+    // every player to clip. A mix that cannot pass full scale (stereo as it is, mono to stereo) is
+    // left as it was.
+    filters += QStringLiteral("aresample=async=1:min_hard_comp=0.03:rematrix_maxval=1");
     filters += QStringLiteral("aformat=sample_fmts=fltp:sample_rates=%1:channel_layouts=%2")
                    .arg(plan.sound->sampleRate)
                    .arg(plan.sound->channels == 1 ? QStringLiteral("mono") : QStringLiteral("stereo"));
