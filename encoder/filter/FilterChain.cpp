@@ -5,6 +5,7 @@
 extern "C" {
 #include <libavfilter/buffersink.h>
 #include <libavfilter/buffersrc.h>
+#include <libavutil/audio_fifo.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/pixdesc.h>
 }
@@ -29,28 +30,35 @@ InOutHandle endPoint(const char *name, AVFilterContext *filter)
     return end;
 }
 
-QString channelLayout(const AVCodecContext &decoder)
+QString channelLayout(const AVChannelLayout &channels)
 {
     AVChannelLayout layout{};
     int error = 0;
-    if (decoder.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
-        av_channel_layout_default(&layout, decoder.ch_layout.nb_channels);
+    if (channels.order == AV_CHANNEL_ORDER_UNSPEC)
+        av_channel_layout_default(&layout, channels.nb_channels);
     else
-        error = av_channel_layout_copy(&layout, &decoder.ch_layout);
+        error = av_channel_layout_copy(&layout, &channels);
     char text[128] = {};
     // The description's length, or what it would need beyond the room given.
     if (error >= 0)
         error = av_channel_layout_describe(&layout, text, sizeof text);
     av_channel_layout_uninit(&layout);
     if (error < 0 || size_t(error) > sizeof text)
-        throw Failure(QStringLiteral("Cannot describe the source's %1 sound channels to the filters.").arg(decoder.ch_layout.nb_channels));
+        throw Failure(QStringLiteral("Cannot describe the source's %1 sound channels to the filters.").arg(channels.nb_channels));
     return QString::fromLatin1(text);
+}
+
+QString soundArguments(AVRational timeBase, int sampleRate, int format, const AVChannelLayout &channels)
+{
+    return QStringLiteral("time_base=%1/%2:sample_rate=%3:sample_fmt=%4:channel_layout=%5")
+        .arg(timeBase.num).arg(timeBase.den).arg(sampleRate)
+        .arg(QLatin1String(av_get_sample_fmt_name(AVSampleFormat(format))), channelLayout(channels));
 }
 
 } // namespace
 
 FilterChain::FilterChain(const char *source, const QString &sourceArguments, const char *sink, const QString &description)
-    : description_(description), graph_(avfilter_graph_alloc()), frame_(NewFrame())
+    : description_(description), sourceArguments_(sourceArguments), graph_(avfilter_graph_alloc()), frame_(NewFrame())
 {
     if (!graph_)
         throw Failure(QStringLiteral("Out of memory."));
@@ -97,15 +105,21 @@ FilterChain FilterChain::forPicture(int width, int height, AVPixelFormat format,
     return chain;
 }
 
-FilterChain FilterChain::forSound(const AVCodecContext &decoder, AVRational timeBase, const QString &description, int frameSize)
+FilterChain FilterChain::forSound(const AVCodecContext &decoder, AVRational timeBase, const SoundDescription &describe,
+                                  int frameSize)
 {
-    const QString arguments = QStringLiteral("time_base=%1/%2:sample_rate=%3:sample_fmt=%4:channel_layout=%5")
-                                  .arg(timeBase.num).arg(timeBase.den).arg(decoder.sample_rate)
-                                  .arg(QLatin1String(av_get_sample_fmt_name(decoder.sample_fmt)), channelLayout(decoder));
-    FilterChain chain("abuffer", arguments, "abuffersink", description);
+    FilterChain chain("abuffer", soundArguments(timeBase, decoder.sample_rate, decoder.sample_fmt, decoder.ch_layout),
+                      "abuffersink", describe(std::nullopt));
     chain.inputTimeBase_ = timeBase;
-    av_buffersink_set_frame_size(chain.sink_, unsigned(frameSize));
+    chain.describeSound_ = describe;
+    chain.firstRate_ = decoder.sample_rate;
+    chain.frameSize_ = frameSize;
     return chain;
+}
+
+void FilterChain::FifoFreer::operator()(AVAudioFifo *fifo) const
+{
+    av_audio_fifo_free(fifo);
 }
 
 int64_t FilterChain::frameEnd(const AVFrame &frame) const
@@ -119,6 +133,11 @@ int64_t FilterChain::frameEnd(const AVFrame &frame) const
 
 void FilterChain::push(AVFrame *frame)
 {
+    if (frame && describeSound_
+        && soundArguments(inputTimeBase_, frame->sample_rate, frame->format, frame->ch_layout) != sourceArguments_)
+        buildSoundAgain(*frame);
+    if (frame && countsOtherSamples_)
+        frame->pts = inputEnd_;
     if (frame && frame->pts != AV_NOPTS_VALUE)
         inputEnd_ = frameEnd(*frame);
     // The input ends where its last frame ends, not where it starts, or a frame-rate filter would
@@ -129,22 +148,92 @@ void FilterChain::push(AVFrame *frame)
         throw Failure(QStringLiteral("The filters \"%1\" failed: %2").arg(description_, LibavReason(error)));
 }
 
+// libavfilter takes no change of a sound's rate, sample format or channels in a running chain. So
+// the chain that took the sound so far is ended, what it gives kept, and a chain for the frame's
+// sound built to start at the sample where the last one ended.
+void FilterChain::buildSoundAgain(const AVFrame &frame)
+{
+    push(nullptr);
+    for (int status = av_buffersink_get_frame(sink_, frame_.get()); status != AVERROR_EOF;
+         status = av_buffersink_get_frame(sink_, frame_.get())) {
+        if (status < 0)
+            throw Failure(QStringLiteral("The filters \"%1\" failed: %2").arg(description_, LibavReason(status)));
+        carry(*frame_);
+        av_frame_unref(frame_.get());
+    }
+    // Times that count the samples of the sound as it began (Ogg's) count those of another rate once
+    // it changes, which the demuxer does not tell; from there the sound goes on sample after sample.
+    const bool countsSamples = inputTimeBase_.num == 1 && inputTimeBase_.den == firstRate_;
+    countsOtherSamples_ = countsOtherSamples_ || (countsSamples && frame.sample_rate != firstRate_);
+    std::optional<int64_t> firstSample;
+    if (nextSample_ != AV_NOPTS_VALUE)
+        firstSample = av_rescale_q(nextSample_, timeBase(), AVRational{1, frame.sample_rate});
+    FilterChain next("abuffer", soundArguments(inputTimeBase_, frame.sample_rate, frame.format, frame.ch_layout), "abuffersink",
+                     describeSound_(firstSample));
+    std::swap(graph_, next.graph_);
+    source_ = next.source_;
+    sink_ = next.sink_;
+    description_ = next.description_;
+    sourceArguments_ = next.sourceArguments_;
+}
+
 bool FilterChain::pull(const std::function<void(AVFrame *)> &sink)
 {
     while (!closed_) {
         const int status = av_buffersink_get_frame(sink_, frame_.get());
         if (status == AVERROR(EAGAIN))
-            return false;
+            break;
         if (status == AVERROR_EOF) {
             closed_ = true;
             break;
         }
         if (status < 0)
             throw Failure(QStringLiteral("The filters \"%1\" failed: %2").arg(description_, LibavReason(status)));
-        sink(frame_.get());
+        if (describeSound_)
+            carry(*frame_);
+        else
+            sink(frame_.get());
         av_frame_unref(frame_.get());
     }
-    return true;
+    handCarried(sink, closed_ ? 1 : frameSize_);
+    return closed_;
+}
+
+// Sound comes out of the chains in frames of any length; it is carried here and handed on in
+// frames of the encoder's size, with times that follow on from one to the next.
+void FilterChain::carry(const AVFrame &frame)
+{
+    const AVRational sample{1, frame.sample_rate};
+    nextSample_ = frame.pts + av_rescale_q(frame.nb_samples, sample, timeBase());
+    if (!carried_) {
+        carried_.reset(av_audio_fifo_alloc(AVSampleFormat(frame.format), frame.ch_layout.nb_channels, frameSize_));
+        if (!carried_)
+            throw Failure(QStringLiteral("Out of memory."));
+    }
+    if (av_audio_fifo_size(carried_.get()) == 0)
+        carriedStart_ = frame.pts;
+    if (av_audio_fifo_write(carried_.get(), reinterpret_cast<void **>(frame.extended_data), frame.nb_samples) < frame.nb_samples)
+        throw Failure(QStringLiteral("Out of memory."));
+}
+
+// Hands on frames of the frame size while at least atLeast samples are carried; 1 at the end hands
+// on the last, shorter one too. An encoder that takes frames of any size (frame size 0) takes what
+// is carried.
+void FilterChain::handCarried(const std::function<void(AVFrame *)> &sink, int atLeast)
+{
+    while (carried_ && av_audio_fifo_size(carried_.get()) >= std::max(atLeast, 1)) {
+        const int carried = av_audio_fifo_size(carried_.get());
+        FrameHandle out = NewFrame();
+        out->format = av_buffersink_get_format(sink_);
+        out->sample_rate = av_buffersink_get_sample_rate(sink_);
+        out->nb_samples = frameSize_ > 0 ? std::min(frameSize_, carried) : carried;
+        if (av_buffersink_get_ch_layout(sink_, &out->ch_layout) < 0 || av_frame_get_buffer(out.get(), 0) < 0
+            || av_audio_fifo_read(carried_.get(), reinterpret_cast<void **>(out->extended_data), out->nb_samples) < out->nb_samples)
+            throw Failure(QStringLiteral("Out of memory."));
+        out->pts = carriedStart_;
+        carriedStart_ += av_rescale_q(out->nb_samples, AVRational{1, out->sample_rate}, timeBase());
+        sink(out.get());
+    }
 }
 
 AVRational FilterChain::timeBase() const

@@ -3,6 +3,9 @@
 #include "encoder/common/LibavSupport.h"
 
 #include <functional>
+#include <optional>
+
+struct AVAudioFifo;
 
 // A libavfilter graph with one way in and one way out, built from a description such as
 // "yadif,scale=320:240".
@@ -14,9 +17,14 @@ public:
     // For picture frames of the given size and pixel format.
     static FilterChain forPicture(int width, int height, AVPixelFormat format, AVRational timeBase, AVRational sampleAspect,
                                   AVRational frameRate, const QString &description);
+    // Describes the sound's filters; firstSample, where given, is where a chain built again part way
+    // starts, in samples of the sound it takes.
+    using SoundDescription = std::function<QString(std::optional<int64_t> firstSample)>;
     // For decoded sound frames; every frame out of the chain holds frameSize samples, the last
-    // one perhaps fewer.
-    static FilterChain forSound(const AVCodecContext &decoder, AVRational timeBase, const QString &description,
+    // one perhaps fewer. Where the source's sound changes its rate, sample format or channels part
+    // way (a broadcast switching between stereo and 5.1, Ogg streams chained), the chain is built
+    // again for what comes, and carries on from where it was.
+    static FilterChain forSound(const AVCodecContext &decoder, AVRational timeBase, const SoundDescription &describe,
                                 int frameSize);
 
     // Passes a frame in, taking over its data; nullptr ends the input.
@@ -30,10 +38,19 @@ public:
     AVRational sampleAspect() const;
 
 private:
+    struct FifoFreer {
+        void operator()(AVAudioFifo *fifo) const;
+    };
+
     FilterChain(const char *source, const QString &sourceArguments, const char *sink, const QString &description);
     int64_t frameEnd(const AVFrame &frame) const;
+    void buildSoundAgain(const AVFrame &frame);
+    void hand(AVFrame *frame, const std::function<void(AVFrame *)> &sink);
+    void carry(const AVFrame &frame);
+    void handCarried(const std::function<void(AVFrame *)> &sink, int atLeast);
 
     QString description_;
+    QString sourceArguments_;
     AVRational inputTimeBase_{1, 1};
     AVRational inputFrameRate_{0, 1}; // pictures only
     int64_t inputEnd_ = 0;
@@ -42,4 +59,13 @@ private:
     AVFilterContext *sink_ = nullptr;
     FrameHandle frame_;
     bool closed_ = false;
+    // Sound only: how to build the chain again, and the samples carried over from the chains
+    // before, which come out cut to the frame size like the chain's own.
+    SoundDescription describeSound_;
+    int frameSize_ = 0;
+    int firstRate_ = 0;
+    bool countsOtherSamples_ = false;
+    int64_t nextSample_ = AV_NOPTS_VALUE; // in the output's time base: where the next frame out starts
+    std::unique_ptr<AVAudioFifo, FifoFreer> carried_;
+    int64_t carriedStart_ = 0;
 };

@@ -116,7 +116,7 @@ QString PictureFilterDescription(const EncodePlan &plan, const Trim &trim)
     return filters.join(u',');
 }
 
-QString SoundFilterDescription(const EncodePlan &plan)
+QString SoundFilterDescription(const EncodePlan &plan, std::optional<int64_t> firstSample)
 {
     QStringList filters = trimFilters(SectionTrim(plan), QStringLiteral("a"));
     // A gap in the sound, where a recording dropped some, is filled with silence, and an overlap cut:
@@ -126,7 +126,10 @@ QString SoundFilterDescription(const EncodePlan &plan)
     // encoder takes floating-point samples, which libswresample would otherwise leave above it, for
     // every player to clip. A mix that cannot pass full scale (stereo as it is, mono to stereo) is
     // left as it was.
-    filters += QStringLiteral("aresample=async=1:min_hard_comp=0.03:rematrix_maxval=1");
+    QString resample = QStringLiteral("aresample=async=1:min_hard_comp=0.03:rematrix_maxval=1");
+    if (firstSample)
+        resample += QStringLiteral(":first_pts=%1").arg(*firstSample);
+    filters += resample;
     filters += QStringLiteral("aformat=sample_fmts=fltp:sample_rates=%1:channel_layouts=%2")
                    .arg(plan.sound->sampleRate)
                    .arg(plan.sound->channels == 1 ? QStringLiteral("mono") : QStringLiteral("stereo"));

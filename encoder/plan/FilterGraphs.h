@@ -3,6 +3,8 @@
 #include "encoder/plan/EncodePlan.h"
 
 #include <QString>
+#include <cstdint>
+#include <optional>
 
 // The libavfilter graph descriptions that turn decoded source frames into what the encoders take,
 // in the order the steps apply: the section, then deinterlacing, clipping, scaling, turning upright,
@@ -21,4 +23,7 @@ struct Trim {
 Trim SectionTrim(const EncodePlan &plan);
 
 QString PictureFilterDescription(const EncodePlan &plan, const Trim &trim);
-QString SoundFilterDescription(const EncodePlan &plan);
+// firstSample, where given, is where the chain's first sample should lie, counted from the output's
+// start in samples of the source's sound: a chain built again part way, for sound of another rate or
+// channels, starts where the one before it ended, and a gap between them is filled with silence.
+QString SoundFilterDescription(const EncodePlan &plan, std::optional<int64_t> firstSample = std::nullopt);

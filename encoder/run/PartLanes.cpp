@@ -26,8 +26,9 @@ Lane PictureLane(const MediaReader &reader, const SourceFacts &source, const Pas
 Lane SoundLane(const MediaReader &reader, const EncodePlan &plan, bool globalHeaders)
 {
     StreamEncoder encoder = StreamEncoder::forSound(*plan.sound, globalHeaders);
-    FilterChain chain = FilterChain::forSound(reader.decoder(AVMEDIA_TYPE_AUDIO), reader.timeBase(AVMEDIA_TYPE_AUDIO),
-                                              SoundFilterDescription(plan), encoder.context().frame_size);
+    const auto describe = [plan](std::optional<int64_t> firstSample) { return SoundFilterDescription(plan, firstSample); };
+    FilterChain chain = FilterChain::forSound(reader.decoder(AVMEDIA_TYPE_AUDIO), reader.timeBase(AVMEDIA_TYPE_AUDIO), describe,
+                                              encoder.context().frame_size);
     const AVRational timeBase = chain.timeBase();
     return Lane{FilterStage(std::move(chain)), EncodeStage(std::move(encoder), timeBase, true)};
 }
