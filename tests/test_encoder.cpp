@@ -169,8 +169,8 @@ void EncoderTest::initTestCase()
     writeFile(media(QStringLiteral("later.ts")), withDamagedTime(recorded, 41, 5 * 90000));
     writeFile(media(QStringLiteral("earlier.ts")), withDamagedTime(recorded, 41, -90000));
     // Joined to the same recording with its sound in stereo at 44.1 kHz, as a broadcast switches
-    // between programmes; and as sound alone in Ogg, chained, where the demuxer's times go on
-    // counting the first part's samples.
+    // between programmes, or with a smaller picture; and as sound alone in Ogg, chained, where the
+    // demuxer's times go on counting the first part's samples.
     const auto recordingWith = [&](const QString &name, const QStringList &sound) {
         makeMedia(name, Arguments({"-f", "lavfi", "-i", "color=black:size=160x120:rate=25,drawbox=c=white:t=fill:enable='between(t,1,1.039)'",
                                    "-f", "lavfi", "-i", "aevalsrc='if(between(t,1,1.05),0.8*sin(2*PI*1000*t),0)':s=48000", "-t", "6"})
@@ -180,6 +180,8 @@ void EncoderTest::initTestCase()
     };
     writeFile(media(QStringLiteral("switching.ts")),
               recorded + recordingWith(QStringLiteral("stereo.ts"), Arguments({"-ar", "44100", "-ac", "2", "-c:v", "mpeg2video", "-c:a", "mp2"})));
+    writeFile(media(QStringLiteral("shrinking.ts")),
+              recorded + recordingWith(QStringLiteral("small.ts"), Arguments({"-vf", "scale=80:60", "-c:v", "mpeg2video", "-c:a", "mp2"})));
     writeFile(media(QStringLiteral("chained.ogg")), recordingWith(QStringLiteral("mono.ogg"), Arguments({"-vn", "-c:a", "libvorbis"}))
                                                         + recordingWith(QStringLiteral("stereo.ogg"), Arguments({"-vn", "-ar", "44100", "-ac", "2", "-c:a", "libvorbis"})));
     // The same flash and click 4 s in, the sound missing from 2 s to 3 s.
@@ -595,13 +597,17 @@ void EncoderTest::recordingsPlayOnOverTheirClocks_data()
     QTest::newRow("a second of sound missing") << QStringLiteral("sound-gap.mkv") << QStringList{} << 6.0 << QVector<double>{4};
     QTest::newRow("joined, the sound switching to stereo at 44.1 kHz") << QStringLiteral("switching.ts") << QStringList{} << 12.0
                                                                        << QVector<double>{1, 7};
+    QTest::newRow("joined, the picture shrinking, clipped and deinterlaced")
+        << QStringLiteral("shrinking.ts") << Arguments({"-v_clip", "8", "8", "120", "100", "-v_preproc", "1"}) << 12.0
+        << QVector<double>{1, 7};
     QTest::newRow("sound alone, chained, its rate changing") << QStringLiteral("chained.ogg") << QStringList{} << 12.0
                                                              << QVector<double>{1, 7};
 }
 
 // The second recording follows the first, where a time in the file stands for a moment of each, a
 // damaged time is passed over, a gap in the sound is filled, and sound of another rate or channels
-// carries on: the sound stays in step with the picture, or, alone, with its own clicks.
+// or a picture of another size carries on: the sound stays in step with the picture, or, alone,
+// with its own clicks.
 void EncoderTest::recordingsPlayOnOverTheirClocks()
 {
     QFETCH(QString, source);

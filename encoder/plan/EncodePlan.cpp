@@ -71,6 +71,8 @@ PicturePlan planPicture(const Settings &settings, const PictureFacts &picture, Q
     if (picture.colour.hdr())
         notes += QStringLiteral("The picture is HDR: it is tone-mapped to standard dynamic range, as a Windows Media file "
                                 "holds no other.");
+    video.sourceWidth = picture.width;
+    video.sourceHeight = picture.height;
     video.crop = PlanCrop(settings.clip, picture.width, picture.height, notes);
     const PictureSize kept = video.crop ? PictureSize{video.crop->width, video.crop->height} : PictureSize{picture.width, picture.height};
     const PictureSize size = PlanPictureSize(settings, profile, kept, picture.sampleAspect, video.squarePixels, notes);

@@ -35,6 +35,8 @@ struct PicturePlan {
     Preprocessing preprocessing = Preprocessing::None;
     int rotation = 0; // degrees clockwise, as the source's picture is turned upright
     std::optional<CropRect> crop; // in the upright picture
+    int sourceWidth = 0;          // the source's upright picture, as probed
+    int sourceHeight = 0;
     int width = 0;
     int height = 0;
     int64_t keptPixels = 0; // of the source's picture, cropped, before it is scaled

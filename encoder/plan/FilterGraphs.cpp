@@ -87,11 +87,19 @@ QString PictureFilterDescription(const EncodePlan &plan, const Trim &trim)
 {
     const PicturePlan &video = *plan.picture;
     QStringList filters = trimFilters(trim, QString());
+    const bool onItsSide = video.rotation % 180;
+    // Deinterlacing and clipping take pictures of one size (FFmpeg's crop aborts on a smaller one).
+    // A source whose picture changes size part way, as recordings of each size joined or a stream
+    // that followed its bandwidth, is brought back to its probed size for them; pictures of that
+    // size pass through unchanged.
+    if (video.crop || video.preprocessing != Preprocessing::None)
+        filters += QStringLiteral("scale=%1:%2")
+                       .arg(onItsSide ? video.sourceHeight : video.sourceWidth)
+                       .arg(onItsSide ? video.sourceWidth : video.sourceHeight);
     filters += deinterlaceFilters(video.preprocessing);
     if (video.crop)
         filters += cropFilter(*video.crop, video.rotation);
     // Scaled as stored, to the size that stands upright as asked.
-    const bool onItsSide = video.rotation % 180;
     const int width = onItsSide ? video.height : video.width;
     const int height = onItsSide ? video.width : video.height;
     // A picture for a colour table (mostly 10-bit) is scaled by zscale, which scales 10 bits at half
