@@ -45,7 +45,6 @@ private:
     FilterChain(const char *source, const QString &sourceArguments, const char *sink, const QString &description);
     int64_t frameEnd(const AVFrame &frame) const;
     void buildSoundAgain(const AVFrame &frame);
-    void hand(AVFrame *frame, const std::function<void(AVFrame *)> &sink);
     void carry(const AVFrame &frame);
     void handCarried(const std::function<void(AVFrame *)> &sink, int atLeast);
 
@@ -59,12 +58,12 @@ private:
     AVFilterContext *sink_ = nullptr;
     FrameHandle frame_;
     bool closed_ = false;
-    // Sound only: how to build the chain again, and the samples carried over from the chains
-    // before, which come out cut to the frame size like the chain's own.
+    // Sound only: how to build the chain again, and the samples it has given, carried until they
+    // fill a frame of the frame size (the encoder's), also across a chain built again.
     SoundDescription describeSound_;
     int frameSize_ = 0;
-    int firstRate_ = 0;
-    bool countsOtherSamples_ = false;
+    int firstRate_ = 0;               // the sound's rate as it began
+    bool countsOtherSamples_ = false; // its times count samples of a rate they no longer have
     int64_t nextSample_ = AV_NOPTS_VALUE; // in the output's time base: where the next frame out starts
     std::unique_ptr<AVAudioFifo, FifoFreer> carried_;
     int64_t carriedStart_ = 0;
