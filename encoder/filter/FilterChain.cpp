@@ -112,7 +112,7 @@ FilterChain FilterChain::forSound(const AVCodecContext &decoder, AVRational time
                       "abuffersink", describe(std::nullopt));
     chain.inputTimeBase_ = timeBase;
     chain.describeSound_ = describe;
-    chain.firstRate_ = decoder.sample_rate;
+    chain.timesCountSamples_ = timeBase.num == 1 && timeBase.den == decoder.sample_rate;
     chain.frameSize_ = frameSize;
     return chain;
 }
@@ -163,11 +163,14 @@ void FilterChain::buildSoundAgain(const AVFrame &frame)
     }
     // Times that count the samples of the sound as it began (Ogg's) count those of another rate once
     // it changes, which the demuxer does not tell; from there the sound goes on sample after sample.
-    const bool countsSamples = inputTimeBase_.num == 1 && inputTimeBase_.den == firstRate_;
-    countsOtherSamples_ = countsOtherSamples_ || (countsSamples && frame.sample_rate != firstRate_);
+    countsOtherSamples_ = countsOtherSamples_ || (timesCountSamples_ && frame.sample_rate != inputTimeBase_.den);
+    // The new chain starts where the carried samples end.
     std::optional<int64_t> firstSample;
-    if (nextSample_ != AV_NOPTS_VALUE)
-        firstSample = av_rescale_q(nextSample_, timeBase(), AVRational{1, frame.sample_rate});
+    if (carried_) {
+        const int64_t carriedEnd =
+            carriedStart_ + av_rescale_q(av_audio_fifo_size(carried_.get()), AVRational{1, av_buffersink_get_sample_rate(sink_)}, timeBase());
+        firstSample = av_rescale_q(carriedEnd, timeBase(), AVRational{1, frame.sample_rate});
+    }
     FilterChain next("abuffer", soundArguments(inputTimeBase_, frame.sample_rate, frame.format, frame.ch_layout), "abuffersink",
                      describeSound_(firstSample));
     std::swap(graph_, next.graph_);
@@ -203,8 +206,6 @@ bool FilterChain::pull(const std::function<void(AVFrame *)> &sink)
 // frames of the encoder's size, with times that follow on from one to the next.
 void FilterChain::carry(const AVFrame &frame)
 {
-    const AVRational sample{1, frame.sample_rate};
-    nextSample_ = frame.pts + av_rescale_q(frame.nb_samples, sample, timeBase());
     if (!carried_) {
         carried_.reset(av_audio_fifo_alloc(AVSampleFormat(frame.format), frame.ch_layout.nb_channels, frameSize_));
         if (!carried_)

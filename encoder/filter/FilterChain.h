@@ -62,9 +62,8 @@ private:
     // fill a frame of the frame size (the encoder's), also across a chain built again.
     SoundDescription describeSound_;
     int frameSize_ = 0;
-    int firstRate_ = 0;               // the sound's rate as it began
-    bool countsOtherSamples_ = false; // its times count samples of a rate they no longer have
-    int64_t nextSample_ = AV_NOPTS_VALUE; // in the output's time base: where the next frame out starts
+    bool timesCountSamples_ = false;  // its time base is one sample of the rate it began with
+    bool countsOtherSamples_ = false; // ... and its rate has changed since
     std::unique_ptr<AVAudioFifo, FifoFreer> carried_;
     int64_t carriedStart_ = 0;
 };
