@@ -1,10 +1,14 @@
 #include "platform/gui/Controls.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QStyleOptionSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -17,6 +21,29 @@ bool isFocusMove(const QFocusEvent &event)
 {
     return event.reason() != Qt::ActiveWindowFocusReason && event.reason() != Qt::PopupFocusReason &&
            event.reason() != Qt::MenuBarFocusReason;
+}
+
+// The application's style, but a drop-down list opens below its box and shows as many rows as its
+// owner asks, then scrolls: styles that open it as a menu over the box show every row, past the
+// window's edges.
+class ListBelowStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget, QStyleHintReturn *returned) const override
+    {
+        return hint == SH_ComboBox_Popup ? 0 : QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+QStyle *listBelowStyle()
+{
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new ListBelowStyle(QStyleFactory::create(QApplication::style()->name()));
+        style->setParent(qApp);
+    }
+    return style;
 }
 
 } // namespace
@@ -91,6 +118,7 @@ QChar TypedCharacter(const QKeyEvent &event)
 
 TComboBox::TComboBox(QWidget *parent) : QComboBox(parent)
 {
+    setStyle(listBelowStyle());
     connect(this, &QComboBox::activated, this, [this] {
         typed_ = false;
         emit changed();

@@ -39,7 +39,7 @@ QChar TypedCharacter(const QKeyEvent &event);
 
 // A list box whose change event, changed, is raised only by the user: choosing a row with the mouse,
 // the keyboard or the wheel, and, when the box is editable, every keystroke typed into it. Selecting
-// a row from code (SetItemIndex) raises nothing.
+// a row from code (SetItemIndex) raises nothing. Open, it shows maxVisibleItems rows at a time.
 class TComboBox : public QComboBox {
     Q_OBJECT
 public:
