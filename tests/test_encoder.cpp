@@ -147,6 +147,10 @@ void EncoderTest::initTestCase()
     makeMedia(QStringLiteral("late-picture.mkv"),
               Arguments({"-itsoffset", "11", "-f", "lavfi", "-i", "testsrc2=size=64x48:rate=15:duration=3",
                          "-f", "lavfi", "-i", "sine=sample_rate=22050:duration=14", "-c:v", "mpeg4", "-c:a", "pcm_s16le"}));
+    // A slide show: a frame every 3 s, each on screen until the next.
+    makeMedia(QStringLiteral("slides.mkv"),
+              Arguments({"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=15", "-f", "lavfi", "-i", "sine=sample_rate=22050", "-t", "16",
+                         "-vf", "select='not(mod(n,45))'", "-fps_mode", "passthrough", "-c:v", "mpeg4", "-c:a", "pcm_s16le"}));
     writeFile(media(QStringLiteral("notes.txt")), "not a media file\n");
     // Two pictures and two sounds, with the second of each marked as the one to play, and the same
     // with none marked.
@@ -416,9 +420,11 @@ void EncoderTest::sectionsStartWhereAsked_data()
     QTest::newRow("past the last key frame") << "broadcast.ts" << 11000 << 15000;
     QTest::newRow("to the end") << "broadcast.ts" << 12000 << 0;
     QTest::newRow("an indexed file") << "late-picture.mkv" << 11500 << 13500;
+    QTest::newRow("while a slide is on screen") << "slides.mkv" << 4000 << 8000;
 }
 
-// Every frame of the section is there, from its start, wherever the source keeps its key frames.
+// Every frame of the section is there, from its start, wherever the source keeps its key frames and
+// however long a frame stays on screen.
 void EncoderTest::sectionsStartWhereAsked()
 {
     QFETCH(QString, source);

@@ -280,6 +280,9 @@ void EncoderThreadsTest::initTestCase()
                                                                 "geq=lum='16+mod(N*3,216)':cb=128:cr=128"});
     makeMedia(QStringLiteral("counter.avi"), counter + Arguments({"-c:v", "mpeg4", "-q:v", "1"}));
     makeMedia(QStringLiteral("counter.h264"), counter + Arguments({"-c:v", "libx264", "-qp", "0", "-g", "25"}));
+    // A slide show of the counter: one frame in 90, each on screen until the next.
+    makeMedia(QStringLiteral("counted-slides.mkv"),
+              counter + Arguments({"-vf", "select='not(mod(n,90))'", "-fps_mode", "passthrough", "-c:v", "mpeg4", "-q:v", "1"}));
     // A download cut off at a sixth: its index, at the front, announces six minutes.
     makeMedia(QStringLiteral("whole.mp4"), Arguments({"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=15", "-t", "360", "-c:v",
                                                       "libx264", "-preset", "ultrafast", "-movflags", "+faststart"}));
@@ -706,11 +709,13 @@ void EncoderThreadsTest::piecesPickTheFramesOnePieceDoes_data()
     QTest::newRow("25 to 29.97 fps, four pieces") << "counter.avi" << Arguments({"-v_framerate", "29.97"}) << 4;
     QTest::newRow("a raw stream that cannot seek, two threads for four pieces")
         << "counter.h264" << Arguments({"-time", "0", "40000", "-v_framerate", "30"}) << 2;
+    QTest::newRow("a slide on screen across the joint") << "counted-slides.mkv" << QStringList{} << 2;
 }
 
 // Each piece shows exactly the source frames that one piece shows at the same places: a change of
-// frame rate keeps its phase across the joints, and a thread whose source cannot seek starts its
-// next piece from the source's beginning rather than from where the last one ended.
+// frame rate keeps its phase across the joints, a piece starts with the frame on screen there,
+// however long before it began, and a thread whose source cannot seek starts its next piece from
+// the source's beginning rather than from where the last one ended.
 void EncoderThreadsTest::piecesPickTheFramesOnePieceDoes()
 {
     QFETCH(QString, source);

@@ -2,8 +2,10 @@
 
 #include "platform/Failure.h"
 
-FilterStage::FilterStage(FilterChain chain, int64_t keepFrom, int64_t keepUntil, std::shared_ptr<const ColourTable> colourTable)
-    : chain_(std::move(chain)), keepFrom_(keepFrom), keepUntil_(keepUntil), colourTable_(std::move(colourTable))
+FilterStage::FilterStage(FilterChain chain, int64_t showFrom, int64_t keepFrom, int64_t keepUntil,
+                         std::shared_ptr<const ColourTable> colourTable)
+    : chain_(std::move(chain)), showFrom_(showFrom), keepFrom_(keepFrom), keepUntil_(keepUntil),
+      colourTable_(std::move(colourTable))
 {
 }
 
@@ -12,12 +14,30 @@ FilteredFrames FilterStage::filter(AVFrame *frame)
     FilteredFrames filtered;
     filtered.sourceEnded = !frame;
     if (!closed_) {
-        chain_.push(frame);
+        pushShown(frame);
         const bool chainClosed = chain_.pull([&](AVFrame *out) { take(out, filtered); });
         closed_ = closed_ || chainClosed;
     }
     filtered.closed = closed_;
     return filtered;
+}
+
+// A frame stays on screen until the next one: in a slide show or a screen recording, for seconds.
+// So the frame before the first moment shown is held back until the next frame shows whether it is
+// still on screen then; if so, it starts the picture there, rather than the picture starting at the
+// next frame, later.
+void FilterStage::pushShown(AVFrame *frame)
+{
+    if (frame && frame->pts != AV_NOPTS_VALUE && frame->pts < showFrom_) {
+        onScreen_ = TakeFrame(frame);
+        return;
+    }
+    if (onScreen_ && (!frame || frame->pts == AV_NOPTS_VALUE || frame->pts > showFrom_)) {
+        onScreen_->pts = showFrom_;
+        chain_.push(onScreen_.get());
+    }
+    onScreen_.reset();
+    chain_.push(frame);
 }
 
 void FilterStage::take(AVFrame *frame, FilteredFrames &filtered)

@@ -22,6 +22,12 @@ double frameSeconds(const EncodePlan &plan, int64_t frame)
     return double(frame) / av_q2d(plan.picture->frameRate);
 }
 
+// The frames of the section at the output's rate: those that start before its end.
+int64_t sectionFrames(const EncodePlan &plan)
+{
+    return int64_t(std::ceil(plan.duration * av_q2d(plan.picture->frameRate) - 1e-6));
+}
+
 } // namespace
 
 std::vector<PicturePiece> SplitPicture(const EncodePlan &plan, int atOnce)
@@ -30,7 +36,7 @@ std::vector<PicturePiece> SplitPicture(const EncodePlan &plan, int atOnce)
         || plan.picture->preprocessing == Preprocessing::InverseTelecine)
         return {};
     const double rate = av_q2d(plan.picture->frameRate);
-    const auto frames = int64_t(std::ceil(plan.duration * rate));
+    const int64_t frames = sectionFrames(plan);
     const auto shortest = int64_t(std::ceil(ShortestPiece * rate));
     const auto longest = int64_t(std::ceil(LongestPiece * rate));
     // As many pieces as threads, or a multiple, so that all end together.
@@ -79,7 +85,8 @@ PicturePart PartOf(const EncodePlan &plan, const PicturePiece &piece)
     part.startFullness = StartFullness(piece);
     if (piece.firstFrame > 0)
         part.keepFrom = piece.firstFrame;
-    part.keepUntil = piece.endFrame;
+    // A section's end cuts the frame on screen there short, however long it lasts in the source.
+    part.keepUntil = piece.endFrame ? piece.endFrame : plan.end ? std::optional(sectionFrames(plan)) : std::nullopt;
     const Trim trim = PieceTrim(plan, piece);
     part.seekTo = trim.start;
     part.filters = PictureFilterDescription(plan, trim);

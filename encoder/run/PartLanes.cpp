@@ -6,7 +6,8 @@ Lane PictureLane(const MediaReader &reader, const SourceFacts &source, const Pas
                  bool globalHeaders)
 {
     const PicturePlan &video = *pass.encode.picture;
-    FilterChain chain = FilterChain::forPicture(reader.decoder(AVMEDIA_TYPE_VIDEO), reader.timeBase(AVMEDIA_TYPE_VIDEO),
+    const AVRational sourceTimeBase = reader.timeBase(AVMEDIA_TYPE_VIDEO);
+    FilterChain chain = FilterChain::forPicture(reader.decoder(AVMEDIA_TYPE_VIDEO), sourceTimeBase,
                                                 source.picture->storedSampleAspect(), source.picture->frameRate, part.filters);
     StreamEncoder encoder =
         StreamEncoder::forPicture(video, chain.sampleAspect(), pass.pass, part.statistics, globalHeaders, part.startFullness);
@@ -14,12 +15,15 @@ Lane PictureLane(const MediaReader &reader, const SourceFacts &source, const Pas
     if (pass.keepsRate) {
         keeper.emplace(video.bitRate, video.bufferBits(), part.startFullness * video.bufferBits(), 1 / av_q2d(video.frameRate));
     }
+    const int64_t showFrom = part.seekTo > 0 ? av_rescale_q_rnd(std::llround(part.seekTo * AV_TIME_BASE), AV_TIME_BASE_Q,
+                                                                 sourceTimeBase, AV_ROUND_UP)
+                                             : INT64_MIN;
     const AVRational timeBase = chain.timeBase();
     const AVRational frame = av_inv_q(video.frameRate);
     const int64_t keepFrom = part.keepFrom ? av_rescale_q(*part.keepFrom, frame, timeBase) : INT64_MIN;
     const int64_t keepUntil = part.keepUntil ? av_rescale_q(*part.keepUntil, frame, timeBase) : INT64_MAX;
     std::shared_ptr<const ColourTable> colourTable = pass.colourTable.isEmpty() ? nullptr : ColourTable::shared(pass.colourTable);
-    return Lane{FilterStage(std::move(chain), keepFrom, keepUntil, std::move(colourTable)),
+    return Lane{FilterStage(std::move(chain), showFrom, keepFrom, keepUntil, std::move(colourTable)),
                 EncodeStage(std::move(encoder), timeBase, pass.writes(), keeper)};
 }
 
