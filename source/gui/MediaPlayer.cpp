@@ -63,14 +63,20 @@ TMediaPlayer2::TMediaPlayer2(QWidget *parent)
     positionBar_->setProperty("ValueLabel", timeLabel_->objectName());
     positionBar_->setEnabled(false);
 
-    auto *bar = new QHBoxLayout(controlBar_);
+    // The position bar has a row of its own, the preview's whole width: beside the buttons and the
+    // time, in a docked preview, it would be a stub where a pixel is minutes of a long film.
+    auto *bar = new QVBoxLayout(controlBar_);
     bar->setContentsMargins(1, 1, 1, 1);
-    bar->setSpacing(1);
+    bar->setSpacing(0);
+    bar->addWidget(positionBar_);
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(1);
     for (QWidget *control : {static_cast<QWidget *>(playButton_), static_cast<QWidget *>(pauseButton_),
                              static_cast<QWidget *>(stopButton_)})
-        bar->addWidget(control);
-    bar->addWidget(positionBar_, 1);
-    bar->addWidget(timeLabel_);
+        buttons->addWidget(control);
+    buttons->addStretch(1);
+    buttons->addWidget(timeLabel_);
+    bar->addLayout(buttons);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
