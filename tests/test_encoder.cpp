@@ -147,6 +147,13 @@ void EncoderTest::initTestCase()
     makeMedia(QStringLiteral("late-picture.mkv"),
               Arguments({"-itsoffset", "11", "-f", "lavfi", "-i", "testsrc2=size=64x48:rate=15:duration=3",
                          "-f", "lavfi", "-i", "sine=sample_rate=22050:duration=14", "-c:v", "mpeg4", "-c:a", "pcm_s16le"}));
+    // A picture from 2 s to 6 s, its sound from 0 to 3 s, each with a length of its own in the index.
+    makeMedia(QStringLiteral("picture-alone.mkv"), Arguments({"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=15:duration=4", "-c:v", "mpeg4"}));
+    makeMedia(QStringLiteral("sound-alone.m4a"), Arguments({"-f", "lavfi", "-i", "sine=sample_rate=22050:duration=3", "-c:a", "aac"}));
+    makeMedia(QStringLiteral("picture-outlasting.mp4"),
+              Arguments({"-itsoffset", "2", "-i"}) + QStringList{media(QStringLiteral("picture-alone.mkv")), u"-i"_s,
+                                                                 media(QStringLiteral("sound-alone.m4a"))}
+                  + Arguments({"-map", "0", "-map", "1", "-c", "copy"}));
     // A slide show: a frame every 3 s, each on screen until the next.
     makeMedia(QStringLiteral("slides.mkv"),
               Arguments({"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=15", "-f", "lavfi", "-i", "sine=sample_rate=22050", "-t", "16",
@@ -421,6 +428,7 @@ void EncoderTest::sectionsStartWhereAsked_data()
     QTest::newRow("to the end") << "broadcast.ts" << 12000 << 0;
     QTest::newRow("an indexed file") << "late-picture.mkv" << 11500 << 13500;
     QTest::newRow("while a slide is on screen") << "slides.mkv" << 4000 << 8000;
+    QTest::newRow("past the sound, in a picture that started late") << "picture-outlasting.mp4" << 4500 << 5500;
 }
 
 // Every frame of the section is there, from its start, wherever the source keeps its key frames and

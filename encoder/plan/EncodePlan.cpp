@@ -154,10 +154,25 @@ void keepProfileTotal(EncodePlan &plan, const Settings &settings)
 
 void planSection(EncodePlan &plan, const Settings &settings, const SourceFacts &source)
 {
-    double length = std::max(plan.picture ? source.picture->duration : 0.0, plan.sound ? source.sound->duration : 0.0);
-    if (length <= 0)
+    // The streams taken, from where the first starts to where the last ends, in seconds from the
+    // file's start: a section may start wherever one of them still runs.
+    double first = 0;
+    double length = 0;
+    const auto take = [&](double start, double duration) {
+        if (duration <= 0)
+            return;
+        first = length > 0 ? std::min(first, start) : start;
+        length = std::max(length, start + duration);
+    };
+    if (plan.picture)
+        take(source.picture->start, source.picture->duration);
+    if (plan.sound)
+        take(source.sound->start, source.sound->duration);
+    if (length <= 0) {
+        first = 0;
         length = source.duration;
-    plan.duration = length;
+    }
+    plan.duration = length - first;
     if (!settings.section)
         return;
     const QString value = QStringLiteral("%1 %2").arg(settings.section->startMs).arg(settings.section->endMs);

@@ -26,6 +26,15 @@ double streamDuration(const AVFormatContext *input, const AVStream *stream)
     return 0;
 }
 
+// A stream may start later than the file: a picture after its sound, as a camera that warms up
+// records it.
+double streamStart(const AVFormatContext *input, const AVStream *stream)
+{
+    if (stream->start_time == AV_NOPTS_VALUE || input->start_time == AV_NOPTS_VALUE)
+        return 0;
+    return std::max(0.0, double(stream->start_time) * av_q2d(stream->time_base) - double(input->start_time) / AV_TIME_BASE);
+}
+
 bool isKnownRate(AVRational rate)
 {
     return rate.num > 0 && rate.den > 0;
@@ -51,6 +60,7 @@ PictureFacts pictureFacts(AVFormatContext *input, int index)
     facts.frameRate = isKnownRate(stream->avg_frame_rate) ? stream->avg_frame_rate : stream->r_frame_rate;
     if (!isKnownRate(facts.frameRate))
         facts.frameRate = AVRational{0, 1};
+    facts.start = streamStart(input, stream);
     facts.duration = streamDuration(input, stream);
     return facts;
 }
@@ -63,6 +73,7 @@ SoundFacts soundFacts(AVFormatContext *input, int index)
     facts.codec = QString::fromLatin1(avcodec_get_name(stream->codecpar->codec_id));
     facts.sampleRate = stream->codecpar->sample_rate;
     facts.channels = stream->codecpar->ch_layout.nb_channels;
+    facts.start = streamStart(input, stream);
     facts.duration = streamDuration(input, stream);
     return facts;
 }
@@ -134,10 +145,14 @@ void readClock(AVFormatContext &input, SourceFacts &facts)
     if (!facts.clock.mends())
         return;
     facts.duration = facts.clock.seconds;
-    if (facts.picture)
+    if (facts.picture) {
+        facts.picture->start = 0;
         facts.picture->duration = facts.clock.seconds;
-    if (facts.sound)
+    }
+    if (facts.sound) {
+        facts.sound->start = 0;
         facts.sound->duration = facts.clock.seconds;
+    }
 }
 
 } // namespace

@@ -17,7 +17,8 @@ struct PictureFacts {
     int height = 0;
     AVRational sampleAspect{1, 1};
     AVRational frameRate{0, 1}; // 0: not known
-    double duration = 0;        // seconds
+    double start = 0;           // seconds from the file's start to the stream's
+    double duration = 0;        // seconds from the stream's start to its end
     int rotation = 0;           // degrees clockwise that the stored picture is turned to stand upright
     PictureColour colour = {};
 
@@ -30,6 +31,7 @@ struct SoundFacts {
     QString codec;
     int sampleRate = 0;
     int channels = 0;
+    double start = 0;
     double duration = 0;
 };
 
