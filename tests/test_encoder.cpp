@@ -241,6 +241,7 @@ void EncoderTest::switchShowsInTheFile_data()
                                                     << "wmav2 44100 2" << 2.0;
     QTest::newRow("clip by margins") << clip << Arguments({"-v_clip", "8 8 8 8"}) << "wmv2 144x104 15/1" << "wmav2 44100 2" << 2.0;
     QTest::newRow("sound source") << wav << QStringList{} << "" << "wmav2 44100 2" << 1.5;
+    QTest::newRow("a fifth of a second of sound") << wav << Arguments({"-time", "500", "700"}) << "" << "wmav2 44100 2" << 0.2;
     QTest::newRow("sound source, picture switches") << wav << Arguments({"-v_width", "320", "-profile", "a20_1"}) << ""
                                                     << "wmav2 22050 1" << 1.5;
     QTest::newRow("deinterlace") << interlaced << Arguments({"-v_preproc", "1"}) << "wmv2 160x120 25/1" << "" << 1.0;

@@ -13,6 +13,7 @@ struct Span {
     double first = std::numeric_limits<double>::max();
     double lastStart = 0;
     double end = 0;
+    double lasting = 0; // the packets' own durations, added up
     int packets = 0;
     qint64 bytes = 0;
     std::vector<TimedFrame> frames;
@@ -51,7 +52,9 @@ std::vector<Span> readSpans(AVFormatContext *input, const QString &path)
             const double start = double(packet->pts) * av_q2d(stream->time_base);
             span.first = std::min(span.first, start);
             span.lastStart = std::max(span.lastStart, start);
-            span.end = std::max(span.end, start + double(packet->duration) * av_q2d(stream->time_base));
+            const double lasting = double(packet->duration) * av_q2d(stream->time_base);
+            span.end = std::max(span.end, start + lasting);
+            span.lasting += lasting;
             ++span.packets;
             span.bytes += packet->size;
             if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
@@ -74,10 +77,14 @@ WrittenPicture pictureOf(const AVCodecParameters &codec, Span &span)
             std::move(frames), span.bytes};
 }
 
+// The sound's rate over the time its packets play. The first packet holds the encoder's lead-in and
+// is timed with the second, at the file's start, so that in a short file the time from the first to
+// the end would count its bytes twice over too short a time.
 WrittenSound soundOf(const AVCodecParameters &codec, const Span &span)
 {
+    const double playing = span.lasting > 0 ? span.lasting : span.end - span.first;
     return {QString::fromLatin1(avcodec_get_name(codec.codec_id)), codec.sample_rate, codec.ch_layout.nb_channels,
-            span.end > span.first ? double(span.bytes) * 8 / (span.end - span.first) : 0};
+            playing > 0 ? double(span.bytes) * 8 / playing : 0};
 }
 
 // Where the picture's last frame ends. ASF tells no frame's length: each lasts until the next

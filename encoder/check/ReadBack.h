@@ -23,7 +23,7 @@ struct WrittenSound {
     QString codec;
     int sampleRate = 0;
     int channels = 0;
-    double bitRate = 0; // bit/s over the stream's length; 0 when it has no length
+    double bitRate = 0; // bit/s over the time its packets play; 0 when they have no length
 };
 
 // What an output file holds, read back from the file itself.
