@@ -511,6 +511,9 @@ void EncoderTest::refusals_data()
     QTest::newRow("output is the source")
         << Arguments({"-input", clip, "-output", QDir(media_.path()).filePath(u"../"_s + QDir(media_.path()).dirName() + u"/clip.avi"_s)})
                                            << "clip.avi\" is the source itself";
+    QTest::newRow("an appendage leading out of the output folder")
+        << Arguments({"-input", media_.path(), "-output", output(QStringLiteral("refused")), "-outputstring", "/../../out"})
+        << "-outputstring \"/../../out\" is not allowed; it takes any text without a /.";
     QTest::newRow("no source") << Arguments({"-output", output(QStringLiteral("refused.wmv"))}) << "No source was given";
 }
 

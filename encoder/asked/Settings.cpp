@@ -144,6 +144,15 @@ Section section(const Switch &item)
     return {(*numbers)[0], (*numbers)[1]};
 }
 
+// The appendage goes into each output's name: a folder separator would send the file out of the
+// output folder.
+QString outputString(const Switch &item)
+{
+    if (item.value.contains(u'/'))
+        refuse(item, AllowedValues(RowOutputString));
+    return item.value;
+}
+
 // The file's header gives each text's length in bytes of UTF-16, its closing NUL included, in 16 bits:
 // a longer text would wrap around and spill into the next one.
 QString contentText(const Switch &item)
@@ -174,7 +183,7 @@ void apply(Settings &settings, const Switch &item)
     case RowPreproc: settings.preprocessing = Preprocessing(wholeNumber(item)); break;
     case RowClip: settings.clip = clipNumbers(item); break;
     case RowTime: settings.section = section(item); break;
-    case RowOutputString: settings.outputString = item.value; break;
+    case RowOutputString: settings.outputString = outputString(item); break;
     case RowProfile: settings.profile = profile(item); break;
     case RowConfig: break; // already read in its place by CollectSwitches
     case RowTitle: settings.content.title = contentText(item); break;
@@ -209,6 +218,7 @@ QString AllowedValues(int row)
                               "end of 0 runs to the end of the source");
     case RowProfile: return QStringLiteral("the profiles are ") + ProfileNames().join(QStringLiteral(", "));
     case RowConfig: return QStringLiteral("it takes the path of a configuration file");
+    case RowOutputString: return QStringLiteral("it takes any text without a /");
     default: return QStringLiteral("it takes any text");
     }
 }
