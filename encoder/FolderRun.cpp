@@ -26,6 +26,29 @@ QSet<QString> possibleOutputs(const Settings &settings, const QString &file)
             BatchOutputName(file, settings.output, settings.outputString, false)};
 }
 
+// The files of the source folder but the outputs an earlier run wrote into it from other files of
+// it, where the output folder is the source folder: encoded again they would pile up outputs of
+// outputs, and as files of the source folder they would be spared, so that the run could never say
+// its files are done.
+QStringList withoutOwnOutputs(const QStringList &files, const Settings &settings)
+{
+    if (settings.output.isEmpty())
+        return files;
+    std::unordered_multimap<FileIdentity, QString, FileIdentityHash> madeFrom; // each output there is, and its source
+    for (const QString &file : files)
+        for (const QString &output : possibleOutputs(settings, file))
+            if (const std::optional<FileIdentity> identity = IdentityOf(output); identity && identity != IdentityOf(file))
+                madeFrom.emplace(*identity, file);
+    QStringList sources;
+    for (const QString &file : files) {
+        const std::optional<FileIdentity> identity = IdentityOf(file);
+        const auto [first, last] = identity ? madeFrom.equal_range(*identity) : std::pair(madeFrom.end(), madeFrom.end());
+        if (std::none_of(first, last, [&](const auto &made) { return IsOutputOf(file, made.second); }))
+            sources += file;
+    }
+    return sources;
+}
+
 // A folder run: its settings, the files of the source folder it read, and the outputs its files claim.
 struct FolderRun {
     FolderRun(const Settings &asked, const QStringList &files) : settings(asked), claims(size_t(files.size()))
@@ -231,7 +254,7 @@ int encodeListedFile(FolderRun &run, const QStringList &files, const QString &na
 
 int EncodeSourceFolder(const Settings &settings, Terminal &terminal, ConsoleReporter &console, const std::optional<QString> &only)
 {
-    const QStringList files = FilesIn(settings.input);
+    const QStringList files = withoutOwnOutputs(FilesIn(settings.input), settings);
     int jobs = 1;
     try {
         jobs = JobsAtOnce();
@@ -262,7 +285,7 @@ int ListFolderJobs(const Settings &settings, Terminal &terminal, ConsoleReporter
         console.failure(failure.message());
         return ExitRefused;
     }
-    const QStringList files = FilesIn(settings.input);
+    const QStringList files = withoutOwnOutputs(FilesIn(settings.input), settings);
     FolderRun run(settings, files);
     std::vector<FileOutcome> outcomes;
     for (size_t index = 0; index < size_t(files.size()) && !StopRequested(); ++index) {

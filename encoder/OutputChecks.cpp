@@ -5,6 +5,8 @@
 #include "encoder/check/ReadBack.h"
 #include "encoder/common/StopSignals.h"
 #include "encoder/folder/FolderFiles.h"
+#include "encoder/plan/MadeFrom.h"
+#include "encoder/probe/SourceProbe.h"
 #include "encoder/write/PendingOutput.h"
 #include "platform/Failure.h"
 #include "platform/NativeFiles.h"
@@ -117,6 +119,19 @@ void PrepareFolderOutput(const Settings &settings)
     if (error || KindOf(folder) != FileKind::Folder)
         throw Failure(QStringLiteral("-output \"%1\": the folder cannot be created: %2.")
                           .arg(folder, QString::fromStdString(error.message())));
+}
+
+bool IsOutputOf(const QString &file, const QString &source)
+{
+    try {
+        const InputHandle input = OpenMediaFile(file);
+        const AVDictionaryEntry *tag = av_dict_get(input->metadata, MadeFromTag, nullptr, 0);
+        return tag && MadeFromSource(ReadRecord(QString::fromUtf8(tag->value)).madeFrom, ProbeSource(source));
+    } catch (const Stopped &) {
+        throw;
+    } catch (const Failure &) {
+        return false;
+    }
 }
 
 EarlierOutput FindEarlierOutput(const EncodePlan &plan, const QString &output, const QSet<QString> &reserved)

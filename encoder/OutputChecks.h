@@ -34,6 +34,9 @@ std::optional<QString> ContainerNameNote(const QString &output);
 // one (ends like a Windows Media file), or the folder cannot be made.
 void PrepareFolderOutput(const Settings &settings);
 
+// Whether the file is an output that the utility wrote from the source, with whatever settings.
+bool IsOutputOf(const QString &file, const QString &source);
+
 // What marks the name of an output that differs from what was asked, written beside an older file.
 inline constexpr QLatin1String DiffersMarker("differs");
 

@@ -40,7 +40,7 @@ Q_DECLARE_METATYPE(std::vector<TimedFrame>)
 // What changes between a folder run and the next.
 enum class Change {
     HalfRemoved, SettingChanged, SourceTouched, SourceReplaced, OutputCutShort, IndexZeroed, PacketZeroed, OutputDiffers,
-    DiffersBesideAnOlder,
+    DiffersBesideAnOlder, IntoTheSourceFolder,
 };
 Q_DECLARE_METATYPE(Change)
 
@@ -847,10 +847,12 @@ void EncoderThreadsTest::aStoppedRunGoesOn_data()
     QTest::newRow("an output's packet zeroed") << Change::PacketZeroed << 1 << 3 << 0;
     QTest::newRow("outputs that differ") << Change::OutputDiffers << 0 << 4 << 4;
     QTest::newRow("outputs that differ beside older ones") << Change::DiffersBesideAnOlder << 0 << 4 << 4;
+    QTest::newRow("written into the source folder itself") << Change::IntoTheSourceFolder << 0 << 4 << 0;
 }
 
 // A folder run again leaves alone what the first wrote from the same source with the same settings,
-// a source cut short included, byte for byte, where it reads whole; and encodes the rest. An output
+// a source cut short included, byte for byte, where it reads whole, also into the source folder
+// itself, whose outputs are no sources; and encodes the rest. An output
 // that differs is left alone as well, once, under the name it took, and still differs.
 void EncoderThreadsTest::aStoppedRunGoesOn()
 {
@@ -862,7 +864,7 @@ void EncoderThreadsTest::aStoppedRunGoesOn()
     // b.mp4 holds less than its header announces: its output lasts what it gave.
     const QString source = folderOf(u"again-"_s + tag, {{u"clip.avi"_s, u"a.avi"_s}, {u"cut-off.mp4"_s, u"b.mp4"_s},
                                                       {u"silent.avi"_s, u"c.avi"_s}, {u"tone.wav"_s, u"d.wav"_s}});
-    const QString target = source + QStringLiteral("-encoded");
+    const QString target = change == Change::IntoTheSourceFolder ? source : source + QStringLiteral("-encoded");
     // A title holding a NUL character comes back cut: every output differs.
     const QString config = work(u"again-"_s + tag + u".weu"_s);
     const QByteArray differingTitle = "-title \"a" + QByteArray(1, '\0') + "b\"\r\n";
@@ -897,7 +899,8 @@ void EncoderThreadsTest::aStoppedRunGoesOn()
     case Change::OutputCutShort:
     case Change::IndexZeroed:
     case Change::PacketZeroed: writeFile(a, damaged(bytesOf(a), change)); break;
-    case Change::OutputDiffers: break;
+    case Change::OutputDiffers:
+    case Change::IntoTheSourceFolder: break;
     case Change::DiffersBesideAnOlder: writeFile(config, differingTitle); break;
     }
     // Outputs that differ: run twice, the second run leaves the first one's alone.

@@ -1,9 +1,23 @@
 #include "encoder/plan/MadeFrom.h"
 
+namespace {
+
+QString sourcePart(const SourceFacts &source)
+{
+    return QStringLiteral("source of %1 bytes changed at %2 ns, its ends digested %3; settings ")
+        .arg(source.size).arg(source.modifiedNs).arg(QString::fromLatin1(source.endsDigest.toHex()));
+}
+
+} // namespace
+
 QString MadeFrom(const SourceFacts &source, const Settings &settings)
 {
-    return QStringLiteral("source of %1 bytes changed at %2 ns, its ends digested %3; settings %4")
-        .arg(source.size).arg(source.modifiedNs).arg(QString::fromLatin1(source.endsDigest.toHex()), SettingsDigest(settings));
+    return sourcePart(source) + SettingsDigest(settings);
+}
+
+bool MadeFromSource(const QString &madeFrom, const SourceFacts &source)
+{
+    return madeFrom.startsWith(sourcePart(source));
 }
 
 namespace {
