@@ -8,6 +8,8 @@
 #include "platform/gui/Controls.h"
 #include "platform/gui/Services.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QSignalSpy>
 #include <QVBoxLayout>
 
@@ -23,6 +25,8 @@ private slots:
     void editKeyPressCanSwallow_data();
     void editKeyPressCanSwallow();
     void editEnterExitAndClick();
+    void editTakesAPastedLineWithoutItsBreaks_data();
+    void editTakesAPastedLineWithoutItsBreaks();
     void editKeepsItsEntryWhileTheFocusIsLent_data();
     void editKeepsItsEntryWhileTheFocusIsLent();
     void listChangesOnlyByTheUser();
@@ -82,6 +86,31 @@ void ControlsTest::editKeyPressCanSwallow()
     QTest::keyClick(edit, Qt::Key_Left);
     QCOMPARE(seen, (QList<int>{3, 22, 13, 8}));
     QCOMPARE(edit->text(), QString());
+}
+
+void ControlsTest::editTakesAPastedLineWithoutItsBreaks_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("a line copied whole") << "/media/my clip.avi\n" << "/media/my clip.avi";
+    QTest::newRow("Windows line ends on both sides") << "\r\n/media/clip.avi\r\n" << "/media/clip.avi";
+    QTest::newRow("breaks within kept") << "first\nsecond\n" << "first\nsecond";
+}
+
+void ControlsTest::editTakesAPastedLineWithoutItsBreaks()
+{
+    QFETCH(QString, pasted);
+    QFETCH(QString, shown);
+    auto *edit = new TEdit(window);
+    window->layout()->addWidget(edit);
+    window->show();
+    QSignalSpy changed(edit, &QLineEdit::textChanged);
+    QApplication::clipboard()->setText(pasted);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(edit->text(), shown);
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(edit->cursorPosition(), int(shown.size()));
 }
 
 void ControlsTest::editEnterExitAndClick()

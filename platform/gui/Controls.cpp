@@ -12,6 +12,8 @@
 #include <QStyleOptionSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QValidator>
+#include <algorithm>
 
 namespace {
 
@@ -46,9 +48,37 @@ QStyle *listBelowStyle()
     return style;
 }
 
+bool isLineBreak(QChar character)
+{
+    return character == u'\n' || character == u'\r';
+}
+
+class WithoutLineBreaksAround : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString &input, int &position) const override
+    {
+        qsizetype first = 0;
+        while (first < input.size() && isLineBreak(input[first]))
+            ++first;
+        qsizetype end = input.size();
+        while (end > first && isLineBreak(input[end - 1]))
+            --end;
+        input = input.mid(first, end - first);
+        position = int(std::clamp<qsizetype>(position - first, 0, input.size()));
+        return Acceptable;
+    }
+};
+
 } // namespace
 
 // --- TEdit ---------------------------------------------------------------------------------------
+
+TEdit::TEdit(QWidget *parent) : QLineEdit(parent)
+{
+    setValidator(new WithoutLineBreaksAround(this));
+}
 
 // A box is entered whenever it gets the focus without holding it already, also when its window first
 // gives it the focus on being activated; the focus it keeps through a deactivation is no new entry.

@@ -14,7 +14,9 @@ class QToolButton;
 class TEdit : public QLineEdit {
     Q_OBJECT
 public:
-    using QLineEdit::QLineEdit;
+    // Text pasted with line breaks around it, as a line copied whole from a terminal or a list, goes
+    // in without them: the box holds one line.
+    explicit TEdit(QWidget *parent = nullptr);
 
 signals:
     void entered();
