@@ -17,15 +17,6 @@ bool isStillOrTextFormat(const QString &format)
     return format == QLatin1String("image2") || format == QLatin1String("tty") || format.endsWith(QLatin1String("_pipe"));
 }
 
-double streamDuration(const AVFormatContext *input, const AVStream *stream)
-{
-    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
-        return double(stream->duration) * av_q2d(stream->time_base);
-    if (input->duration != AV_NOPTS_VALUE && input->duration > 0)
-        return double(input->duration) / AV_TIME_BASE;
-    return 0;
-}
-
 // A stream may start later than the file: a picture after its sound, as a camera that warms up
 // records it.
 double streamStart(const AVFormatContext *input, const AVStream *stream)
@@ -33,6 +24,17 @@ double streamStart(const AVFormatContext *input, const AVStream *stream)
     if (stream->start_time == AV_NOPTS_VALUE || input->start_time == AV_NOPTS_VALUE)
         return 0;
     return std::max(0.0, double(stream->start_time) * av_q2d(stream->time_base) - double(input->start_time) / AV_TIME_BASE);
+}
+
+// From the stream's start to its end; where the container tells no stream's length (Matroska), to
+// the end of the file.
+double streamDuration(const AVFormatContext *input, const AVStream *stream)
+{
+    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
+        return double(stream->duration) * av_q2d(stream->time_base);
+    if (input->duration != AV_NOPTS_VALUE && input->duration > 0)
+        return std::max(0.0, double(input->duration) / AV_TIME_BASE - streamStart(input, stream));
+    return 0;
 }
 
 bool isKnownRate(AVRational rate)
