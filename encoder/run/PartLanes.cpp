@@ -15,7 +15,7 @@ Lane PictureLane(const MediaReader &reader, const SourceFacts &source, const Pas
     if (pass.keepsRate) {
         keeper.emplace(video.bitRate, video.bufferBits(), part.startFullness * video.bufferBits(), 1 / av_q2d(video.frameRate));
     }
-    const int64_t showFrom = part.seekTo > 0 ? av_rescale_q_rnd(std::llround(part.seekTo * AV_TIME_BASE), AV_TIME_BASE_Q,
+    const int64_t showFrom = part.seekTo > 0 ? av_rescale_q_rnd(std::llround(part.seekTo * AV_TIME_BASE), AVRational{1, AV_TIME_BASE},
                                                                  sourceTimeBase, AV_ROUND_UP)
                                              : INT64_MIN;
     const AVRational timeBase = chain.timeBase();
