@@ -555,6 +555,8 @@ void EncoderThreadsTest::piecesJoinWithoutSeams_data()
     QTest::newRow("two passes") << "long.avi" << Arguments({"-v_mode", "1", "-v_bitrate", "100000"});
     QTest::newRow("fixed quality") << "long.avi" << Arguments({"-v_mode", "2"});
     QTest::newRow("a key frame every 2 s") << "long.avi" << Arguments({"-v_keydist", "2"});
+    QTest::newRow("most frames dropped to hold the rate, a key frame every 2 s")
+        << "grain.avi" << Arguments({"-v_bitrate", "30000", "-v_keydist", "2"});
     QTest::newRow("a section") << "longer.mp4" << Arguments({"-time", "3300", "21700"});
     QTest::newRow("another frame rate") << "longer.mp4" << Arguments({"-v_framerate", "24"});
     QTest::newRow("a phone's uneven frames") << "phone.mkv" << QStringList{};
@@ -565,7 +567,8 @@ void EncoderThreadsTest::piecesJoinWithoutSeams_data()
 
 // Cut into pieces, the picture keeps every frame where it was in one piece, none lost or doubled at
 // a joint; no key frame is further than asked from the next; the sound is written as it is beside
-// one piece; and the file is checked as asked.
+// one piece; and the file is checked as asked. Where a joint would leave out a long stretch of
+// picture to hold the rate, the picture is encoded in one piece.
 void EncoderThreadsTest::piecesJoinWithoutSeams()
 {
     QFETCH(QString, source);

@@ -35,6 +35,13 @@ EncodeResult EncodeFile(const SourceFacts &source, const EncodePlan &plan, const
     PassPlan pass = PlanPass(plan, share.alone ? share.pieces : 1);
     for (;;) {
         const PassResult result = runPassIntoFile(source, pass, path, observer, share);
+        if (JointLeftOutTooMuch(result)) {
+            observer.note(QStringLiteral("To hold the rate, a joint between the pieces the picture was encoded in would have left "
+                                         "out %1 s of it; the picture is encoded again in one piece, which spreads the frames "
+                                         "it drops.").arg(QString::number(result.leftOutAtAJoint, 'f', 1)));
+            pass = PlanPass(plan, 1);
+            continue;
+        }
         if (pass.pass != Pass::First) {
             EncodeResult encoded = resultOf(plan, source, result, observer);
             encoded.rate.raisedBitRate = pass.raisedBitRate;

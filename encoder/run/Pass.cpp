@@ -65,7 +65,7 @@ PassResult PassRun::carryOut(const PassPlan &pass, WriteStage &file)
     file.finish(result_.encoded);
     progress_.done = 1;
     observer_.progress(progress_);
-    if (!dropped.isEmpty())
+    if (!dropped.isEmpty() && !JointLeftOutTooMuch(result_))
         observer_.note(dropped);
     return result_;
 }
@@ -137,6 +137,7 @@ void PassRun::runInPieces(const PassPlan &pass, WriteStage &file)
     }
     result_.rate.frames -= joiner.leftOut();
     result_.rate.dropped += joiner.leftOut();
+    result_.leftOutAtAJoint = joiner.longestLeftOut();
     takeSound(writer.soundEncoder());
 }
 
@@ -163,6 +164,11 @@ void PassRun::takeSound(const EncodeStage *sound)
 }
 
 } // namespace
+
+bool JointLeftOutTooMuch(const PassResult &result)
+{
+    return result.leftOutAtAJoint >= 1;
+}
 
 PassResult RunPass(const SourceFacts &source, const PassPlan &pass, WriteStage &file, EncodeObserver &observer,
                    CoreShare share)

@@ -53,6 +53,8 @@ std::vector<PacketHandle> PieceJoiner::join(std::vector<PacketHandle> piece, dou
     const std::vector<TimedFrame> before = timed(held_);
     const std::vector<TimedFrame> frames = timed(piece);
     const size_t leftOut = FramesToLeaveOut(*bucket_, buffer_, before, frames, startFullness * buffer_, heldFromFirst_);
+    if (leftOut > 0)
+        longestLeftOut_ = std::max(longestLeftOut_, frames.front().seconds - before[before.size() - leftOut].seconds);
     held_.resize(held_.size() - leftOut);
     leftOut_ += int(leftOut);
     std::vector<PacketHandle> ready = std::move(held_);

@@ -33,6 +33,9 @@ public:
     std::vector<PacketHandle> finish();
 
     int leftOut() const { return leftOut_; } // frames left out so far
+    // The longest stretch of picture a joint left out so far, in seconds: a player shows the frame
+    // before it as long.
+    double longestLeftOut() const { return longestLeftOut_; }
 
 private:
     std::vector<TimedFrame> timed(const std::vector<PacketHandle> &packets) const;
@@ -43,4 +46,5 @@ private:
     std::vector<PacketHandle> held_;
     bool heldFromFirst_ = false; // the frames held begin with their piece's key frame
     int leftOut_ = 0;
+    double longestLeftOut_ = 0;
 };
