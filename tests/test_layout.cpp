@@ -6,6 +6,7 @@
 
 #include "app/gui/Forms.h"
 #include "app/gui/Unit1.h"
+#include "platform/gui/WindowPlacement.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -60,6 +61,8 @@ class LayoutTest : public QObject {
 private slots:
     void captionsShowWhole_data();
     void captionsShowWhole();
+    void centringKeepsTheCornerOnTheScreen_data();
+    void centringKeepsTheCornerOnTheScreen();
     void moreOptionsKeepsTheWindowOnTheScreen_data();
     void moreOptionsKeepsTheWindowOnTheScreen();
 };
@@ -94,6 +97,32 @@ void LayoutTest::captionsShowWhole()
             clipped.append(QString::fromLatin1(name) + u' ' + caption);
     }
     QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+}
+
+void LayoutTest::centringKeepsTheCornerOnTheScreen_data()
+{
+    QTest::addColumn<int>("widthOver"); // how much wider than the screen's area, in pixels
+    QTest::addColumn<int>("heightOver");
+    QTest::newRow("fits") << -200 << -200;
+    QTest::newRow("wider, as the main window at twice the text scale") << 34 << -100;
+    QTest::newRow("wider and taller") << 60 << 40;
+}
+
+// A window is centred on the screen, but one larger than the screen keeps its top left corner on it.
+void LayoutTest::centringKeepsTheCornerOnTheScreen()
+{
+    QFETCH(int, widthOver);
+    QFETCH(int, heightOver);
+    QWidget window;
+    const QRect area = window.screen()->availableGeometry();
+    window.resize(area.width() + widthOver, area.height() + heightOver);
+    CenterWindowOn(&window, area);
+    const QRect frame = window.frameGeometry();
+    QVERIFY2(frame.left() >= area.left() && frame.top() >= area.top(), qPrintable(QStringLiteral("%1, %2").arg(frame.left()).arg(frame.top())));
+    if (widthOver < 0)
+        QVERIFY(std::abs(frame.center().x() - area.center().x()) <= 1);
+    if (heightOver < 0)
+        QVERIFY(std::abs(frame.center().y() - area.center().y()) <= 1);
 }
 
 void LayoutTest::moreOptionsKeepsTheWindowOnTheScreen_data()

@@ -10,7 +10,14 @@
 void CenterWindowOn(QWidget *window, const QRect &area)
 {
     const QSize frame = window->frameGeometry().size();
-    window->move(area.center() - QPoint(frame.width() / 2, frame.height() / 2));
+    QPoint corner = area.center() - QPoint(frame.width() / 2, frame.height() / 2);
+    // A window wider or taller than its screen (a large text scale) keeps its top left corner on the
+    // screen: there its menu and its captions begin.
+    if (const QScreen *screen = window->screen()) {
+        const QRect available = screen->availableGeometry();
+        corner = QPoint(std::max(corner.x(), available.left()), std::max(corner.y(), available.top()));
+    }
+    window->move(corner);
 }
 
 void KeepGrownWindowOnScreen(QWidget *window)

@@ -3,7 +3,8 @@
 class QRect;
 class QWidget;
 
-// Moves a window so that its frame is centred on area (screen coordinates).
+// Moves a window so that its frame is centred on area (screen coordinates), but never with its top
+// left corner left of or above its screen's available area.
 void CenterWindowOn(QWidget *window, const QRect &area);
 
 // Brings the size a window's layout has just asked for into effect, and then moves the window up just
