@@ -34,14 +34,18 @@ QStringList withoutOwnOutputs(const QStringList &files, const Settings &settings
 {
     if (settings.output.isEmpty())
         return files;
-    std::unordered_multimap<FileIdentity, QString, FileIdentityHash> madeFrom; // each output there is, and its source
+    std::vector<std::optional<FileIdentity>> identities;
     for (const QString &file : files)
-        for (const QString &output : possibleOutputs(settings, file))
-            if (const std::optional<FileIdentity> identity = IdentityOf(output); identity && identity != IdentityOf(file))
-                madeFrom.emplace(*identity, file);
+        identities.push_back(IdentityOf(file));
+    std::unordered_multimap<FileIdentity, QString, FileIdentityHash> madeFrom; // each output there is, and its source
+    for (qsizetype index = 0; index < files.size(); ++index)
+        for (const QString &output : possibleOutputs(settings, files[index]))
+            if (const std::optional<FileIdentity> identity = IdentityOf(output); identity && identity != identities[size_t(index)])
+                madeFrom.emplace(*identity, files[index]);
     QStringList sources;
-    for (const QString &file : files) {
-        const std::optional<FileIdentity> identity = IdentityOf(file);
+    for (qsizetype index = 0; index < files.size(); ++index) {
+        const QString &file = files[index];
+        const std::optional<FileIdentity> &identity = identities[size_t(index)];
         const auto [first, last] = identity ? madeFrom.equal_range(*identity) : std::pair(madeFrom.end(), madeFrom.end());
         if (std::none_of(first, last, [&](const auto &made) { return IsOutputOf(file, made.second); }))
             sources += file;

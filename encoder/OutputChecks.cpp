@@ -126,7 +126,7 @@ bool IsOutputOf(const QString &file, const QString &source)
     try {
         const InputHandle input = OpenMediaFile(file);
         const AVDictionaryEntry *tag = av_dict_get(input->metadata, MadeFromTag, nullptr, 0);
-        return tag && MadeFromSource(ReadRecord(QString::fromUtf8(tag->value)).madeFrom, ProbeSource(source));
+        return tag && MadeFromSource(ReadRecord(QString::fromUtf8(tag->value)).madeFrom, FileFactsOf(source));
     } catch (const Stopped &) {
         throw;
     } catch (const Failure &) {

@@ -35,9 +35,20 @@ private slots:
     void failureInAHandlerIsReportedAndTheProgramGoesOn();
 
 private:
+    TEdit *shownEdit();
+
     FakeDialogs dialogs;
     QWidget *window = nullptr;
 };
+
+// An edit box in the test's window, shown.
+TEdit *ControlsTest::shownEdit()
+{
+    auto *edit = new TEdit(window);
+    window->layout()->addWidget(edit);
+    window->show();
+    return edit;
+}
 
 void ControlsTest::init()
 {
@@ -65,9 +76,7 @@ void ControlsTest::editKeyPressCanSwallow()
 {
     QFETCH(QString, typed);
     QFETCH(QString, shown);
-    auto *edit = new TEdit(window);
-    window->layout()->addWidget(edit);
-    window->show();
+    TEdit *edit = shownEdit();
     QList<int> seen;
     connect(edit, &TEdit::keyPressed, this, [&](QChar &key) {
         seen.append(key.unicode());
@@ -101,9 +110,7 @@ void ControlsTest::editTakesAPastedLineWithoutItsBreaks()
 {
     QFETCH(QString, pasted);
     QFETCH(QString, shown);
-    auto *edit = new TEdit(window);
-    window->layout()->addWidget(edit);
-    window->show();
+    TEdit *edit = shownEdit();
     QSignalSpy changed(edit, &QLineEdit::textChanged);
     QApplication::clipboard()->setText(pasted);
     edit->setFocus();
@@ -151,9 +158,7 @@ void ControlsTest::editKeepsItsEntryWhileTheFocusIsLent_data()
 void ControlsTest::editKeepsItsEntryWhileTheFocusIsLent()
 {
     QFETCH(int, reason);
-    auto *edit = new TEdit(window);
-    window->layout()->addWidget(edit);
-    window->show();
+    TEdit *edit = shownEdit();
     QVERIFY(QTest::qWaitForWindowActive(window));
     QSignalSpy entered(edit, &TEdit::entered);
     QSignalSpy exited(edit, &TEdit::exited);
@@ -243,9 +248,7 @@ void ControlsTest::upDownStepsWithinItsRange()
 
 void ControlsTest::failureInAHandlerIsReportedAndTheProgramGoesOn()
 {
-    auto *edit = new TEdit(window);
-    window->layout()->addWidget(edit);
-    window->show();
+    TEdit *edit = shownEdit();
     int after = 0;
     connect(edit, &QLineEdit::textChanged, this, [](const QString &text) {
         if (text == QLatin1String("7"))

@@ -14,7 +14,8 @@ inline constexpr char MadeFromTag[] = "Quillmark/MadeFrom";
 // last changed and the digest of its ends, and a digest of the settings.
 QString MadeFrom(const SourceFacts &source, const Settings &settings);
 
-// Whether what an output records was made from the source, with whatever settings.
+// Whether what an output records was made from the source (its file facts suffice), with whatever
+// settings.
 bool MadeFromSource(const QString &madeFrom, const SourceFacts &source);
 
 // The record an output holds once written: what it was made from, and how long the output should

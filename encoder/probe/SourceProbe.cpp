@@ -181,9 +181,8 @@ InputHandle OpenMediaFile(const QString &path)
     return input;
 }
 
-SourceFacts ProbeSource(const QString &path)
+SourceFacts FileFactsOf(const QString &path)
 {
-    const InputHandle input = OpenMediaFile(path);
     SourceFacts facts;
     facts.path = path;
     if (struct stat status{}; stat(NativePath(path).constData(), &status) == 0) {
@@ -191,6 +190,13 @@ SourceFacts ProbeSource(const QString &path)
         facts.modifiedNs = qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
     }
     facts.endsDigest = endsDigest(path);
+    return facts;
+}
+
+SourceFacts ProbeSource(const QString &path)
+{
+    const InputHandle input = OpenMediaFile(path);
+    SourceFacts facts = FileFactsOf(path);
     facts.format = QString::fromLatin1(input->iformat->name);
     if (input->duration != AV_NOPTS_VALUE && input->duration > 0)
         facts.duration = double(input->duration) / AV_TIME_BASE;

@@ -61,5 +61,9 @@ public:
 // naming the path when it cannot be read, and Stopped once a stop is asked for.
 InputHandle OpenMediaFile(const QString &path);
 
+// The facts of the source as a file, which its outputs record: its path, size, when it was last
+// changed and the digest of its ends.
+SourceFacts FileFactsOf(const QString &path);
+
 // Opens the source and reads its facts. Throws NotMedia or Failure as OpenMediaFile does.
 SourceFacts ProbeSource(const QString &path);
